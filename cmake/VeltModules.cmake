@@ -1,0 +1,67 @@
+# Each subsystem is a static library built from every source of its folder,
+# so that a subsystem and its tests build without the ones above it. The
+# shared engine library is the union of all of them.
+
+set(VELT_ALL_MODULES "" CACHE INTERNAL "")
+
+# velt_module(<name> [DEPS <module or library>...])
+function(velt_module name)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES;DEFINES" ${ARGN})
+  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cc)
+  if(NOT _srcs AND NOT ARG_SOURCES)
+    # A subsystem not yet written: headers and dependencies only.
+    add_library(velt_${name} INTERFACE)
+    target_include_directories(velt_${name} INTERFACE ${PROJECT_SOURCE_DIR}/include)
+    target_link_libraries(velt_${name} INTERFACE ${ARG_DEPS})
+    return()
+  endif()
+  # The objects are compiled once and used both by the module's static
+  # library (tests, benchmarks) and by the shared engine library.
+  add_library(velt_${name}_objs OBJECT ${_srcs} ${ARG_SOURCES})
+  target_include_directories(velt_${name}_objs
+    PUBLIC ${PROJECT_SOURCE_DIR}/include
+    PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(velt_${name}_objs PUBLIC VELT_BUILDING_ENGINE
+                             PRIVATE ${ARG_DEFINES})
+  target_link_libraries(velt_${name}_objs PUBLIC ${ARG_DEPS})
+  add_library(velt_${name} STATIC $<TARGET_OBJECTS:velt_${name}_objs>)
+  target_include_directories(velt_${name} PUBLIC ${PROJECT_SOURCE_DIR}/include)
+  target_compile_definitions(velt_${name} PUBLIC VELT_BUILDING_ENGINE)
+  target_link_libraries(velt_${name} PUBLIC ${ARG_DEPS})
+  set(VELT_ALL_MODULES ${VELT_ALL_MODULES} velt_${name} CACHE INTERNAL "")
+endfunction()
+
+# velt_module_tests(<name> [DEPS ...]): tests/<name>/*_test.cc into one
+# executable registered with CTest test by test.
+function(velt_module_tests name)
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*_test.cc)
+  file(GLOB _large CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*_large_test.cc)
+  set(_small ${_all})
+  if(_large)
+    list(REMOVE_ITEM _small ${_large})
+  endif()
+  # Tests that take long or need much disk live in *_large_test.cc and carry
+  # the label "large": `ctest -LE large` skips them while iterating.
+  if(_small)
+    _velt_test_program(${name}_tests "${_small}" "${name};${ARG_LABELS}" "${ARG_DEPS}" ${name})
+  endif()
+  if(_large)
+    _velt_test_program(${name}_large_tests "${_large}" "${name};large;${ARG_LABELS}" "${ARG_DEPS}" ${name})
+  endif()
+endfunction()
+
+function(_velt_test_program target sources labels deps module)
+  add_executable(${target} ${sources})
+  target_include_directories(${target} PRIVATE
+    ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${target} PRIVATE velt_${module} ${deps}
+    velt_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    VELT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VELT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${target}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS "${labels}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

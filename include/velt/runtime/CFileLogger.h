@@ -1,0 +1,27 @@
+// A logger that appends one line per message to a file: time, event type,
+// event identifier, message text. Front ends and tests install it in place
+// of the system log.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "velt/VeltExport.h"
+#include "velt/runtime/ILogger.h"
+
+class VELT_API CFileLogger : public ILogger {
+ public:
+  explicit CFileLogger(const std::string& path);
+  ~CFileLogger() override;
+  CFileLogger(const CFileLogger&) = delete;
+  CFileLogger& operator=(const CFileLogger&) = delete;
+
+  bool IsOpen() const { return m_file != nullptr; }
+  long Log(Logging::Severity severity, const char* text, const char* messageName,
+           unsigned messageId, Logging::DebugImportance importance) override;
+
+ private:
+  std::mutex m_lock;
+  std::FILE* m_file;
+};

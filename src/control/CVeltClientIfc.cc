@@ -1,0 +1,3 @@
+#include "velt/control/CVeltClientIfc.h"
+
+CVeltClientIfc::~CVeltClientIfc() = default;

@@ -1,0 +1,143 @@
+// Named events: a process-wide table of name -> event. Each event pairs a
+// condition variable (for Wait) with an eventfd that is readable exactly
+// while a manual-reset event is signalled (for poll-based waits).
+#include "velt/platform/VeltEvent.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+struct VeltEvent::State {
+  std::wstring name;
+  bool manualReset = true;
+  bool signalled = false;
+  unsigned references = 0;
+  int fd = -1;
+  std::mutex lock;
+  std::condition_variable changed;
+};
+
+namespace {
+
+std::mutex& TableLock() {
+  static std::mutex* lock = new std::mutex();
+  return *lock;
+}
+
+std::map<std::wstring, VeltEvent*>& Table() {
+  static auto* table = new std::map<std::wstring, VeltEvent*>();
+  return *table;
+}
+
+void DrainDescriptor(int fd) {
+  uint64_t value = 0;
+  while (fd >= 0 && read(fd, &value, sizeof(value)) == sizeof(value)) {
+  }
+}
+
+}  // namespace
+
+VeltEvent::VeltEvent(const std::wstring& name, bool manualReset, bool initialState)
+    : m_state(new State()) {
+  m_state->name = name;
+  m_state->manualReset = manualReset;
+  m_state->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (initialState) {
+    Set();
+  }
+}
+
+VeltEvent::~VeltEvent() {
+  if (m_state->fd >= 0) {
+    close(m_state->fd);
+  }
+}
+
+VeltEvent* VeltEvent::Create(const std::wstring& name, bool manualReset, bool initialState) {
+  std::lock_guard<std::mutex> guard(TableLock());
+  if (!name.empty()) {
+    auto found = Table().find(name);
+    if (found != Table().end()) {
+      ++found->second->m_state->references;
+      return found->second;
+    }
+  }
+  VeltEvent* event = new VeltEvent(name, manualReset, initialState);
+  event->m_state->references = 1;
+  if (!name.empty()) {
+    Table()[name] = event;
+  }
+  return event;
+}
+
+VeltEvent* VeltEvent::Open(const std::wstring& name) {
+  std::lock_guard<std::mutex> guard(TableLock());
+  auto found = Table().find(name);
+  if (found == Table().end()) {
+    return nullptr;
+  }
+  ++found->second->m_state->references;
+  return found->second;
+}
+
+void VeltEvent::Close(VeltEvent* event) {
+  if (event == nullptr) {
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> guard(TableLock());
+    if (--event->m_state->references > 0) {
+      return;
+    }
+    auto found = Table().find(event->m_state->name);
+    if (found != Table().end() && found->second == event) {
+      Table().erase(found);
+    }
+  }
+  delete event;
+}
+
+void VeltEvent::Set() {
+  {
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    if (!m_state->signalled && m_state->fd >= 0) {
+      uint64_t one = 1;
+      ssize_t ignored = write(m_state->fd, &one, sizeof(one));
+      (void)ignored;
+    }
+    m_state->signalled = true;
+  }
+  m_state->changed.notify_all();
+}
+
+void VeltEvent::Reset() {
+  std::lock_guard<std::mutex> guard(m_state->lock);
+  m_state->signalled = false;
+  DrainDescriptor(m_state->fd);
+}
+
+bool VeltEvent::Wait(int timeoutMs) {
+  std::unique_lock<std::mutex> guard(m_state->lock);
+  auto isSet = [this] { return m_state->signalled; };
+  bool seen;
+  if (timeoutMs < 0) {
+    m_state->changed.wait(guard, isSet);
+    seen = true;
+  } else {
+    seen = m_state->changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), isSet);
+  }
+  if (seen && !m_state->manualReset) {
+    m_state->signalled = false;
+    DrainDescriptor(m_state->fd);
+  }
+  return seen;
+}
+
+int VeltEvent::PollDescriptor() const {
+  return m_state->manualReset ? m_state->fd : -1;
+}

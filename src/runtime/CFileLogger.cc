@@ -1,0 +1,42 @@
+#include "velt/runtime/CFileLogger.h"
+
+#include <ctime>
+#include <string>
+
+#include "velt/runtime/EventRecord.h"
+#include "velt/runtime/ResultCodes.h"
+
+CFileLogger::CFileLogger(const std::string& path) : m_file(std::fopen(path.c_str(), "a")) {}
+
+CFileLogger::~CFileLogger() {
+  if (m_file != nullptr) {
+    std::fclose(m_file);
+  }
+}
+
+long CFileLogger::Log(Logging::Severity severity, const char* text, const char* messageName,
+                      unsigned messageId, Logging::DebugImportance importance) {
+  (void)messageName;
+  if (text == nullptr) {
+    return GLOBAL_ERROR_BAD_PARAMETER;
+  }
+  if (m_file == nullptr) {
+    return GLOBAL_ERROR_NOT_INITIALIZED;
+  }
+  EventRecord record = EventRecord::Classify(severity, messageId, importance);
+  // Messages span several lines; keep one line per message.
+  std::string flat(text);
+  for (std::size_t at = flat.find('\n'); at != std::string::npos; at = flat.find('\n', at)) {
+    flat.replace(at, 1, " | ");
+  }
+  std::time_t now = std::time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof(stamp), "%Y-%m-%d %H:%M:%S", &local);
+  std::lock_guard<std::mutex> guard(m_lock);
+  int written = std::fprintf(m_file, "%s %s 0x%08X %s\n", stamp,
+                             EventRecord::TypeName(record.type), record.identifier, flat.c_str());
+  std::fflush(m_file);
+  return written < 0 ? GLOBAL_ERROR_UNEXPECTED : 0;
+}
