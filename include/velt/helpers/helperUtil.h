@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "velt/VeltExport.h"
+#include "velt/helpers/FileInfo.h"
+#include "velt/helpers/RegistryKey.h"
+#include "velt/helpers/TimeRepresentation.h"
+#include "velt/helpers/TruncType.h"
 
 class VeltComponent;
 class XMLObject;
@@ -16,10 +20,92 @@ class XMLObject;
 class VELT_API helperUtil {
  public:
   // ---- text, numbers and system information (helperutil_text.cc) ----
+  // 1 when the narrow `text` matches `pattern` ("*" any run, "?" one
+  // character, everything else itself, case-sensitive); 0 otherwise or when
+  // either is null.
+  static int wildcmp(const char* pattern, const char* text);
+  // Cutting at a separator (any length). Without the separator in the text,
+  // all four give the whole text.
+  static std::wstring getFirstPart(const std::wstring& text, const std::wstring& separator);
+  static std::wstring getLastPart(const std::wstring& text, const std::wstring& separator);
+  static std::wstring getAllExFirstPart(const std::wstring& text, const std::wstring& separator,
+                                        bool keepSeparator);
+  static std::wstring getAllExLastPart(const std::wstring& text, const std::wstring& separator,
+                                       bool keepSeparator);
+  // The name a collected file gets in the bundle, e.g. ("Setup.txt",
+  // "agent.log") -> "Setup__agent__log.txt".
+  static std::wstring composeName(const std::wstring& givenName, const std::wstring& sourceName);
+  static std::wstring removeLeadingWhiteSpace(const std::wstring& text);
+  // "100 bytes", "1.50K", "1.00M", ...
+  static std::wstring SizeToStr(double size, unsigned precision);
+  static std::wstring NumToStr(float value, unsigned precision);
+  static double StrToDouble(const std::wstring& text);
+  static float power(float base, unsigned exponent);
+  static std::wstring mapTruncTypeToName(TruncType type);
+  static std::wstring getCurrentTime(TIME_REPRESENTATION representation);
+  static std::wstring getOSVersion();
+  static std::wstring getOSUserName();
+  static bool checkForAdminPrivilege();
+  // 0..99999, seeded with the current second.
+  static int generateRandomNumber();
 
   // ---- path translation and the registry (helperutil_path.cc) ----
+  // Expands "%NAME%" pairs (each variable followed by exactly one
+  // separator) and rebases legacy data folders. "\\" and "/" are both
+  // separators in the text. An unset variable is logged and the partly
+  // translated path returned.
+  static std::wstring translatePath(const std::wstring& path);
+  // One environment variable ("NAME" or "%NAME%"); empty when unset.
+  static std::wstring getEnvVarValue(const std::wstring& name);
+  // "./a" and "a" become "<cwd>/a"; other paths are returned as they are.
+  static std::wstring fillInCWD(const std::wstring& path);
+  static std::wstring getCurrentWorkingDirectory();
+  // "HIVE\\sub\\key\\ValueName": the string value, empty on any failure.
+  static std::wstring getPathFromRegistry(const std::wstring& registryPath);
+  static std::wstring getPathFromRegistry(HKEY root, const wchar_t* subKey,
+                                          const wchar_t* valueName);
+  // The root key of an exact hive name ("HKEY_LOCAL_MACHINE"), else null.
+  static HKEY mapHKEYS(const std::wstring& hiveName);
+  // The install folder from the registry (ends with a separator), or empty.
+  static std::wstring FindInstallPath();
+  // baseDirectory (else the install folder) + "xml/config/".
+  static std::wstring getConfigPath(const std::wstring& baseDirectory);
+  // The desktop folder with a separator at the end; never empty.
+  static std::wstring GetDesktopPath();
+  // The desktop folder with a separator at the end, or empty. Returns 0.
+  static long GetPlatformDesktopPath(std::wstring& desktopPath);
 
   // ---- file utilities (helperutil_file.cc) ----
+  // Appends the entries of `directory` matching `pattern` ("*", "?",
+  // case-sensitive; "." and ".." included when they match) in byte order of
+  // their names. VELTENGINE_ERROR_FILE_NOT_FOUND when nothing matches.
+  static long fileFindAll(const std::wstring& directory, const std::wstring& pattern,
+                          std::list<FILE_INFO>& files);
+  // The match with the latest last-access time (the later one on a tie).
+  static long fileGetNewestMatchingFile(const std::wstring& directory,
+                                        const std::wstring& pattern, FILE_INFO& newest);
+  // Replaces `destination` by a copy of `source` (folders created, last-write
+  // time kept). VELTENGINE_ERROR_FILE_NOT_FOUND for a missing source.
+  static long fileCopy(const std::wstring& source, const std::wstring& destination);
+  // Deletes one file (a link itself, never its target); a missing file is 0.
+  static long fileDelete(const std::wstring& path);
+  // Deletes every file directly in `directory`.
+  static long fileDeleteAll(const std::wstring& directory);
+  // Removes a directory tree without following links.
+  static long fileDeleteDirectory(const std::wstring& directory);
+  // Keep the last / the first `count` bytes of the file (through
+  // "temp_out.txt" in the working directory). A count at or above the size
+  // leaves the file unchanged.
+  static long fileTruncateFront(long count, const wchar_t* path);
+  static long fileTruncateFront(long count, const std::wstring& path);
+  static long fileTruncateEnd(long count, const wchar_t* path);
+  static long fileTruncateEnd(long count, const std::wstring& path);
+  // The size in bytes (64-bit), -1.0 when unknown. The string form
+  // translates the path first.
+  static double getFileSize(const wchar_t* path);
+  static double getFileSize(const std::wstring& path);
+  // Creates one directory (parents not created); an existing one is 0.
+  static long MakeDirectory(const std::wstring& path);
 
   // ---- summary trees and component order (helperutil_summary.cc) ----
 

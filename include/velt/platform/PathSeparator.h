@@ -1,0 +1,15 @@
+// The separator of path elements on this platform. Code that splits or joins
+// file-system paths uses these, never a literal.
+#pragma once
+
+namespace velt {
+
+#if defined(_WIN32)
+constexpr wchar_t kPathSeparator = L'\\';
+constexpr const wchar_t* kPathSeparatorString = L"\\";
+#else
+constexpr wchar_t kPathSeparator = L'/';
+constexpr const wchar_t* kPathSeparatorString = L"/";
+#endif
+
+}  // namespace velt
