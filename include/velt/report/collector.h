@@ -1,0 +1,92 @@
+// collector: runs the entries of one configuration file. In a collect run it
+// picks the entries (those the request names, or the configuration's
+// defaults), selects each entry's branch for the running operating system,
+// hands it to a collect action and appends the configuration's block to the
+// bundle summary; in a clear run it hands every default entry to a clear
+// action. The engine creates one collector per run and calls Collect or
+// Clear once per configuration, in its own order.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "velt/VeltExport.h"
+
+class VeltComponent;
+class XMLObject;
+struct ACTION_ATTRIBUTES;
+struct truncAttributes;
+
+class VELT_API collector {
+ public:
+  // `request` is borrowed (a request without root means default mode);
+  // `unprocessed` is the engine's list of requested entries that no
+  // configuration has served yet; `uiPercentShare` is the progress granted to
+  // each configuration; `bundlePath` is shown in the summary's main
+  // information.
+  collector(XMLObject* request, std::list<VeltComponent*>& unprocessed, unsigned uiPercentShare,
+            std::wstring& bundlePath, bool includeSystemLogs);
+  ~collector();
+  collector(const collector&) = delete;
+  collector& operator=(const collector&) = delete;
+
+  // Collect mode for one configuration. `destFolder` receives the
+  // configuration's files; when empty it is set to the default bundle
+  // folder. Returns 0 or a result code.
+  long Collect(std::wstring& destFolder, XMLObject* pXMLObjectConfig, unsigned startPercent);
+  // Clear mode for one configuration: 0, or VELTENGINE_ERROR_BAD_PARAMETER
+  // for a null configuration.
+  long Clear(XMLObject* pXMLObjectConfig, unsigned startPercent);
+  // The summary file every configuration's block is appended to; empty until
+  // the first block (or the request's "summary" entry) sets it.
+  std::wstring GetSummaryPath();
+
+ protected:
+  // ---- entries of a configuration or request (collector_entries.cc) ----
+  std::list<VeltComponent*> getFileComponents(XMLObject& rXMLObject);
+  std::wstring getFileID(VeltComponent* pDC);
+  bool isOfThisFileID(VeltComponent* pDC, const std::wstring& id);
+  std::wstring getFileDescription(VeltComponent* pDC);
+  std::wstring getDstname(VeltComponent* pDC);
+  bool isDefault(VeltComponent* pDC);
+  bool isSystemLogID(const std::wstring& id) const;
+  void setUIPercentPortionForEachFile(size_t count);
+
+  // ---- operating-system branch selection (collector_os.cc) ----
+  bool isCorrectOS(const std::wstring& opsys);
+  long moveReaderToVELT(VeltComponent* pDC);
+  long moveReaderToCorrectOS(VeltComponent* pDC);
+
+  // ---- the two passes (collector.cc) ----
+  long collectDefaultEntries(XMLObject& config, ACTION_ATTRIBUTES& attrs, unsigned startPercent);
+  long collectRequestedEntries(std::wstring& destFolder, XMLObject& config,
+                               ACTION_ATTRIBUTES& attrs, unsigned startPercent);
+  long doCollectAction(ACTION_ATTRIBUTES& attrs);
+  long doClearAction(ACTION_ATTRIBUTES& attrs);
+  long removeFromUnprocessedList(VeltComponent* pDC);
+
+  // ---- bundle summary and comments (collector_summary.cc) ----
+  long initializeSummary();
+  long fillInSummaryMainInfo();
+  long writeComments(VeltComponent* pDCComments, const std::wstring& destFolder);
+  std::string getComment();
+  long writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig);
+  long printSummary(XMLObject* pXMLObjectConfig);
+  std::wstring reportFilePath(const std::wstring& destFolder, const std::wstring& name) const;
+  // Takes the next line of at most `width` characters off the front of
+  // `text`, breaking at white space where it can (collector_wordwrap.cc).
+  static std::wstring smartWordWrap(std::wstring& text, unsigned width);
+
+ private:
+  XMLObject* m_pXMLRequest;                 // borrowed
+  XMLObject* m_pXMLSummary;                 // owned; the current configuration's summary
+  std::list<VeltComponent*>& m_unprocessed;  // the engine's list
+  std::list<truncAttributes> m_TruncAttrsList;
+  unsigned m_uiPercentShare;
+  unsigned m_uiPercentPortion;  // per entry of the current pass
+  bool m_firstSummary;
+  bool m_includeSystemLogs;
+  std::wstring m_bundlePath;
+  std::wstring m_summaryPath;
+  VeltComponent* m_pReader;  // the chosen "os" branch of the entry in hand
+};
