@@ -1,0 +1,68 @@
+// Sends one bundle file to the upload service: an HTTPS PUT with Basic
+// authentication, made with libcurl over a TLS context that this class sets
+// up with OpenSSL and whose server certificate it checks itself.
+//
+// libcurl's global state is set up by SendHTTP and released by the
+// destructor, so uploaders are used one at a time.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "velt/VeltExport.h"
+#include "velt/upload/IVeltUploader.h"
+#include "velt/upload/VeltUploadSettings.h"
+
+typedef struct x509_store_ctx_st X509_STORE_CTX;
+
+class VELT_API CVeltUploader : public IVeltUploader {
+ public:
+  // Keeps the three strings; no handle or file is opened until SendHTTP.
+  CVeltUploader(const std::wstring& filePath, const std::wstring& userName,
+                const std::wstring& password);
+  CVeltUploader(const std::wstring& filePath, const std::wstring& userName,
+                const std::wstring& password, const VELT_UPLOAD_SETTINGS& settings);
+  // Releases the transfer handle and libcurl's global state, closes the file.
+  ~CVeltUploader() override;
+  // The object owns a transfer handle and a file: never copied.
+  CVeltUploader(const CVeltUploader&) = delete;
+  CVeltUploader& operator=(const CVeltUploader&) = delete;
+
+  // One upload per object; a second call gives
+  // VELTUPLOADER_ERROR_ALREADY_INITIALIZED.
+  long SendHTTP() override;
+
+  // "https://" + host + "/home/" + the file name of `filePath` (the part after
+  // its last '/' or '\'), the name percent-encoded where a URL needs it.
+  static std::string BuildUploadURL(const std::wstring& host, const std::wstring& filePath);
+  // The host the engine was built with.
+  static std::wstring DefaultHost();
+
+ protected:
+  // libcurl's read function: fread(buffer, size, count, stream).
+  static size_t read_callback(char* buffer, size_t size, size_t count, void* stream);
+  // libcurl's SSL-context function: installs the certificate check, the
+  // protocol range TLS 1.0 to 1.2 and the cipher list.
+  static CURLcode sslctx_function(CURL* curl, void* sslContext, void* userData);
+  // OpenSSL's certificate-verification callback, replacing its own chain
+  // check: the chain against the trust store, then the host name. 1 accepts.
+  static int serverCertVerifyOpenSSLCB(X509_STORE_CTX* storeContext, void* argument);
+
+ private:
+  // libcurl's progress function: forwards the upload counts to the hook.
+  static int progress_callback(void* uploader, curl_off_t downloadTotal, curl_off_t downloaded,
+                               curl_off_t uploadTotal, curl_off_t uploaded);
+
+  std::wstring m_filePath;
+  std::wstring m_userName;
+  std::wstring m_password;
+  CURL* m_pCurl;
+  std::FILE* m_pFile;
+  VELT_UPLOAD_SETTINGS m_settings;
+  bool m_globalInit;
+  long long m_fileSize;
+  char m_curlError[CURL_ERROR_SIZE];  // libcurl's sentence about a failure
+};

@@ -1,0 +1,19 @@
+// Deployment settings of an upload that the front end may override. Every
+// field left empty takes the engine's default.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct VELT_UPLOAD_SETTINGS {
+  // The upload service: "name", "name:port", "[IPv6]" or "[IPv6]:port".
+  // Empty: the host the engine was built with (VELT_UPLOAD_HOST).
+  std::wstring host;
+  // A PEM file of trusted certification authorities, which may also hold
+  // certificate revocation lists. Empty: the system's default trust store.
+  std::wstring caFile;
+  // Called while the bundle is sent with the bytes sent so far and the
+  // bundle's size. Optional.
+  std::function<void(int64_t sent, int64_t total)> progress;
+};

@@ -1,0 +1,278 @@
+#include "velt/upload/CVeltUploader.h"
+
+#include <curl/curl.h>
+#include <openssl/crypto.h>
+#include <openssl/ssl.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "upload/CCertHelper.h"
+#include "upload/COpensslUtility.h"
+#include "upload/UploadHost.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace {
+
+// SSL_OP_ALL as OpenSSL 1.1.1 defined it; later releases changed the bits.
+constexpr uint64_t kOpenSsl111OptionsAll = 0x80000854UL;
+
+constexpr const char* kCipherList =
+    "ECDHE-RSA-AES256-GCM-SHA384:ECDHE-ECDSA-AES256-GCM-SHA384:ECDHE-RSA-AES256-SHA384:"
+    "ECDHE-ECDSA-AES256-SHA384:DHE-RSA-AES256-GCM-SHA384:DHE-RSA-AES256-SHA256:"
+    "AES256-GCM-SHA384:AES256-SHA256:AES256-SHA:ECDHE-RSA-AES128-GCM-SHA256:"
+    "ECDHE-ECDSA-AES128-GCM-SHA256:ECDHE-RSA-AES128-SHA256:ECDHE-ECDSA-AES128-SHA256:"
+    "DHE-RSA-AES128-GCM-SHA256:DHE-RSA-AES128-SHA256:DHE-RSA-AES128-SHA:AES128-GCM-SHA256:"
+    "AES128-SHA256:AES128-SHA:!ECDHE-RSA-CHACHA20-POLY1305:!ECDHE-ECDSA-CHACHA20-POLY1305:"
+    "!ECDHE-ECDSA-AES256-SHA:!ECDHE-RSA-AES256-SHA:!DHE-RSA-AES256-SHA:"
+    "!ECDHE-ECDSA-AES128-SHA:!ECDHE-RSA-AES128-SHA";
+
+// A transfer that stalls (less than one byte a second for this long) or a
+// server that never answers the connection is given up rather than waited
+// for without end.
+constexpr long kConnectTimeoutSeconds = 60;
+constexpr long kStallSeconds = 120;
+
+// Overwrites a narrow copy of the secret before its memory is released.
+class SecretText {
+ public:
+  explicit SecretText(const std::wstring& text) : m_text(velt::Narrow(text)) {}
+  ~SecretText() {
+    if (!m_text.empty()) {
+      OPENSSL_cleanse(&m_text[0], m_text.size());
+    }
+  }
+  SecretText(const SecretText&) = delete;
+  SecretText& operator=(const SecretText&) = delete;
+  const char* c_str() const { return m_text.c_str(); }
+
+ private:
+  std::string m_text;
+};
+
+std::wstring EffectiveHost(const VELT_UPLOAD_SETTINGS& settings) {
+  return settings.host.empty() ? CVeltUploader::DefaultHost() : settings.host;
+}
+
+}  // namespace
+
+CVeltUploader::CVeltUploader(const std::wstring& filePath, const std::wstring& userName,
+                             const std::wstring& password)
+    : CVeltUploader(filePath, userName, password, VELT_UPLOAD_SETTINGS()) {}
+
+CVeltUploader::CVeltUploader(const std::wstring& filePath, const std::wstring& userName,
+                             const std::wstring& password, const VELT_UPLOAD_SETTINGS& settings)
+    : m_filePath(filePath),
+      m_userName(userName),
+      m_password(password),
+      m_pCurl(nullptr),
+      m_pFile(nullptr),
+      m_settings(settings),
+      m_globalInit(false),
+      m_fileSize(0),
+      m_curlError() {}
+
+CVeltUploader::~CVeltUploader() {
+  if (m_pCurl != nullptr) {
+    curl_easy_cleanup(m_pCurl);
+  }
+  if (m_globalInit) {
+    curl_global_cleanup();
+  }
+  if (m_pFile != nullptr) {
+    std::fclose(m_pFile);
+  }
+  if (!m_password.empty()) {
+    OPENSSL_cleanse(&m_password[0], m_password.size() * sizeof(wchar_t));
+  }
+}
+
+std::wstring CVeltUploader::DefaultHost() { return velt::Widen(VELT_UPLOAD_HOST); }
+
+std::string CVeltUploader::BuildUploadURL(const std::wstring& host, const std::wstring& filePath) {
+  const size_t separator = filePath.find_last_of(L"/\\");
+  const std::string name =
+      velt::Narrow(separator == std::wstring::npos ? filePath : filePath.substr(separator + 1));
+  // Letters, digits and "-._~" go as they are; every other byte of the
+  // UTF-8 name as %XX, so that blanks or '#' cannot change the URL.
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : name) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+        c == '.' || c == '_' || c == '~') {
+      escaped += static_cast<char>(c);
+    } else {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 0x0F];
+    }
+  }
+  return "https://" + velt::Narrow(host) + "/home/" + escaped;
+}
+
+size_t CVeltUploader::read_callback(char* buffer, size_t size, size_t count, void* stream) {
+  return std::fread(buffer, size, count, static_cast<std::FILE*>(stream));
+}
+
+int CVeltUploader::progress_callback(void* uploader, curl_off_t /*downloadTotal*/,
+                                     curl_off_t /*downloaded*/, curl_off_t uploadTotal,
+                                     curl_off_t uploaded) {
+  const CVeltUploader* self = static_cast<const CVeltUploader*>(uploader);
+  if (self->m_settings.progress) {
+    self->m_settings.progress(uploaded, uploadTotal > 0 ? uploadTotal : self->m_fileSize);
+  }
+  return 0;
+}
+
+CURLcode CVeltUploader::sslctx_function(CURL* /*curl*/, void* sslContext, void* userData) {
+  SSL_CTX* ctx = static_cast<SSL_CTX*>(sslContext);
+  SSL_CTX_set_cert_verify_callback(ctx, serverCertVerifyOpenSSLCB, userData);
+  SSL_CTX_set_options(ctx, SSL_OP_NO_TICKET);
+  SSL_CTX_set_options(ctx, kOpenSsl111OptionsAll);
+  if (SSL_CTX_ctrl(ctx, SSL_CTRL_SET_MIN_PROTO_VERSION, TLS1_VERSION, nullptr) == 0) {
+    VELT_LOG_MESSAGE('E', "Failed to set minimum SSL protocol version");
+    return CURLE_SSL_CIPHER;
+  }
+  if (SSL_CTX_ctrl(ctx, SSL_CTRL_SET_MAX_PROTO_VERSION, TLS1_2_VERSION, nullptr) == 0) {
+    VELT_LOG_MESSAGE('E', "Failed to set maximum SSL protocol version");
+    return CURLE_SSL_CIPHER;
+  }
+  if (SSL_CTX_set_cipher_list(ctx, kCipherList) != 1) {
+    VELT_LOG_MESSAGE('I', "Failed to set cipher list");
+    return CURLE_SSL_CIPHER;
+  }
+  if (SSL_CTX_set_ciphersuites(ctx, "") != 1) {
+    VELT_LOG_MESSAGE('I', "Failed to set ciphersuite list");
+  }
+  return CURLE_OK;
+}
+
+int CVeltUploader::serverCertVerifyOpenSSLCB(X509_STORE_CTX* storeContext, void* argument) {
+  const CVeltUploader* self = static_cast<const CVeltUploader*>(argument);
+  if (self == nullptr) {
+    return 0;
+  }
+  long result = 0;
+  CCertHelper helper(result, eCertStoreDefaultOrFile, self->m_settings.caFile);
+  if (result != 0) {
+    VELT_LOG_CODE('W', "CCertHelper::CCertHelper", result);
+    return 0;
+  }
+  velt::upload::UploadHost host;
+  velt::upload::ParseUploadHost(EffectiveHost(self->m_settings), host);
+  std::wstring failureText;
+  unsigned verifyStatus = 0;
+  result = helper.VerifyServerCertificate(storeContext, eCertContextOpenSSLStoreCtx,
+                                          host.certificateName, failureText, verifyStatus,
+                                          eCertRevocationChain, false, 0xFFFFFFFFu);
+  if (result != 0) {
+    VELT_LOG_CODE('W', "CCertHelper::VerifyServerCertificate", result, "%s (status %u)",
+                  velt::Narrow(failureText).c_str(), verifyStatus);
+    return 0;
+  }
+  return 1;
+}
+
+long CVeltUploader::SendHTTP() {
+  if (m_filePath.empty() || m_userName.empty() || m_password.empty()) {
+    VELT_LOG_MESSAGE('I', "Empty Username, Password, or Token");
+    return VELTUPLOADER_ERROR_BAD_PARAMETER;
+  }
+  if (m_pCurl != nullptr || m_globalInit) {
+    VELT_LOG_MESSAGE('E', "This uploader has already sent its bundle");
+    return VELTUPLOADER_ERROR_ALREADY_INITIALIZED;
+  }
+  velt::upload::UploadHost host;
+  if (!velt::upload::ParseUploadHost(EffectiveHost(m_settings), host)) {
+    VELT_LOG_MESSAGE('E', "The upload host '%s' is not a host name or address with an optional port",
+                     velt::Narrow(EffectiveHost(m_settings)).c_str());
+    return VELTUPLOADER_ERROR_BAD_PARAMETER;
+  }
+
+  m_globalInit = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+  m_pCurl = curl_easy_init();
+  if (m_pCurl == nullptr) {
+    VELT_LOG_CODE('E', "curl_easy_init", VELTUPLOADER_ERROR_CURL_ERROR);
+    return VELTUPLOADER_ERROR_CURL_ERROR;
+  }
+
+  const long sslInit = COpensslUtility::InitOpenSSL(false);
+  if (sslInit != 0) {
+    // libcurl sets OpenSSL up by itself as well; the transfer still runs.
+    VELT_LOG_CODE('W', "COpensslUtility::InitOpenSSL", sslInit);
+  }
+
+  // The size is taken from the open file, so it is the size of what is read.
+  const std::string path = velt::Narrow(m_filePath);
+  m_pFile = std::fopen(path.c_str(), "rb");
+  std::error_code sizeError;
+  if (m_pFile != nullptr) {
+    const std::filesystem::path fsPath(path);
+    if (!std::filesystem::is_regular_file(fsPath, sizeError)) {
+      std::fclose(m_pFile);
+      m_pFile = nullptr;
+      errno = sizeError ? sizeError.value() : EISDIR;
+    } else {
+      m_fileSize = static_cast<long long>(std::filesystem::file_size(fsPath, sizeError));
+      if (sizeError) {
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+        errno = sizeError.value();
+      }
+    }
+  }
+  if (m_pFile == nullptr) {
+    VELT_LOG_MESSAGE('E', "fopen:%s", std::strerror(errno));
+    return VELTUPLOADER_ERROR_FILE_OPEN_FAILURE;
+  }
+
+  const std::string url = BuildUploadURL(host.authority, m_filePath);
+  const std::string user = velt::Narrow(m_userName);
+  const SecretText secret(m_password);
+
+#define VELT_SETOPT(option, value)                                                     \
+  do {                                                                                 \
+    const CURLcode setResult = curl_easy_setopt(m_pCurl, option, value);               \
+    if (setResult != CURLE_OK) {                                                       \
+      VELT_LOG_CODE('E', "curl_easy_setopt", setResult, "%s", #option);                \
+      return VELTUPLOADER_ERROR_CURL_ERROR;                                            \
+    }                                                                                  \
+  } while (0)
+
+  VELT_SETOPT(CURLOPT_READFUNCTION, &CVeltUploader::read_callback);
+  VELT_SETOPT(CURLOPT_UPLOAD, 1L);
+  VELT_SETOPT(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+  VELT_SETOPT(CURLOPT_USERNAME, user.c_str());
+  VELT_SETOPT(CURLOPT_PASSWORD, secret.c_str());
+  VELT_SETOPT(CURLOPT_SSL_CTX_FUNCTION, &CVeltUploader::sslctx_function);
+  VELT_SETOPT(CURLOPT_SSL_CTX_DATA, static_cast<void*>(this));
+  VELT_SETOPT(CURLOPT_URL, url.c_str());
+  VELT_SETOPT(CURLOPT_READDATA, static_cast<void*>(m_pFile));
+  VELT_SETOPT(CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(m_fileSize));
+  VELT_SETOPT(CURLOPT_USERAGENT, "velt/4");
+  VELT_SETOPT(CURLOPT_FAILONERROR, 1L);
+  // Beyond the transfer itself: libcurl's own sentence about a failure for
+  // the log, no waiting without end, and progress when the front end asked.
+  VELT_SETOPT(CURLOPT_ERRORBUFFER, m_curlError);
+  VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  VELT_SETOPT(CURLOPT_LOW_SPEED_LIMIT, 1L);
+  VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  if (m_settings.progress) {
+    VELT_SETOPT(CURLOPT_XFERINFOFUNCTION, &CVeltUploader::progress_callback);
+    VELT_SETOPT(CURLOPT_XFERINFODATA, static_cast<void*>(this));
+    VELT_SETOPT(CURLOPT_NOPROGRESS, 0L);
+  }
+#undef VELT_SETOPT
+
+  const CURLcode performed = curl_easy_perform(m_pCurl);
+  if (performed != CURLE_OK) {
+    VELT_LOG_CODE('E', "curl_easy_perform", performed, "%s",
+                  m_curlError[0] != '\0' ? m_curlError : curl_easy_strerror(performed));
+    return VELTUPLOADER_ERROR_CURL_ERROR;
+  }
+  return 0;
+}
