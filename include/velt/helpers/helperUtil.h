@@ -110,4 +110,10 @@ class VELT_API helperUtil {
   // ---- summary trees and component order (helperutil_summary.cc) ----
 
   // ---- upload request readers (upload/helperutil_upload.cc) ----
+  // The text of the request's first "url" element below a "protocol"
+  // element, unchanged; empty without a root or without such an element.
+  static std::wstring getUploadURLFromRequest(XMLObject& request);
+  // The same for the first "upload_size" below a "bundle" element; the text
+  // is not converted to a number.
+  static std::wstring getUploadMaxSizeFromRequest(XMLObject& request);
 };
