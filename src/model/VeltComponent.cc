@@ -65,6 +65,7 @@ std::wstring VeltComponent::GetType() const { return m_type; }
 void VeltComponent::SetType(const std::wstring& type) { m_type = type; }
 std::wstring VeltComponent::GetVal() const { return m_val; }
 void VeltComponent::SetVal(const std::wstring& val) { m_val = val; }
+void VeltComponent::AppendVal(const std::wstring& text) { m_val += text; }
 VeltComponent* VeltComponent::GetParent() const { return m_pParent; }
 int32_t VeltComponent::GetSize() const { return m_size; }
 bool VeltComponent::IsLeaf() const { return m_leaf; }

@@ -29,6 +29,9 @@ class VELT_API VeltComponent {
   void SetType(const std::wstring& type);
   std::wstring GetVal() const;
   void SetVal(const std::wstring& val);
+  // Appends to the value in place (text of one element may arrive in many
+  // runs).
+  void AppendVal(const std::wstring& text);
   VeltComponent* GetParent() const;
   int32_t GetSize() const;
   bool IsLeaf() const;

@@ -1,0 +1,283 @@
+#include "xml/ExpatSaxAdapter.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <algorithm>
+
+// The billion-laughs limits are declared only when the header is told the
+// library was built with DTD support, which Debian's expat is.
+#ifndef XML_DTD
+#define XML_DTD 1
+#endif
+#include <expat.h>
+
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace velt {
+namespace xml {
+namespace {
+
+// Separates a namespace URI from the local name in the names expat reports.
+// It cannot occur in a name or a URI of a well-formed document.
+constexpr char kNamespaceSeparator = '\x01';
+constexpr int kReadChunk = 64 * 1024;
+
+struct ParserFree {
+  void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+};
+using ParserHandle = std::unique_ptr<XML_ParserStruct, ParserFree>;
+
+struct FileClose {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The local part of a name expat reports as "uri<sep>local" or "local".
+std::wstring LocalName(const char* name) {
+  const char* local = std::strrchr(name, kNamespaceSeparator);
+  return Widen(local != nullptr ? std::string(local + 1) : std::string(name));
+}
+
+// Overwrites text the adapter no longer needs, in a way the compiler keeps.
+void Wipe(std::wstring& text) {
+  volatile wchar_t* p = text.empty() ? nullptr : &text[0];
+  for (std::size_t i = 0; i < text.size(); ++i) p[i] = 0;
+}
+
+std::string Position(XML_Parser parser) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof(buffer), " (line %lu, column %lu)",
+                static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)),
+                static_cast<unsigned long>(XML_GetCurrentColumnNumber(parser) + 1));
+  return buffer;
+}
+
+long OpenFailureCode(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return VELTENGINE_ERROR_FILE_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+      return VELTENGINE_ERROR_ACCESS_DENIED;
+    case ENOMEM:
+      return VELTENGINE_ERROR_MEMALLOC_FAILED;
+    default:
+      return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+}
+
+}  // namespace
+
+ExpatSaxAdapter::ExpatSaxAdapter(XmlMgr* sink) : m_pSink(sink) {}
+
+XML_Parser ExpatSaxAdapter::createParser(const char* encoding) {
+  XML_Parser parser = XML_ParserCreateNS(encoding, kNamespaceSeparator);
+  if (parser == nullptr) return nullptr;
+  XML_SetUserData(parser, this);
+  XML_SetElementHandler(parser, &ExpatSaxAdapter::StartElement, &ExpatSaxAdapter::EndElement);
+  XML_SetCharacterDataHandler(parser, &ExpatSaxAdapter::Characters);
+  // Nothing outside the document is ever read: no external DTD or parameter
+  // entities, and a reference to an external entity fails the parse.
+  XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+  XML_SetExternalEntityRefHandler(parser, &ExpatSaxAdapter::ExternalEntityRef);
+  XML_SetSkippedEntityHandler(parser, &ExpatSaxAdapter::SkippedEntity);
+  XML_SetBillionLaughsAttackProtectionActivationThreshold(parser, kAmplificationThreshold);
+  XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser, kMaxAmplification);
+  m_pParser = parser;
+  m_depth = 0;
+  m_stopCode = 0;
+  m_stopMessage.clear();
+  m_pending = nullptr;
+  return parser;
+}
+
+long ExpatSaxAdapter::parseText(const std::string& utf8) {
+  // Naming the encoding overrides whatever the text's declaration says.
+  ParserHandle parser(createParser("UTF-8"));
+  if (!parser) {
+    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
+    return VELTENGINE_ERROR_MEMALLOC_FAILED;
+  }
+  long rc = 0;
+  // Expat takes an int length: feed large texts in pieces.
+  constexpr std::size_t kPiece = 1u << 30;
+  std::size_t offset = 0;
+  do {
+    const std::size_t length = std::min(kPiece, utf8.size() - offset);
+    const bool last = offset + length == utf8.size();
+    if (XML_Parse(parser.get(), utf8.data() + offset, static_cast<int>(length), last) !=
+        XML_STATUS_OK) {
+      rc = parseFailure(parser.get());
+      break;
+    }
+    offset += length;
+  } while (offset < utf8.size());
+  m_pParser = nullptr;
+  parser.reset();
+  if (m_pending) std::rethrow_exception(m_pending);
+  return rc;
+}
+
+long ExpatSaxAdapter::parseFile(const std::string& path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::is_regular_file(status)) {
+    long code = VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+    std::string why = "not a regular file";
+    if (ec) {
+      code = OpenFailureCode(ec.value());
+      why = ec.message();
+    } else if (std::filesystem::is_directory(status)) {
+      why = "is a folder";
+    }
+    fatalError(code, "cannot read \"" + path + "\": " + why);
+    return code;
+  }
+  std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    const int error = errno;
+    const long code = OpenFailureCode(error);
+    fatalError(code, "cannot open \"" + path + "\": " + std::strerror(error));
+    return code;
+  }
+  ParserHandle parser(createParser(nullptr));
+  if (!parser) {
+    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
+    return VELTENGINE_ERROR_MEMALLOC_FAILED;
+  }
+  long rc = 0;
+  for (;;) {
+    void* buffer = XML_GetBuffer(parser.get(), kReadChunk);
+    if (buffer == nullptr) {
+      rc = parseFailure(parser.get());
+      break;
+    }
+    const std::size_t got = std::fread(buffer, 1, kReadChunk, file.get());
+    if (got < static_cast<std::size_t>(kReadChunk) && std::ferror(file.get())) {
+      const int error = errno;
+      rc = VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+      fatalError(rc, "cannot read \"" + path + "\": " + std::strerror(error));
+      break;
+    }
+    const bool last = got == 0;
+    if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) != XML_STATUS_OK) {
+      rc = parseFailure(parser.get());
+      break;
+    }
+    if (last) break;
+  }
+  m_pParser = nullptr;
+  parser.reset();
+  if (m_pending) std::rethrow_exception(m_pending);
+  return rc;
+}
+
+long ExpatSaxAdapter::parseFailure(XML_Parser parser) {
+  if (m_pending) return GLOBAL_ERROR_UNEXPECTED;  // rethrown by the caller
+  long code = m_stopCode;
+  std::string message = m_stopMessage;
+  if (code == 0) {
+    const XML_Error error = XML_GetErrorCode(parser);
+    code = error == XML_ERROR_NO_MEMORY ? VELTENGINE_ERROR_MEMALLOC_FAILED
+                                        : VELTENGINE_ERROR_INVALID_XML;
+    const XML_LChar* text = XML_ErrorString(error);
+    message = text != nullptr ? text : "unknown error";
+  }
+  fatalError(code, message + Position(parser));
+  return code;
+}
+
+void ExpatSaxAdapter::stop(long code, const std::string& message) {
+  if (m_stopCode != 0) return;
+  m_stopCode = code;
+  m_stopMessage = message;
+  XML_StopParser(m_pParser, XML_FALSE);
+}
+
+void ExpatSaxAdapter::fatalError(long code, const std::string& message) {
+  VELT_LOG_CODE('E', "XML_Parse", code, "XML Parser fatal error: %s", message.c_str());
+}
+
+template <typename Call>
+void ExpatSaxAdapter::deliver(Call call) {
+  try {
+    call();
+  } catch (const std::bad_alloc&) {
+    stop(VELTENGINE_ERROR_MEMALLOC_FAILED, "out of memory while building the tree");
+  } catch (...) {
+    if (!m_pending) m_pending = std::current_exception();
+    stop(GLOBAL_ERROR_UNEXPECTED, "the document's receiver failed");
+  }
+}
+
+void ExpatSaxAdapter::StartElement(void* data, const char* name, const char** attributes) {
+  auto* self = static_cast<ExpatSaxAdapter*>(data);
+  if (self->m_stopCode != 0) return;
+  if (++self->m_depth > kMaxDepth) {
+    self->stop(VELTENGINE_ERROR_INVALID_XML,
+               "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
+    return;
+  }
+  self->deliver([&] {
+    const std::wstring local = LocalName(name);
+    self->m_pSink->addElement(local);
+    for (const char** a = attributes; a[0] != nullptr; a += 2) {
+      std::wstring value = Widen(a[1]);
+      self->m_pSink->addAttribute(LocalName(a[0]), value);
+      Wipe(value);
+    }
+    // Elements whose names begin with "qu" are not accepted in the engine's
+    // documents: the parse ends there as failed.
+    if (local.compare(0, 2, L"qu") == 0) {
+      self->stop(VELTENGINE_ERROR_UNKNOWN_XML_TAG,
+                 "element <" + Narrow(local) + "> is not accepted");
+    }
+  });
+}
+
+void ExpatSaxAdapter::EndElement(void* data, const char* name) {
+  auto* self = static_cast<ExpatSaxAdapter*>(data);
+  if (self->m_stopCode != 0) return;
+  --self->m_depth;
+  self->deliver([&] { self->m_pSink->endElement(LocalName(name)); });
+}
+
+void ExpatSaxAdapter::Characters(void* data, const char* text, int length) {
+  auto* self = static_cast<ExpatSaxAdapter*>(data);
+  if (self->m_stopCode != 0) return;
+  self->deliver([&] {
+    std::wstring run = Widen(std::string(text, static_cast<std::size_t>(length)));
+    self->m_pSink->setElementValue(run);
+    Wipe(run);
+  });
+}
+
+int ExpatSaxAdapter::ExternalEntityRef(XML_Parser parser, const char* /*context*/,
+                                       const char* /*base*/, const char* systemId,
+                                       const char* /*publicId*/) {
+  auto* self = static_cast<ExpatSaxAdapter*>(XML_GetUserData(parser));
+  if (self->m_stopCode == 0) {
+    self->m_stopCode = VELTENGINE_ERROR_INVALID_XML;
+    self->m_stopMessage = std::string("reference to the external entity \"") +
+                          (systemId != nullptr ? systemId : "") +
+                          "\" refused: only the document itself is read";
+  }
+  return XML_STATUS_ERROR;
+}
+
+void ExpatSaxAdapter::SkippedEntity(void* data, const char* name, int /*isParameterEntity*/) {
+  auto* self = static_cast<ExpatSaxAdapter*>(data);
+  // A reference whose declaration was not read cannot be resolved: the text
+  // would silently lose it.
+  self->stop(VELTENGINE_ERROR_INVALID_XML,
+             std::string("entity \"") + name + "\" is not declared in the document");
+}
+
+}  // namespace xml
+}  // namespace velt

@@ -1,0 +1,71 @@
+// The SAX reader of this platform: expat, driven so that it behaves as the
+// engine's content and error handler expect. It hands local names, then the
+// element's attributes in document order, then text runs as they come, to
+// an XmlMgr. Comments, processing instructions and the XML declaration are
+// dropped; references arrive resolved.
+//
+// The reader reads nothing but the document: external entities are refused,
+// no DTD is fetched, entity expansion is bounded and nesting is capped.
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "velt/xml/XmlMgr.h"
+
+struct XML_ParserStruct;
+
+namespace velt {
+namespace xml {
+
+class ExpatSaxAdapter {
+ public:
+  // Deepest element nesting accepted; a deeper document is refused.
+  static constexpr int kMaxDepth = 1000;
+  // Entity expansion: once a parse has produced this many bytes, output may
+  // be at most kMaxAmplification times the document's own bytes.
+  static constexpr unsigned long long kAmplificationThreshold = 1024 * 1024;
+  static constexpr float kMaxAmplification = 100.0f;
+
+  explicit ExpatSaxAdapter(XmlMgr* sink);
+  ExpatSaxAdapter(const ExpatSaxAdapter&) = delete;
+  ExpatSaxAdapter& operator=(const ExpatSaxAdapter&) = delete;
+
+  // Parses UTF-8 text; an encoding named in the text's declaration is
+  // ignored (the text is already decoded). Returns 0 or a reader code.
+  long parseText(const std::string& utf8);
+  // Parses the local file `path` (UTF-8); its declaration or byte order
+  // mark names its encoding. Returns 0 or a reader code.
+  long parseFile(const std::string& path);
+
+ private:
+  // Sets up a parser and its handlers; null when expat cannot allocate.
+  XML_ParserStruct* createParser(const char* encoding);
+  // The result of a parse that expat ended with an error (logs it).
+  long parseFailure(XML_ParserStruct* parser);
+  // Ends the parse from inside a handler with `code`; the first stop wins.
+  void stop(long code, const std::string& message);
+  // Logs a failure of the reader itself.
+  void fatalError(long code, const std::string& message);
+  // Runs a sink call, turning an allocation failure into a stop and keeping
+  // any other exception to be rethrown once expat has returned.
+  template <typename Call>
+  void deliver(Call call);
+
+  static void StartElement(void* self, const char* name, const char** attributes);
+  static void EndElement(void* self, const char* name);
+  static void Characters(void* self, const char* text, int length);
+  static int ExternalEntityRef(XML_ParserStruct* parser, const char* context, const char* base,
+                               const char* systemId, const char* publicId);
+  static void SkippedEntity(void* self, const char* name, int isParameterEntity);
+
+  XmlMgr* m_pSink;                  // borrowed
+  XML_ParserStruct* m_pParser = nullptr;  // the parse in progress
+  int m_depth = 0;
+  long m_stopCode = 0;
+  std::string m_stopMessage;
+  std::exception_ptr m_pending;     // a sink's exception, rethrown after the parse
+};
+
+}  // namespace xml
+}  // namespace velt
