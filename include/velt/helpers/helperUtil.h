@@ -108,6 +108,22 @@ class VELT_API helperUtil {
   static long MakeDirectory(const std::wstring& path);
 
   // ---- summary trees and component order (helperutil_summary.cc) ----
+  // Appends a note (type " - ", value `note`) to the first "Other_Note"
+  // section below the summary's root. 0, or VELTENGINE_ERROR_BAD_PARAMETER
+  // (no summary), VELTENGINE_ERROR_NULL_XML_ROOT (no root) or
+  // VELTENGINE_ERROR_NULL_XML_CHILD (no section); nothing is added then.
+  static long fillSummaryNote(XMLObject* pXMLSummary, const std::wstring& note);
+  // Appends a not-included file (type = file ID, value = file name, then
+  // the attributes "description" and "reason") to the first
+  // "Manifest_Not_Included" section. Same results as fillSummaryNote.
+  static long fillSummaryFailedFile(XMLObject* pXMLSummary, const std::wstring& fileId,
+                                    const std::wstring& fileName,
+                                    const std::wstring& description,
+                                    const std::wstring& reason);
+  // "Less than" for sorting file components by their "id" attribute in
+  // UTF-16 code-unit order. False unless both have an "id"; a stable sort
+  // keeps components without one in place.
+  static bool ComponentCompareUsingIDAtt(VeltComponent* a, VeltComponent* b);
 
   // ---- upload request readers (upload/helperutil_upload.cc) ----
   // The text of the request's first "url" element below a "protocol"
