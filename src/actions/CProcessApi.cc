@@ -1,0 +1,242 @@
+#include "velt/actions/CProcessApi.h"
+
+#include <cstdarg>
+#include <string>
+
+#include "platform/Process.h"
+#include "velt/control/VeltThread.h"
+#include "velt/platform/PathSeparator.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+struct CProcessApi::ProcessEntry {
+  uint32_t processId = 0;
+  velt::platform::ChildProcess child;
+};
+
+namespace {
+
+constexpr unsigned kExitCodeUnknown = 0x80004005u;
+// How often a wait looks at an abort event that has no poll descriptor.
+constexpr unsigned kEventCheckSliceMs = 10;
+
+// The program path as the shell is to see it: in double quotes, with the
+// characters that stay special inside them escaped.
+std::wstring QuoteProgram(const std::wstring& program) {
+  if (!program.empty() && program[0] == L'"') {
+    return program;
+  }
+  std::wstring quoted = L"\"";
+  for (wchar_t c : program) {
+    if (c == L'"' || c == L'\\' || c == L'$' || c == L'`') {
+      quoted += L'\\';
+    }
+    quoted += c;
+  }
+  quoted += L'"';
+  return quoted;
+}
+
+std::wstring Unquoted(const std::wstring& program) {
+  if (program.size() >= 2 && program.front() == L'"' && program.back() == L'"') {
+    return program.substr(1, program.size() - 2);
+  }
+  return program;
+}
+
+}  // namespace
+
+CProcessApi::CProcessApi(bool startSuspended) : m_startSuspended(startSuspended) {}
+
+CProcessApi::~CProcessApi() {
+  for (ProcessEntry* entry : m_processList) {
+    velt::platform::ReleaseChild(entry->child);
+    delete entry;
+  }
+  m_processList.clear();
+}
+
+long CProcessApi::Launch(ProcessAttributes& attributes, const std::vector<const wchar_t*>& args) {
+  if (args.empty() || args[0] == nullptr) {
+    return PROCESS_API_ERROR_BAD_PARAMETER;
+  }
+  // A program named without a folder, or with an absolute path, is used as
+  // given (the shell looks the former up on PATH); otherwise it is taken
+  // from the attributes' folder.
+  std::wstring program = args[0];
+  std::wstring bare = Unquoted(program);
+  if (attributes.programFolder != nullptr && attributes.programFolder[0] != L'\0' &&
+      (bare.empty() || bare[0] != velt::kPathSeparator)) {
+    std::wstring folder = attributes.programFolder;
+    if (folder.back() != velt::kPathSeparator) {
+      folder += velt::kPathSeparator;
+    }
+    bare = folder + bare;
+    program = folder + program;
+  }
+  std::wstring commandLine = QuoteProgram(program) + L" ";
+  for (size_t i = 1; i < args.size() && args[i] != nullptr; ++i) {
+    commandLine += args[i];
+    commandLine += L" ";
+  }
+
+  int error = velt::platform::FindProgram(velt::Narrow(bare));
+  velt::platform::ChildProcess child;
+  if (error == 0) {
+    error = velt::platform::StartDetached(velt::Narrow(commandLine), child);
+  }
+  if (error != 0) {
+    VELT_LOG_CODE('E', "CreateProcess", error, "Unable to spawn Application: %s %s", "",
+                  velt::Narrow(commandLine).c_str());
+    return GetStatusCode(static_cast<unsigned long>(error));
+  }
+  ProcessEntry* entry = new ProcessEntry();
+  entry->processId = static_cast<uint32_t>(child.pid);
+  entry->child = child;
+  m_processList.push_back(entry);
+  attributes.processId = entry->processId;
+  return 0;
+}
+
+long CProcessApi::Launch(ProcessAttributes& attributes, const wchar_t* program, ...) {
+  std::vector<const wchar_t*> args;
+  args.push_back(program);
+  if (program != nullptr) {
+    va_list rest;
+    va_start(rest, program);
+    while (const wchar_t* arg = va_arg(rest, const wchar_t*)) {
+      args.push_back(arg);
+    }
+    va_end(rest);
+  }
+  return Launch(attributes, args);
+}
+
+CProcessApi::ProcessEntry* CProcessApi::FindProcess(uint32_t processId) {
+  for (ProcessEntry* entry : m_processList) {
+    if (entry->processId == processId) {
+      return entry;
+    }
+  }
+  return nullptr;
+}
+
+long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEvent* abortEvent,
+                                 bool noMessagePump, unsigned timeoutMs) {
+  exitCode = kExitCodeUnknown;
+  ProcessEntry* entry = FindProcess(processId);
+  if (entry == nullptr) {
+    VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
+    return PROCESS_API_ERROR_INVALIDPROCESSID;
+  }
+  bool running = false;
+  int error = velt::platform::PollChild(entry->child, running);
+  if (error != 0) {
+    VELT_LOG_CODE('E', "GetExitCodeProcess", error);
+    return GetStatusCode(static_cast<unsigned long>(error));
+  }
+  if (!running) {
+    exitCode = entry->child.exitCode;
+    return 0;
+  }
+
+  // Index 0: the abort event; index 1: the front end's exit event, which
+  // plays the part of a message arriving while the thread pumps messages.
+  std::vector<int> wakeFds;
+  int abortFd = abortEvent != nullptr ? abortEvent->PollDescriptor() : -1;
+  int exitFd = -1;
+  if (!noMessagePump && !VeltThread::GetVeltCLIOptions().consoleMode &&
+      VeltThread::m_ExitVeltEvent != nullptr) {
+    exitFd = VeltThread::m_ExitVeltEvent->PollDescriptor();
+  }
+  if (abortFd >= 0) {
+    wakeFds.push_back(abortFd);
+  }
+  if (exitFd >= 0) {
+    wakeFds.push_back(exitFd);
+  }
+  // An abort event without a descriptor is looked at between short waits.
+  bool checkAbortByHand = abortEvent != nullptr && abortFd < 0;
+
+  unsigned left = timeoutMs;
+  for (;;) {
+    unsigned slice = checkAbortByHand && left > kEventCheckSliceMs ? kEventCheckSliceMs : left;
+    velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
+    size_t wokenBy = 0;
+    error = velt::platform::WaitChild(entry->child, wakeFds, slice, outcome, wokenBy);
+    if (error != 0) {
+      VELT_LOG_CODE('E', "WaitForObject", error);
+      return GetStatusCode(static_cast<unsigned long>(error));
+    }
+    switch (outcome) {
+      case velt::platform::ChildWait::kEnded:
+        exitCode = entry->child.exitCode;
+        return 0;
+      case velt::platform::ChildWait::kWoken:
+        if (wakeFds[wokenBy] == abortFd) {
+          return PROCESS_API_ERROR_WAIT_INTERRUPTED;
+        }
+        return PROCESS_API_ERROR_WAIT_TIMEOUT;
+      case velt::platform::ChildWait::kTimedOut:
+        break;
+    }
+    if (checkAbortByHand && abortEvent->Wait(0)) {
+      return PROCESS_API_ERROR_WAIT_INTERRUPTED;
+    }
+    left -= slice;
+    if (left == 0) {
+      return PROCESS_API_ERROR_WAIT_TIMEOUT;
+    }
+  }
+}
+
+long CProcessApi::IsRunning(uint32_t processId) {
+  ProcessEntry* entry = FindProcess(processId);
+  if (entry == nullptr) {
+    VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
+    return PROCESS_API_ERROR_INVALIDPROCESSID;
+  }
+  bool running = false;
+  int error = velt::platform::PollChild(entry->child, running);
+  if (error != 0) {
+    VELT_LOG_CODE('E', "GetExitCodeProcess", error);
+    return GetStatusCode(static_cast<unsigned long>(error));
+  }
+  return running ? 0 : PROCESS_API_ERROR_NOTRUNNING;
+}
+
+long CProcessApi::Terminate(uint32_t processId) {
+  ProcessEntry* entry = FindProcess(processId);
+  if (entry == nullptr) {
+    VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
+    return PROCESS_API_ERROR_INVALIDPROCESSID;
+  }
+  int error = velt::platform::KillChildGroup(entry->child);
+  if (error != 0) {
+    VELT_LOG_CODE('E', "TerminateProcess", error);
+    return GetStatusCode(static_cast<unsigned long>(error));
+  }
+  return 0;
+}
+
+long CProcessApi::GetStatusCode(unsigned long error) {
+  using velt::platform::ProcessErrorKind;
+  switch (velt::platform::ClassifyProcessError(error)) {
+    case ProcessErrorKind::kFileNotFound:
+      return PROCESS_API_ERROR_FILENOTFOUND;
+    case ProcessErrorKind::kPathNotFound:
+      return PROCESS_API_ERROR_PATHNOTFOUND;
+    case ProcessErrorKind::kInvalidProcessId:
+      return PROCESS_API_ERROR_INVALIDPROCESSID;
+    case ProcessErrorKind::kNoProcessSlots:
+      return PROCESS_API_ERROR_NOPROCSLOTS;
+    case ProcessErrorKind::kProcessAborted:
+      return PROCESS_API_ERROR_PROCESS_ABORTED;
+    case ProcessErrorKind::kInsufficientPrivilege:
+      return PROCESS_API_ERROR_INSUFFICIENT_PRIVILEGE;
+    case ProcessErrorKind::kOther:
+      break;
+  }
+  return PROCESS_API_ERROR_UNKNOWN;
+}
