@@ -11,11 +11,10 @@
 #include <string>
 
 #include "velt/VeltExport.h"
+#include "velt/actions/ActionAttributes.h"
 
 class VeltComponent;
 class XMLObject;
-struct ACTION_ATTRIBUTES;
-struct truncAttributes;
 
 class VELT_API collector {
  public:
@@ -43,7 +42,9 @@ class VELT_API collector {
 
  protected:
   // ---- entries of a configuration or request (collector_entries.cc) ----
+  // The root's direct "file" children in document order / sorted by "id".
   std::list<VeltComponent*> getFileComponents(XMLObject& rXMLObject);
+  std::list<VeltComponent*> getSortedFileComponents(XMLObject& rXMLObject);
   std::wstring getFileID(VeltComponent* pDC);
   bool isOfThisFileID(VeltComponent* pDC, const std::wstring& id);
   std::wstring getFileDescription(VeltComponent* pDC);

@@ -1,0 +1,51 @@
+#include "report/SummaryWriter.h"
+
+#include "velt/platform/TextEncoding.h"
+
+namespace velt {
+namespace report {
+
+SummaryWriter::~SummaryWriter() { Close(); }
+
+bool SummaryWriter::Open(const std::wstring& path, Mode mode) {
+  Close();
+  m_failed = false;
+  m_file = std::fopen(Narrow(path).c_str(), mode == Mode::Append ? "ab" : "wb");
+  return m_file != nullptr;
+}
+
+void SummaryWriter::Write(const std::wstring& text) {
+  if (m_file == nullptr) {
+    m_failed = true;
+    return;
+  }
+  std::wstring crlf;
+  crlf.reserve(text.size() + 8);
+  for (wchar_t c : text) {
+    if (c == L'\n') crlf += L'\r';
+    crlf += c;
+  }
+  const std::string bytes = Narrow(crlf);
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+    m_failed = true;
+  }
+}
+
+bool SummaryWriter::Close() {
+  if (m_file != nullptr) {
+    if (std::fclose(m_file) != 0) m_failed = true;
+    m_file = nullptr;
+  }
+  return !m_failed;
+}
+
+std::wstring SummaryWriter::Column(const std::wstring& text, size_t width) {
+  std::wstring column = text.substr(0, width);
+  column.resize(width, L' ');
+  return column;
+}
+
+std::wstring SummaryWriter::Rule(wchar_t c, size_t count) { return std::wstring(count, c); }
+
+}  // namespace report
+}  // namespace velt

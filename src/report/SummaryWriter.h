@@ -1,0 +1,42 @@
+// SummaryWriter: the narrow text file behind summary.txt and comments.txt.
+// Wide text is written as UTF-8 and every line feed as CR LF, whatever the
+// platform, so that a bundle reads the same wherever it was made. Column
+// helpers pad and cut by characters, before the text is narrowed.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace velt {
+namespace report {
+
+class SummaryWriter {
+ public:
+  enum class Mode { Append, Truncate };
+
+  SummaryWriter() = default;
+  ~SummaryWriter();
+  SummaryWriter(const SummaryWriter&) = delete;
+  SummaryWriter& operator=(const SummaryWriter&) = delete;
+
+  // Opens `path` (binary, so that no line end is translated twice). False
+  // when it cannot be opened; errno tells why.
+  bool Open(const std::wstring& path, Mode mode);
+  // Writes `text` narrowed, each "\n" as "\r\n". Errors are remembered.
+  void Write(const std::wstring& text);
+  // Closes the file; false when a write or the close failed.
+  bool Close();
+
+  // `text` left-aligned in `width` characters, cut at `width`
+  // (printf's "%-*.*s").
+  static std::wstring Column(const std::wstring& text, size_t width);
+  // A run of `count` copies of `c`.
+  static std::wstring Rule(wchar_t c, size_t count);
+
+ private:
+  std::FILE* m_file = nullptr;
+  bool m_failed = false;
+};
+
+}  // namespace report
+}  // namespace velt

@@ -1,0 +1,152 @@
+// The summary tree of one configuration, its main information, the comments
+// file, and the appending of the configuration's block to summary.txt.
+#include <cerrno>
+#include <vector>
+
+#include "report/SummaryWriter.h"
+#include "velt/actions/ActionAttributes.h"
+#include "velt/helpers/helperUtil.h"
+#include "velt/model/XMLObject.h"
+#include "velt/platform/PathSeparator.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/report/collector.h"
+#include "velt/report/truncator.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace {
+
+// Removes "<folder>/.." steps from a path by its text, as Windows resolves
+// them, so that the report files' paths do not depend on the folder named
+// before the step existing.
+std::wstring CollapseParentSteps(const std::wstring& path) {
+  const wchar_t sep = velt::kPathSeparator;
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  while (true) {
+    size_t end = path.find(sep, start);
+    std::wstring part = path.substr(start, end == std::wstring::npos ? end : end - start);
+    if (part == L".." && !parts.empty() && !parts.back().empty() && parts.back() != L"..") {
+      parts.pop_back();
+    } else {
+      parts.push_back(part);
+    }
+    if (end == std::wstring::npos) break;
+    start = end + 1;
+  }
+  std::wstring out;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += sep;
+    out += parts[i];
+  }
+  // "/x/.." leaves only the root's empty part.
+  if (out.empty() && !path.empty() && path[0] == sep) out = velt::kPathSeparatorString;
+  return out;
+}
+
+}  // namespace
+
+std::wstring collector::reportFilePath(const std::wstring& destFolder,
+                                       const std::wstring& name) const {
+  const std::wstring sep = velt::kPathSeparatorString;
+  return CollapseParentSteps(helperUtil::translatePath(destFolder + sep + L".." + sep + name));
+}
+
+long collector::initializeSummary() {
+  delete m_pXMLSummary;
+  m_pXMLSummary = new XMLObject(L"summary", L"VELT BUNDLE SUMMARY\n");
+  VeltComponent* root = m_pXMLSummary->GetRoot();
+  if (root == nullptr) {
+    VELT_LOG_MESSAGE('E', "m_pXMLSummary->GetRoot() is NULL");
+    return VELTENGINE_ERROR_NULL_XML_ROOT;
+  }
+  m_pXMLSummary->AddChild(root, L"Main_Info", L"");
+  m_pXMLSummary->AddChild(root, L"Manifest_Included", L"File Manifest:");
+  m_pXMLSummary->AddChild(root, L"Manifest_Not_Included",
+                          L"Files Requested But Not Included In Bundle:");
+  m_pXMLSummary->AddChild(root, L"Other_Note", L"Other notes:");
+  return 0;
+}
+
+long collector::fillInSummaryMainInfo() {
+  VeltComponent* root = m_pXMLSummary != nullptr ? m_pXMLSummary->GetRoot() : nullptr;
+  if (root == nullptr) {
+    VELT_LOG_MESSAGE('E', "m_pXMLSummary->GetRoot() is NULL");
+    return VELTENGINE_ERROR_NULL_XML_ROOT;
+  }
+  VeltComponent* pDCMainInfo = m_pXMLSummary->FindChild(root, L"Main_Info");
+  if (pDCMainInfo == nullptr) {
+    VELT_LOG_MESSAGE('E', "pDCMainInfo is NULL");
+    return VELTENGINE_ERROR_NULL_XML_CHILD;
+  }
+  m_pXMLSummary->AddChild(pDCMainInfo, L"Time:",
+                          helperUtil::getCurrentTime(TIME_REPRESENTATION_LOCALE));
+  m_pXMLSummary->AddChild(pDCMainInfo, L"OS:", helperUtil::getOSVersion());
+  m_pXMLSummary->AddChild(pDCMainInfo, L"User Name:", helperUtil::getOSUserName());
+  m_pXMLSummary->AddChild(pDCMainInfo, L"Bundle on client computer:",
+                          helperUtil::fillInCWD(m_bundlePath));
+  return 0;
+}
+
+std::string collector::getComment() {
+  VeltComponent* root = m_pXMLRequest != nullptr ? m_pXMLRequest->GetRoot() : nullptr;
+  if (root == nullptr) return std::string();
+  VeltComponent* comments = m_pXMLRequest->FindChild(root, L"comments");
+  return comments != nullptr ? velt::Narrow(comments->GetVal()) : std::string();
+}
+
+long collector::writeComments(VeltComponent* pDCComments, const std::wstring& destFolder) {
+  const std::wstring text = velt::Widen(getComment());
+  if (text.empty()) return 0;
+
+  VeltComponent* nameNode = pDCComments != nullptr ? pDCComments->FindChild(L"name") : nullptr;
+  const std::wstring name =
+      nameNode != nullptr && !nameNode->GetVal().empty() ? nameNode->GetVal() : L"comments.txt";
+  const std::wstring path = reportFilePath(destFolder, name);
+
+  velt::report::SummaryWriter out;
+  bool written = out.Open(path, velt::report::SummaryWriter::Mode::Truncate);
+  if (written) {
+    out.Write(L"Comments from Orvalink user:\n" + text);
+    written = out.Close();
+  }
+  if (!written) {
+    const std::wstring reason = L"Internal error: can't write comments at " + path;
+    helperUtil::fillSummaryFailedFile(m_pXMLSummary, L"comments", name, L"", reason);
+    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(reason).c_str());
+    return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+
+  truncAttributes record;
+  record.fileID = L"comments";
+  record.path = path;
+  record.description = L"Orvalink user comments";
+  record.size = helperUtil::getFileSize(path);
+  record.truncType = TRUNC_NO;
+  record.truncRatio = 0.0;
+  record.appliedTrunc = TRUNC_DATA;
+  m_TruncAttrsList.push_back(record);
+  return 0;
+}
+
+long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig) {
+  truncator listing(m_TruncAttrsList, m_pXMLSummary);
+  listing.justFillSummary();
+
+  if (m_firstSummary) {
+    long rc = fillInSummaryMainInfo();
+    if (rc != 0) {
+      VELT_LOG_CODE('E', "collector::fillInSummaryMainInfo", rc);
+      return rc;
+    }
+  }
+  if (m_summaryPath.empty()) m_summaryPath = reportFilePath(destFolder, L"summary.txt");
+
+  long rc = printSummary(pXMLObjectConfig);
+  if (rc != 0) {
+    VELT_LOG_CODE('E', "collector::printSummary", rc);
+    return rc;
+  }
+  m_TruncAttrsList.clear();
+  return 0;
+}
