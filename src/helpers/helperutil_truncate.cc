@@ -1,0 +1,91 @@
+// helperUtil: shortening files to their first or last bytes, and file sizes.
+#include "platform/FileSystem.h"
+#include "velt/helpers/helperUtil.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace {
+
+// The truncations' work file, in the working directory.
+const char kTempOut[] = "temp_out.txt";
+
+// Keeps the last (keepEnd) or first `count` bytes of `path`: the kept bytes
+// go to "temp_out.txt", which then replaces the file. A count at or above
+// the file's size, or below zero, leaves the file as it is. `function` names
+// the public operation in log entries.
+long Truncate(const char* function, bool keepEnd, long count, const wchar_t* path) {
+  if (path == nullptr) {
+    CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "pszFilename is NULL");
+    return VELTENGINE_ERROR_BAD_PARAMETER;
+  }
+  std::string name = velt::Narrow(path);
+  velt::platform::File in;
+  if (in.OpenForReading(name) != 0) {
+    CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"",
+                             name.c_str());
+    return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+  velt::platform::File out;
+  if (out.CreateOrTruncate(kTempOut) != 0) {
+    CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", kTempOut);
+    return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+  uint64_t size = 0;
+  int error = in.Size(size);
+  if (error != 0 || count < 0 || static_cast<uint64_t>(count) >= size) {
+    return 0;
+  }
+  uint64_t keep = static_cast<uint64_t>(count);
+  error = out.CopyFrom(in, keepEnd ? size - keep : 0, keep);
+  int closeError = out.Close();
+  in.Close();
+  if (error == 0) {
+    error = closeError;
+  }
+  if (error != 0) {
+    // A short work file must not replace the file.
+    CAppLog::LogReturnCode(function, __FILE__, __LINE__, 'E', "write",
+                           static_cast<unsigned long>(error), nullptr, "%s", kTempOut);
+    return 0;
+  }
+  long rc = helperUtil::fileCopy(velt::Widen(kTempOut), path);
+  if (rc != 0) {
+    CAppLog::LogReturnCode(function, __FILE__, __LINE__, 'W', "helperUtil::fileCopy",
+                           static_cast<unsigned long>(rc));
+  }
+  return 0;
+}
+
+}  // namespace
+
+long helperUtil::fileTruncateFront(long count, const wchar_t* path) {
+  return Truncate("helperUtil::fileTruncateFront", true, count, path);
+}
+
+long helperUtil::fileTruncateFront(long count, const std::wstring& path) {
+  return fileTruncateFront(count, path.c_str());
+}
+
+long helperUtil::fileTruncateEnd(long count, const wchar_t* path) {
+  return Truncate("helperUtil::fileTruncateEnd", false, count, path);
+}
+
+long helperUtil::fileTruncateEnd(long count, const std::wstring& path) {
+  return fileTruncateEnd(count, path.c_str());
+}
+
+double helperUtil::getFileSize(const wchar_t* path) {
+  if (path == nullptr) {
+    return -1.0;
+  }
+  velt::platform::FileStatus status;
+  if (velt::platform::GetFileStatus(velt::Narrow(path), true, status) != 0) {
+    return -1.0;
+  }
+  return static_cast<double>(status.size);
+}
+
+double helperUtil::getFileSize(const std::wstring& path) {
+  return getFileSize(translatePath(path).c_str());
+}

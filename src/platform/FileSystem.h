@@ -1,0 +1,67 @@
+// Files and folders: status, creation, copying and removal. Removal never
+// follows a symbolic link; sizes and offsets are 64-bit; times are in
+// FILETIME units (100 ns since 1601-01-01 UTC).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velt {
+namespace platform {
+
+struct FileStatus {
+  bool isDirectory = false;
+  bool isRegular = false;
+  bool isSymlink = false;
+  bool readOnly = false;  // the owner may not write it
+  bool hidden = false;    // the name begins with "."
+  uint64_t size = 0;
+  uint64_t lastAccessTime = 0;
+  uint64_t lastWriteTime = 0;
+  uint64_t device = 0;  // with inode: the same file under any name
+  uint64_t inode = 0;
+};
+
+// 0 or the error number. With followLinks false a link describes itself.
+int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status);
+
+// Removes one file or link (never what a link points at). A read-only file
+// is refused with EACCES, as the Windows file system refuses it.
+int DeleteFileEntry(const std::string& path);
+// Removes an empty folder; a link is refused with ENOTDIR.
+int RemoveEmptyDirectory(const std::string& path);
+// Creates one folder, or every missing folder of `path`.
+int CreateOneDirectory(const std::string& path);
+int CreateDirectories(const std::string& path);
+
+// An open file, closed by the destructor.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  int OpenForReading(const std::string& path);
+  // Creates a new file; EEXIST when the name is taken.
+  int CreateNew(const std::string& path);
+  // Creates the file or empties an existing one.
+  int CreateOrTruncate(const std::string& path);
+  // 0 or the error of closing (data not written).
+  int Close();
+  bool IsOpen() const { return m_fd >= 0; }
+
+  int Size(uint64_t& size) const;
+  // Appends `length` bytes of `source` from `offset` on, through the
+  // kernel's copy where it can. Stops early, without error, when the source
+  // ends first.
+  int CopyFrom(const File& source, uint64_t offset, uint64_t length);
+  // Sets the last-access and last-write times.
+  int SetTimes(uint64_t lastAccessTime, uint64_t lastWriteTime);
+
+ private:
+  int m_fd = -1;
+};
+
+}  // namespace platform
+}  // namespace velt

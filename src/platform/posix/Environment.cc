@@ -1,0 +1,81 @@
+#include "platform/Environment.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace velt {
+namespace platform {
+namespace {
+
+bool NonEmpty(const char* name, std::string& value) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') {
+    return false;
+  }
+  value = text;
+  return true;
+}
+
+}  // namespace
+
+bool GetEnvironmentValue(const std::string& name, std::string& value) {
+  value.clear();
+  if (name.empty()) {
+    return false;
+  }
+  if (name == "TEMP" || name == "TMP") {
+    if (!NonEmpty(name.c_str(), value) && !NonEmpty("TMPDIR", value)) {
+      value = "/tmp";
+    }
+    return true;
+  }
+  if (name == "USERPROFILE") {
+    if (!NonEmpty(name.c_str(), value)) {
+      value = HomeDirectory();
+    }
+    return !value.empty();
+  }
+  const char* text = std::getenv(name.c_str());
+  if (text == nullptr) {
+    return false;
+  }
+  value = text;
+  return true;
+}
+
+int GetWorkingDirectory(std::string& directory) {
+  directory.clear();
+  // Grow the buffer by 256 bytes while it is too small.
+  std::vector<char> buffer(256);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) {
+      return errno;
+    }
+    buffer.resize(buffer.size() + 256);
+  }
+  directory = buffer.data();
+  return 0;
+}
+
+std::string HomeDirectory() {
+  std::string home;
+  if (NonEmpty("HOME", home)) {
+    return home;
+  }
+  long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return std::string();
+}
+
+}  // namespace platform
+}  // namespace velt
