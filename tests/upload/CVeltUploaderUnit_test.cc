@@ -1,0 +1,47 @@
+// The uploader's address building and host parsing, without a server.
+#include <gtest/gtest.h>
+
+#include "upload/UploadHost.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/upload/CVeltUploader.h"
+
+namespace velt {
+namespace upload {
+namespace {
+
+TEST(UploadURL, FileNameAfterTheLastSeparatorPercentEncodedWhereNeeded) {
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"up.example", L"C:\\Users\\u\\Desktop\\b.zip"),
+            "https://up.example/home/b.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"up.example:8443", L"/tmp/a/b-1_2~x.zip"),
+            "https://up.example:8443/home/b-1_2~x.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"bundle.zip"), "https://h/home/bundle.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"dir/a b#?%.zip"),
+            "https://h/home/a%20b%23%3F%25.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"\u00e9.zip"), "https://h/home/%C3%A9.zip");
+  EXPECT_FALSE(CVeltUploader::DefaultHost().empty());
+}
+
+TEST(UploadHostParsing, NamesAddressesAndPorts) {
+  UploadHost host;
+  ASSERT_TRUE(ParseUploadHost(L"upload.example.com", host));
+  EXPECT_EQ(host.authority, L"upload.example.com");
+  EXPECT_EQ(host.certificateName, L"upload.example.com");
+  ASSERT_TRUE(ParseUploadHost(L"localhost:8443", host));
+  EXPECT_EQ(host.authority, L"localhost:8443");
+  EXPECT_EQ(host.certificateName, L"localhost");
+  ASSERT_TRUE(ParseUploadHost(L"[::1]:443", host));
+  EXPECT_EQ(host.authority, L"[::1]:443");
+  EXPECT_EQ(host.certificateName, L"::1");
+  ASSERT_TRUE(ParseUploadHost(L"fe80::1", host));
+  EXPECT_EQ(host.authority, L"[fe80::1]");
+  EXPECT_EQ(host.certificateName, L"fe80::1");
+
+  for (const wchar_t* bad : {L"", L":443", L"a b", L"a/b", L"u@h", L"h:", L"h:0", L"h:65536",
+                             L"h:12x", L"[::1", L"[::1]x", L"[zz]", L"h:1:2"}) {
+    EXPECT_FALSE(ParseUploadHost(bad, host)) << Narrow(bad);
+  }
+}
+
+}  // namespace
+}  // namespace upload
+}  // namespace velt

@@ -1,0 +1,79 @@
+// A bundle of several hundred megabytes goes up whole and byte-identical.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "support/CapturingLogger.h"
+#include "upload/NginxFixture.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/upload/CVeltUploaderFactory.h"
+
+namespace velt {
+namespace test {
+namespace {
+
+constexpr long long kBundleSize = 400LL * 1024 * 1024 + 12345;
+
+// Writes `size` pseudo-random bytes in blocks; never holds the whole file.
+void WriteLargeFile(const std::string& path, long long size) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  std::mt19937_64 generator(42);
+  std::vector<uint64_t> block(1 << 17);
+  for (long long left = size; left > 0;) {
+    for (uint64_t& word : block) {
+      word = generator();
+    }
+    const size_t chunk = static_cast<size_t>(std::min<long long>(left, block.size() * 8));
+    ASSERT_EQ(std::fwrite(block.data(), 1, chunk, out), chunk);
+    left -= static_cast<long long>(chunk);
+  }
+  std::fclose(out);
+}
+
+// Streams both files and compares them block by block.
+bool SameContent(const std::string& a, const std::string& b) {
+  std::FILE* fa = std::fopen(a.c_str(), "rb");
+  std::FILE* fb = std::fopen(b.c_str(), "rb");
+  bool same = fa != nullptr && fb != nullptr;
+  std::vector<char> ba(1 << 20), bb(1 << 20);
+  while (same) {
+    const size_t na = std::fread(ba.data(), 1, ba.size(), fa);
+    const size_t nb = std::fread(bb.data(), 1, bb.size(), fb);
+    same = na == nb && std::equal(ba.begin(), ba.begin() + na, bb.begin());
+    if (na == 0) {
+      break;
+    }
+  }
+  if (fa) std::fclose(fa);
+  if (fb) std::fclose(fb);
+  return same;
+}
+
+TEST(LargeUpload, SeveralHundredMegabytesLandByteIdentical) {
+  NginxFixture server;
+  std::string why;
+  ASSERT_TRUE(server.Start(why)) << why;
+  ScopedLogCapture log;
+  const std::string bundle = server.dir().Path("large-bundle.zip");
+  WriteLargeFile(bundle, kBundleSize);
+
+  VELT_UPLOAD_SETTINGS settings;
+  settings.host = Widen(server.Host("PORT_GOOD"));
+  settings.caFile = Widen(server.Value("CA_FILE"));
+  auto uploader = CVeltUploaderFactory::Create(Widen(bundle), Widen(server.Value("USER_NAME")),
+                                               Widen(server.Value("PASSWORD")), settings);
+  ASSERT_EQ(uploader->SendHTTP(), 0);
+
+  const std::string stored = server.StoredPath("large-bundle.zip");
+  ASSERT_EQ(static_cast<long long>(std::filesystem::file_size(stored)), kBundleSize);
+  EXPECT_TRUE(SameContent(bundle, stored));
+  EXPECT_FALSE(log.Contains(server.Value("PASSWORD")));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace velt

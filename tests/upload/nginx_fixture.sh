@@ -1,0 +1,298 @@
+#!/usr/bin/env bash
+# A throw-away HTTPS upload service on loopback for the uploader's tests and
+# benchmark.
+#
+#   nginx_fixture.sh WORKDIR [OWNER_PID]
+#
+# Makes a test PKI with the openssl command, writes an nginx configuration
+# whose every path lies under WORKDIR, starts nginx as one foreground process
+# on ports picked now, checks each server with a request and then writes
+# WORKDIR/fixture.env (KEY=VALUE lines). It keeps running until it gets
+# SIGTERM/SIGINT/SIGHUP or OWNER_PID goes away; on its way out it stops
+# nginx by its process id.
+#
+# Servers (all on 127.0.0.1, and on ::1 when the host has it):
+#   PORT_GOOD       certificate for localhost, 127.0.0.1 and ::1 (through an
+#                   intermediate CA); WebDAV PUT below /home/ with Basic auth
+#   PORT_OTHER      certificate for other-host.velt.test only
+#   PORT_EXPIRED    certificate that expired in 2020
+#   PORT_UNTRUSTED  certificate from a second CA that nobody trusts
+#   PORT_REVOKED    certificate revoked in CA_CRL_FILE
+#   PORT_TLS13      good certificate, TLS 1.3 only
+#   PORT_ERROR      good certificate, answers 500 below /home/
+set -euo pipefail
+
+work=${1:?usage: nginx_fixture.sh WORKDIR [OWNER_PID]}
+owner=${2:-}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+pki=$work/pki
+nginx_pid=""
+
+stop_nginx() {
+  if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
+    kill -TERM "$nginx_pid" 2>/dev/null || true
+    # nginx finishes its requests and exits; give it a moment, then insist.
+    for _ in $(seq 1 50); do
+      kill -0 "$nginx_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$nginx_pid" 2>/dev/null || true
+    wait "$nginx_pid" 2>/dev/null || true
+  fi
+  nginx_pid=""
+}
+trap 'stop_nginx' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+trap 'exit 129' HUP
+
+# ---- the test PKI ---------------------------------------------------------
+
+ossl() { openssl "$@" 2>>"$work/openssl.log" >/dev/null; }
+
+make_ca_dir() {  # NAME
+  mkdir -p "$pki/$1/newcerts"
+  : >"$pki/$1/index.txt"
+  echo 1000 >"$pki/$1/serial"
+  echo 1000 >"$pki/$1/crlnumber"
+}
+
+new_key() {  # FILE
+  ossl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out "$1"
+}
+
+# Signs a request for a server certificate with `openssl ca`.
+#   issue_server NAME CA_SECTION SAN [STARTDATE ENDDATE]
+issue_server() {
+  local name=$1 ca=$2 san=$3
+  new_key "$pki/$name.key"
+  ossl req -new -key "$pki/$name.key" -subj "/CN=$name" -out "$pki/$name.csr"
+  cat >"$pki/$name.ext" <<EOF
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = $san
+EOF
+  local dates=(-days 30)
+  if [ $# -ge 5 ]; then dates=(-startdate "$4" -enddate "$5"); fi
+  ossl ca -batch -config "$pki/ca.cnf" -name "$ca" -in "$pki/$name.csr" \
+    -out "$pki/$name.crt" -extfile "$pki/$name.ext" "${dates[@]}"
+}
+
+make_pki() {
+  mkdir -p "$pki"
+  make_ca_dir root
+  make_ca_dir inter
+  make_ca_dir rogue
+  cat >"$pki/ca.cnf" <<EOF
+[ root ]
+dir = $pki/root
+database = \$dir/index.txt
+new_certs_dir = \$dir/newcerts
+certificate = \$dir/ca.crt
+private_key = \$dir/ca.key
+serial = \$dir/serial
+crlnumber = \$dir/crlnumber
+default_md = sha256
+default_days = 30
+default_crl_days = 30
+policy = any_name
+unique_subject = no
+[ inter ]
+dir = $pki/inter
+database = \$dir/index.txt
+new_certs_dir = \$dir/newcerts
+certificate = \$dir/ca.crt
+private_key = \$dir/ca.key
+serial = \$dir/serial
+crlnumber = \$dir/crlnumber
+default_md = sha256
+default_days = 30
+default_crl_days = 30
+policy = any_name
+unique_subject = no
+[ rogue ]
+dir = $pki/rogue
+database = \$dir/index.txt
+new_certs_dir = \$dir/newcerts
+certificate = \$dir/ca.crt
+private_key = \$dir/ca.key
+serial = \$dir/serial
+crlnumber = \$dir/crlnumber
+default_md = sha256
+default_days = 30
+policy = any_name
+unique_subject = no
+[ any_name ]
+commonName = supplied
+[ ca_ext ]
+basicConstraints = critical, CA:TRUE
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+EOF
+  # Two self-signed roots: the trusted one and a rogue one.
+  for ca in root rogue; do
+    new_key "$pki/$ca/ca.key"
+    ossl req -new -x509 -key "$pki/$ca/ca.key" -subj "/CN=Velt Test $ca CA" -days 30 \
+      -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+      -out "$pki/$ca/ca.crt"
+  done
+  # The intermediate that issues the trusted servers' certificates.
+  new_key "$pki/inter/ca.key"
+  ossl req -new -key "$pki/inter/ca.key" -subj "/CN=Velt Test Issuing CA" -out "$pki/inter/ca.csr"
+  ossl ca -batch -config "$pki/ca.cnf" -name root -extensions ca_ext -in "$pki/inter/ca.csr" \
+    -out "$pki/inter/ca.crt" -days 30
+
+  local local_names="DNS:localhost, IP:127.0.0.1, IP:::1"
+  issue_server good inter "$local_names"
+  issue_server other inter "DNS:other-host.velt.test"
+  issue_server expired inter "$local_names" 20200101000000Z 20200201000000Z
+  issue_server revoked inter "$local_names"
+  issue_server untrusted rogue "$local_names"
+  ossl ca -config "$pki/ca.cnf" -name inter -revoke "$pki/revoked.crt"
+  ossl ca -config "$pki/ca.cnf" -name inter -gencrl -out "$pki/inter.crl"
+
+  for name in good other expired revoked; do
+    cat "$pki/$name.crt" "$pki/inter/ca.crt" >"$pki/$name.chain.pem"
+  done
+  cp "$pki/untrusted.crt" "$pki/untrusted.chain.pem"
+  cp "$pki/root/ca.crt" "$pki/trust.pem"
+  cat "$pki/root/ca.crt" "$pki/inter.crl" >"$pki/trust-with-crl.pem"
+}
+
+# ---- nginx ----------------------------------------------------------------
+
+free_ports() {  # COUNT: distinct ports nobody listens on right now
+  python3 - "$1" <<'EOF'
+import socket, sys
+socks = []
+for _ in range(int(sys.argv[1])):
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    socks.append(s)
+print(" ".join(str(s.getsockname()[1]) for s in socks))
+EOF
+}
+
+have_ipv6() { grep -q '^0\{31\}1 ' /proc/net/if_inet6 2>/dev/null; }
+
+server_block() {  # PORT CERT PROTOCOLS UPLOAD_LOCATION
+  local listen="listen 127.0.0.1:$1 ssl;"
+  if have_ipv6; then listen="$listen listen [::1]:$1 ssl;"; fi
+  cat <<EOF
+  server {
+    $listen
+    server_name localhost;
+    ssl_certificate $pki/$2.chain.pem;
+    ssl_certificate_key $pki/$2.key;
+    ssl_protocols $3;
+    root $work/www;
+    location = /fixture-check { return 200 "ready\n"; }
+    location /home/ { $4 }
+  }
+EOF
+}
+
+write_config() {
+  local user_line=""
+  if [ "$(id -u)" = 0 ]; then user_line="user root;"; fi
+  local put="auth_basic \"velt upload\"; auth_basic_user_file $work/htpasswd;
+      dav_methods PUT; create_full_put_path on; dav_access user:rw group:r all:r;"
+  local all="TLSv1 TLSv1.1 TLSv1.2 TLSv1.3"
+  cat >"$work/nginx.conf" <<EOF
+daemon off;
+master_process off;
+$user_line
+pid $work/nginx.pid;
+error_log $work/logs/error.log info;
+events { worker_connections 64; }
+http {
+  # One line a request: what the tests check about the connection.
+  log_format upload '\$request_method \$uri \$status \$ssl_protocol \$ssl_cipher '
+                    'user=\$remote_user agent=\$http_user_agent';
+  access_log $work/logs/access.log upload;
+  client_body_temp_path $work/tmp/body;
+  proxy_temp_path $work/tmp/proxy;
+  fastcgi_temp_path $work/tmp/fastcgi;
+  uwsgi_temp_path $work/tmp/uwsgi;
+  scgi_temp_path $work/tmp/scgi;
+  client_max_body_size 0;
+  default_type application/octet-stream;
+$(server_block "$PORT_GOOD" good "$all" "$put")
+$(server_block "$PORT_OTHER" other "$all" "$put")
+$(server_block "$PORT_EXPIRED" expired "$all" "$put")
+$(server_block "$PORT_UNTRUSTED" untrusted "$all" "$put")
+$(server_block "$PORT_REVOKED" revoked "$all" "$put")
+$(server_block "$PORT_TLS13" good "TLSv1.3" "$put")
+$(server_block "$PORT_ERROR" good "$all" "return 500;")
+}
+EOF
+}
+
+ready() {  # every server answers its own check location
+  local port
+  for port in $PORT_GOOD $PORT_OTHER $PORT_EXPIRED $PORT_UNTRUSTED $PORT_REVOKED $PORT_TLS13 \
+              $PORT_ERROR; do
+    curl -sk --max-time 2 -o /dev/null "https://127.0.0.1:$port/fixture-check" || return 1
+  done
+}
+
+start_nginx() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    read -r PORT_GOOD PORT_OTHER PORT_EXPIRED PORT_UNTRUSTED PORT_REVOKED PORT_TLS13 PORT_ERROR \
+      < <(free_ports 7)
+    write_config
+    : >"$work/logs/error.log"
+    nginx -p "$work/" -c "$work/nginx.conf" -e "$work/logs/error.log" &
+    nginx_pid=$!
+    for _ in $(seq 1 100); do
+      if ! kill -0 "$nginx_pid" 2>/dev/null; then break; fi
+      if ready; then return 0; fi
+      sleep 0.1
+    done
+    # Most likely someone took a port between picking and binding.
+    echo "nginx did not come up (attempt $attempt):" >&2
+    tail -5 "$work/logs/error.log" >&2 || true
+    stop_nginx
+  done
+  return 1
+}
+
+make_pki
+mkdir -p "$work/www/home" "$work/logs" "$work/tmp"
+USER_NAME=velt-uploader
+PASSWORD=$(openssl rand -hex 12)
+echo "$USER_NAME:$(openssl passwd -apr1 "$PASSWORD")" >"$work/htpasswd"
+# nginx's worker reads these as whoever it runs as.
+chmod 755 "$work" "$work/www" "$work/www/home"
+chmod 644 "$work/htpasswd"
+
+start_nginx
+
+cat >"$work/fixture.env.tmp" <<EOF
+PORT_GOOD=$PORT_GOOD
+PORT_OTHER=$PORT_OTHER
+PORT_EXPIRED=$PORT_EXPIRED
+PORT_UNTRUSTED=$PORT_UNTRUSTED
+PORT_REVOKED=$PORT_REVOKED
+PORT_TLS13=$PORT_TLS13
+PORT_ERROR=$PORT_ERROR
+IPV6=$(have_ipv6 && echo 1 || echo 0)
+CA_FILE=$pki/trust.pem
+CA_CRL_FILE=$pki/trust-with-crl.pem
+USER_NAME=$USER_NAME
+PASSWORD=$PASSWORD
+UPLOAD_DIR=$work/www/home
+ACCESS_LOG=$work/logs/access.log
+NGINX_PID=$nginx_pid
+EOF
+mv "$work/fixture.env.tmp" "$work/fixture.env"
+
+# Serve until told to stop, nginx dies, or the owner is gone.
+while kill -0 "$nginx_pid" 2>/dev/null; do
+  if [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null; then break; fi
+  sleep 0.5 &
+  wait $! || true
+done
