@@ -1,0 +1,30 @@
+// The actions of a collect run: matching files are copied into the bundle
+// folder, external commands run and their output is kept there. Every file
+// placed in the bundle becomes a truncAttributes record; every file that
+// could not be placed is noted in the bundle summary.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "velt/VeltExport.h"
+#include "velt/actions/VeltAction.h"
+
+class VELT_API VeltCollectLogsAction : public VeltAction {
+ public:
+  using VeltAction::VeltAction;
+
+  long performFileAction(XMLObject& instance, std::list<truncAttributes>& out) override;
+  long performExternalAction(XMLObject& instance, std::list<truncAttributes>& out,
+                             std::list<std::wstring>& filesToDelete) override;
+
+  // Copies the matches of `a.locPath` (only the newest with gatherNewest)
+  // into the bundle. Non-zero only when the newest match cannot be found.
+  long fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncAttributes>& out);
+  // The reason text that follows the location of a failed copy.
+  static std::wstring describeCopyError(long rc);
+
+ private:
+  void noteFailedFile(const std::wstring& name, const std::wstring& reason);
+  void addRecord(const std::wstring& destination, std::list<truncAttributes>& out);
+};

@@ -1,0 +1,143 @@
+#include "velt/actions/VeltCollectLogsAction.h"
+
+#include "velt/helpers/helperUtil.h"
+#include "velt/model/XMLObject.h"
+#include "velt/platform/PathSeparator.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace {
+
+// "temp_out" written as a bare file name (no separator of either kind, as
+// path translation treats both alike) names a file in the bundle folder.
+bool HoldsSeparator(const std::wstring& path) {
+  return path.find(L'\\') != std::wstring::npos ||
+         path.find(velt::kPathSeparator) != std::wstring::npos;
+}
+
+}  // namespace
+
+long VeltCollectLogsAction::performFileAction(XMLObject& instance,
+                                              std::list<truncAttributes>& out) {
+  FILE_ACTION_ATTRIBUTES attributes;
+  long rc = parseFileActionAttributes(instance, attributes);
+  if (rc != 0) {
+    return rc;
+  }
+  return fullCopy(attributes, out);
+}
+
+long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncAttributes>& out) {
+  const std::wstring separator = velt::kPathSeparatorString;
+  const std::wstring folder = helperUtil::getAllExLastPart(a.locPath, separator, true);
+  const std::wstring pattern = helperUtil::getLastPart(a.locPath, separator);
+
+  FILE_INFO newest;
+  if (a.gatherNewest) {
+    long rc = helperUtil::fileGetNewestMatchingFile(folder, pattern, newest);
+    if (rc != 0) {
+      noteFailedFile(pattern, folder + pattern + L" not found on client machine.");
+      return rc;
+    }
+  }
+  std::list<FILE_INFO> found;
+  if (helperUtil::fileFindAll(folder, pattern, found) != 0) {
+    noteFailedFile(L"N/A", L"No file found with path matching: " + a.locPath);
+    return 0;
+  }
+  for (const FILE_INFO& entry : found) {
+    const std::wstring& name = entry.fileName;
+    if (name == L".." || name == L".") {
+      continue;
+    }
+    const std::wstring source = folder + name;
+    if (a.gatherNewest && name != newest.fileName) {
+      continue;
+    }
+    const std::wstring destination = m_attributes.bundleFolder + separator +
+                                     helperUtil::composeName(m_attributes.dstName, name);
+    long rc = helperUtil::fileCopy(source, destination);
+    if (rc != 0) {
+      noteFailedFile(helperUtil::getLastPart(source, separator), a.loc + describeCopyError(rc));
+      if (a.gatherNewest) {
+        break;
+      }
+      continue;
+    }
+    addRecord(destination, out);
+  }
+  return 0;
+}
+
+std::wstring VeltCollectLogsAction::describeCopyError(long rc) {
+  return rc == VELTENGINE_ERROR_FILE_NOT_FOUND ? L" File not found" : L" Unexpected error occurred";
+}
+
+long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
+                                                  std::list<truncAttributes>& out,
+                                                  std::list<std::wstring>& filesToDelete) {
+  EXTERNAL_ACTION_ATTRIBUTES a;
+  long rc = parseExternalActionAttributes(instance, a);
+  if (rc != 0) {
+    return rc;
+  }
+  const std::wstring separator = velt::kPathSeparatorString;
+  bool inBundle = false;
+  if (a.captureStdout && a.tempOut.empty()) {
+    inBundle = true;
+    a.tempOut = m_attributes.bundleFolder + separator +
+                (!m_attributes.dstName.empty() ? m_attributes.dstName
+                                               : a.exeBaseName + L"_result.txt");
+  } else if (!a.tempOut.empty() && !HoldsSeparator(a.tempOut)) {
+    inBundle = true;
+    a.tempOut = m_attributes.bundleFolder + separator + a.tempOut;
+  }
+  a.path = helperUtil::translatePath(a.path);
+  a.args = helperUtil::translatePath(a.args);
+  a.tempOut = helperUtil::translatePath(a.tempOut);
+
+  rc = callExtern(a.path, a.args, a.captureStdout, a.tempOut);
+  if (rc != 0) {
+    VELT_LOG_CODE('E', "VeltAction::callExtern", rc);
+    return rc;
+  }
+  std::wstring destination = a.tempOut;
+  if (!inBundle) {
+    if (a.tempOut.empty()) {
+      return 0;
+    }
+    const std::wstring name = helperUtil::getLastPart(a.tempOut, separator);
+    destination = helperUtil::translatePath(m_attributes.bundleFolder + separator +
+                                            helperUtil::composeName(m_attributes.dstName, name));
+    rc = helperUtil::fileCopy(a.tempOut, destination);
+    if (rc != 0) {
+      const std::wstring reason =
+          L"VELT cannot access temporary output at: " + a.tempOut + L" as specified by Config";
+      noteFailedFile(name, reason);
+      VELT_LOG_CODE('E', "helperUtil::fileCopy", rc, "%s", velt::Narrow(reason).c_str());
+      return rc;
+    }
+    filesToDelete.push_back(a.tempOut);
+  }
+  addRecord(destination, out);
+  return 0;
+}
+
+void VeltCollectLogsAction::noteFailedFile(const std::wstring& name, const std::wstring& reason) {
+  helperUtil::fillSummaryFailedFile(m_attributes.pXMLSummary, m_attributes.fileID, name,
+                                    m_attributes.description, reason);
+}
+
+void VeltCollectLogsAction::addRecord(const std::wstring& destination,
+                                      std::list<truncAttributes>& out) {
+  truncAttributes record;
+  record.fileID = m_attributes.fileID;
+  record.path = destination;
+  record.description = m_attributes.description;
+  record.size = helperUtil::getFileSize(destination);
+  record.truncType = m_attributes.truncType;
+  record.truncRatio = m_attributes.truncRatio;
+  record.appliedTrunc = TRUNC_NO;
+  out.push_back(record);
+}
