@@ -1,0 +1,41 @@
+// The traditional zip password encryption (the stream cipher of the
+// original zip format), applied by hand so that entries can be written in
+// minizip's raw mode. Every entry starts from the password's keys again.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace velt {
+namespace zip {
+
+class TraditionalCipher {
+ public:
+  static constexpr size_t kHeaderSize = 12;
+
+  explicit TraditionalCipher(const std::string& password);
+
+  // Starts a new entry: keys back to the password's, then the 12-byte
+  // header (11 random bytes and the high byte of the entry's CRC-32, which
+  // readers check the password against) encrypted into `header`.
+  void BeginEntry(uint32_t crc, unsigned char (&header)[kHeaderSize]);
+
+  // Encrypts `size` bytes in place, continuing the entry's key stream.
+  void Encrypt(unsigned char* data, size_t size);
+
+ private:
+  void UpdateKeys(unsigned char plain);
+  unsigned char StreamByte() const;
+
+  const z_crc_t* m_table;  // zlib's 32-bit CRC table
+  uint32_t m_passwordKeys[3];
+  uint32_t m_keys[3];
+  std::random_device m_random;
+};
+
+}  // namespace zip
+}  // namespace velt
