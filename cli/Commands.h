@@ -5,7 +5,11 @@
 namespace velt {
 namespace cli {
 
+int Collect(int argc, char** argv);
+int Clear(int argc, char** argv);
+int List(int argc, char** argv);
 int Describe(int argc, char** argv);
+int Upload(int argc, char** argv);
 
 }  // namespace cli
 }  // namespace velt
