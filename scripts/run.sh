@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the engine and the velt program in build/ and runs the main job.
+# Builds the engine and the velt program in build/ and runs the main job:
+# a collect run over the shipped default configurations, which writes a
+# diagnostics bundle into the current folder and prints its path.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)" --target velt
-for code in 0xFEB0000C 0xFEB00014 0xFF03000B 13; do
-  ./build/cli/velt describe "$code"
-done
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target velt
+"$root/build/cli/velt" collect --include-system-logs --comment "Collected by scripts/run.sh" "$@"
