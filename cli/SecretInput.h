@@ -1,0 +1,27 @@
+// Reading a secret (a password or token) for a command without ever taking
+// it from the command line itself, where other users could see it in the
+// process list: from a file, from an environment variable, or typed at the
+// terminal without echo.
+#pragma once
+
+#include <string>
+
+namespace velt {
+namespace cli {
+
+struct SecretSource {
+  std::string file;                 // read this file; one trailing line end is dropped
+  std::string environmentVariable;  // take the value of this variable
+  std::string prompt;               // not empty: ask on the terminal with this prompt
+};
+
+// At most one source may be named. With none, `secret` is empty and the
+// result true. False, with the reason printed on standard error (never the
+// secret), when the source cannot be read or more than one is named.
+bool ReadSecret(const SecretSource& source, std::string& secret);
+
+// Overwrites the characters of `secret` before it is released.
+void WipeSecret(std::string& secret);
+
+}  // namespace cli
+}  // namespace velt
