@@ -17,15 +17,11 @@ namespace velt {
 namespace cli {
 namespace {
 
-bool IsSystemLog(const std::wstring& id) {
-  return id == L"system-logs" || id == L"system-log-hist";
-}
-
 // Prints the plan; returns the number of things a clear would touch.
 size_t PrintPlan(const ConfigCatalog& catalog, bool includeSystemLogs) {
   size_t actions = 0;
   for (const CatalogEntry& entry : catalog.entries()) {
-    if (!entry.clearable() || (!includeSystemLogs && IsSystemLog(entry.id))) {
+    if (!entry.clearable() || (!includeSystemLogs && IsSystemLogId(entry.id))) {
       continue;
     }
     std::printf("%s (%s):\n", Narrow(entry.id).c_str(), Narrow(entry.configTitle).c_str());

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "ConfigCatalog.h"
 #include "ConsoleSession.h"
 #include "InstallFolder.h"
 #include "RequestFile.h"
@@ -32,6 +34,19 @@ std::string DefaultBundlePath() {
   char name[64];
   std::strftime(name, sizeof(name), "velt-bundle-%Y%m%d-%H%M%S.zip", &local);
   return name;
+}
+
+// The file IDs a default run collects.
+std::vector<std::string> DefaultIds(const std::wstring& installFolder, bool includeSystemLogs) {
+  std::vector<std::string> ids;
+  ConfigCatalog catalog;
+  catalog.Load(installFolder);
+  for (const CatalogEntry& entry : catalog.entries()) {
+    if (entry.collectedByDefault && (includeSystemLogs || !IsSystemLogId(entry.id))) {
+      ids.push_back(Narrow(entry.id));
+    }
+  }
+  return ids;
 }
 
 std::string Absolute(const std::string& path) {
@@ -73,16 +88,23 @@ int Collect(int argc, char** argv) {
     return 2;
   }
 
+  const std::wstring installFolder = ResolveInstallFolder(args.Get("install-dir"));
   std::string requestPath = args.Get("request");
   RequestFile generated;
   if (args.Has("id") || args.Has("comment")) {
-    if (!generated.Write(args.GetAll("id"), args.Get("comment"))) {
+    std::vector<std::string> ids = args.GetAll("id");
+    if (ids.empty()) {
+      // A comment alone: request what a default run would collect, so the
+      // comment travels with the usual bundle.
+      ids = DefaultIds(installFolder, args.Has("include-system-logs"));
+    }
+    if (!generated.Write(ids, args.Get("comment"))) {
       return 1;
     }
     requestPath = generated.path();
   }
   const std::string bundle = args.Get("bundle", DefaultBundlePath());
-  VeltEngine engine(Widen(requestPath), ResolveInstallFolder(args.Get("install-dir")),
+  VeltEngine engine(Widen(requestPath), installFolder,
                     Widen(bundle), Widen(password), false, args.Has("include-system-logs"));
   WipeSecret(password);
   const long result = engine.start();

@@ -105,6 +105,10 @@ void ConfigCatalog::AddConfiguration(XMLObject* config, unsigned ordinal) {
   }
 }
 
+bool IsSystemLogId(const std::wstring& id) {
+  return id == L"system-logs" || id == L"system-log-hist";
+}
+
 std::vector<std::wstring> MatchingFiles(const std::wstring& pattern) {
   std::vector<std::wstring> files;
   const std::wstring folder = helperUtil::getAllExLastPart(pattern, kPathSeparatorString, true);

@@ -44,6 +44,10 @@ class ConfigCatalog {
   std::vector<CatalogEntry> m_entries;
 };
 
+// The file IDs of the operating system's own logs, which runs skip unless
+// system logs are allowed.
+bool IsSystemLogId(const std::wstring& id);
+
 // The files that exist now under a translated location pattern.
 std::vector<std::wstring> MatchingFiles(const std::wstring& pattern);
 
