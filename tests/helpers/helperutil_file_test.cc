@@ -169,7 +169,7 @@ TEST_F(FileUtilities, CopyFailuresLeaveNoHalfWrittenDestination) {
   dir_.WriteFile("plain", "p");
   EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED,
             helperUtil::fileCopy(Widen(source), W("plain/sub/a.log")));
-  EXPECT_TRUE(capture_.Contains("::SHFileOperation"));
+  EXPECT_TRUE(capture_.Contains("unlink_file"));
   EXPECT_EQ("p", ReadFile(dir_.Path("plain")));
 
   // A read-only destination cannot be deleted first.
