@@ -78,7 +78,8 @@ class VELT_API collector {
   // `text`, breaking at white space where it can (collector_wordwrap.cc).
   static std::wstring smartWordWrap(std::wstring& text, unsigned width);
 
- private:
+  // Protected so that the summary and pass operations can be exercised
+  // through a derived class.
   XMLObject* m_pXMLRequest;                 // borrowed
   XMLObject* m_pXMLSummary;                 // owned; the current configuration's summary
   std::list<VeltComponent*>& m_unprocessed;  // the engine's list

@@ -1,0 +1,62 @@
+// Shared pieces of the report tests: summary trees, manifest rows and file
+// records.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "velt/actions/ActionAttributes.h"
+#include "velt/model/XMLObject.h"
+
+namespace velt {
+namespace test {
+
+// A summary tree with its root and four empty sections, as a collect pass
+// starts it.
+inline XMLObject* MakeSummaryTree() {
+  XMLObject* summary = new XMLObject(L"summary", L"VELT BUNDLE SUMMARY\n");
+  VeltComponent* root = summary->GetRoot();
+  summary->AddChild(root, L"Main_Info", L"");
+  summary->AddChild(root, L"Manifest_Included", L"File Manifest:");
+  summary->AddChild(root, L"Manifest_Not_Included", L"Files Requested But Not Included In Bundle:");
+  summary->AddChild(root, L"Other_Note", L"Other notes:");
+  return summary;
+}
+
+// One child of a summary section, with the values of its attributes in
+// order, e.g. {"ID", "name.log", "desc", "70 bytes"}.
+inline std::vector<std::vector<std::wstring>> SectionRows(XMLObject& summary,
+                                                          const std::wstring& section) {
+  std::vector<std::vector<std::wstring>> rows;
+  VeltComponent* node = summary.FindChild(summary.GetRoot(), section);
+  if (node == nullptr) return rows;
+  for (VeltComponent* child : node->GetChildren()) {
+    std::vector<std::wstring> row{child->GetType(), child->GetVal()};
+    for (Attribute* a : child->GetAtt()) row.push_back(a->getValue());
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+inline std::vector<std::wstring> Notes(XMLObject& summary) {
+  std::vector<std::wstring> notes;
+  for (const auto& row : SectionRows(summary, L"Other_Note")) notes.push_back(row[1]);
+  return notes;
+}
+
+inline truncAttributes FileRecord(const std::wstring& id, const std::wstring& path, double size,
+                                  TruncType type = TRUNC_NO, double budget = 0.0,
+                                  TruncType applied = TRUNC_NO) {
+  truncAttributes r;
+  r.fileID = id;
+  r.path = path;
+  r.description = L"desc of " + id;
+  r.size = size;
+  r.truncType = type;
+  r.truncRatio = budget;
+  r.appliedTrunc = applied;
+  return r;
+}
+
+}  // namespace test
+}  // namespace velt
