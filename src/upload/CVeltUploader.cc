@@ -261,6 +261,13 @@ long CVeltUploader::SendHTTP() {
   VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   VELT_SETOPT(CURLOPT_LOW_SPEED_LIMIT, 1L);
   VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  // libcurl loads a trust store of its own before the handshake although the
+  // verify callback takes its place; with a CA file named, it loads that
+  // file, so the upload does not depend on the system's bundle existing.
+  const std::string caFile = velt::Narrow(m_settings.caFile);
+  if (!caFile.empty()) {
+    VELT_SETOPT(CURLOPT_CAINFO, caFile.c_str());
+  }
   if (m_settings.progress) {
     VELT_SETOPT(CURLOPT_XFERINFOFUNCTION, &CVeltUploader::progress_callback);
     VELT_SETOPT(CURLOPT_XFERINFODATA, static_cast<void*>(this));

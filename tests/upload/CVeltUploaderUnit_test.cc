@@ -1,7 +1,10 @@
 // The uploader's address building and host parsing, without a server.
 #include <gtest/gtest.h>
 
+#include "support/CapturingLogger.h"
+#include "upload/CCertHelper.h"
 #include "upload/UploadHost.h"
+#include "velt/runtime/ResultCodes.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/upload/CVeltUploader.h"
 
@@ -40,6 +43,24 @@ TEST(UploadHostParsing, NamesAddressesAndPorts) {
                              L"h:12x", L"[::1", L"[::1]x", L"[zz]", L"h:1:2"}) {
     EXPECT_FALSE(ParseUploadHost(bad, host)) << Narrow(bad);
   }
+}
+
+TEST(CertHelper, UnusableTrustStoreOrArgumentsAreRefused) {
+  velt::test::ScopedLogCapture log;
+  long result = 0;
+  CCertHelper missing(result, eCertStoreDefaultOrFile, L"/nonexistent/velt-ca.pem");
+  EXPECT_EQ(result, GLOBAL_ERROR_NOT_INITIALIZED);
+  EXPECT_TRUE(log.Contains("/nonexistent/velt-ca.pem"));
+  CCertHelper unknownKind(result, 7, L"");
+  EXPECT_EQ(result, GLOBAL_ERROR_BAD_PARAMETER);
+
+  CCertHelper system(result, eCertStoreDefaultOrFile, L"");
+  ASSERT_EQ(result, 0);
+  std::wstring why;
+  unsigned status = 0;
+  EXPECT_EQ(system.VerifyServerCertificate(nullptr, eCertContextOpenSSLStoreCtx, L"h", why, status,
+                                           eCertRevocationChain, false, 0xFFFFFFFFu),
+            GLOBAL_ERROR_BAD_PARAMETER);
 }
 
 }  // namespace
