@@ -34,7 +34,7 @@ endfunction()
 # velt_module_tests(<name> [DEPS ...]): tests/<name>/*_test.cc into one
 # executable registered with CTest test by test.
 function(velt_module_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*_test.cc)
   file(GLOB _large CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*_large_test.cc)
   set(_small ${_all})
@@ -44,10 +44,10 @@ function(velt_module_tests name)
   # Tests that take long or need much disk live in *_large_test.cc and carry
   # the label "large": `ctest -LE large` skips them while iterating.
   if(_small)
-    _velt_test_program(${name}_tests "${_small}" "${name};${ARG_LABELS}" "${ARG_DEPS}" ${name})
+    _velt_test_program(${name}_tests "${_small}" "${name}" "${ARG_DEPS}" ${name})
   endif()
   if(_large)
-    _velt_test_program(${name}_large_tests "${_large}" "${name};large;${ARG_LABELS}" "${ARG_DEPS}" ${name})
+    _velt_test_program(${name}_large_tests "${_large}" "large" "${ARG_DEPS}" ${name})
   endif()
 endfunction()
 
@@ -60,6 +60,7 @@ function(_velt_test_program target sources labels deps module)
   target_compile_definitions(${target} PRIVATE
     VELT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VELT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # One label per program: discovered tests' properties cannot carry lists.
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${labels}"
