@@ -8,7 +8,7 @@ packages=(
   libexpat1-dev expat zlib1g-dev libminizip-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   unzip zip p7zip-full libarchive-tools python3
-  nginx openssl curl time
+  nginx openssl curl time bc
 )
 
 missing=()
