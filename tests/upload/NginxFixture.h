@@ -35,7 +35,8 @@ class NginxFixture {
   // False, with the script's output in `why`, when it does not come up.
   bool Start(std::string& why) {
     const std::string script = std::string(VELT_SOURCE_DIR) + "/tests/upload/nginx_fixture.sh";
-    const std::string work = m_dir.Path("server");
+    // The script owns the whole folder: it removes it if this process dies.
+    const std::string work = m_dir.path();
     const std::string log = m_dir.Path("fixture.log");
     const std::string owner = std::to_string(getpid());
     const pid_t parent = getpid();

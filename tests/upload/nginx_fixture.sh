@@ -9,7 +9,7 @@
 # on ports picked now, checks each server with a request and then writes
 # WORKDIR/fixture.env (KEY=VALUE lines). It keeps running until it gets
 # SIGTERM/SIGINT/SIGHUP or OWNER_PID goes away; on its way out it stops
-# nginx by its process id.
+# nginx by its process id, and when OWNER_PID is gone it removes WORKDIR.
 #
 # Servers (all on 127.0.0.1, and on ::1 when the host has it):
 #   PORT_GOOD       certificate for localhost, 127.0.0.1 and ::1 (through an
@@ -42,7 +42,21 @@ stop_nginx() {
   fi
   nginx_pid=""
 }
-trap 'stop_nginx' EXIT
+# The owner is gone when it no longer exists or, being our parent, has left
+# us to init (a killed parent can linger as a zombie that kill -0 still sees).
+owner_gone() {
+  [ -n "$owner" ] || return 1
+  ! kill -0 "$owner" 2>/dev/null && return 0
+  [ "$owner" = "$PPID" ] && [ "$(awk '{print $4}' /proc/$$/stat)" != "$owner" ]
+}
+# A test that died leaves nobody to remove its folder: do it here.
+on_exit() {
+  stop_nginx
+  if owner_gone; then
+    rm -rf "$work"
+  fi
+}
+trap 'on_exit' EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
 trap 'exit 129' HUP
@@ -292,7 +306,7 @@ mv "$work/fixture.env.tmp" "$work/fixture.env"
 
 # Serve until told to stop, nginx dies, or the owner is gone.
 while kill -0 "$nginx_pid" 2>/dev/null; do
-  if [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null; then break; fi
+  if owner_gone; then break; fi
   sleep 0.5 &
   wait $! || true
 done
