@@ -37,10 +37,20 @@ struct FileClose {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Wide text of `length` UTF-8 bytes. Most of a document is ASCII, which
+// widens byte for byte without an intermediate copy.
+std::wstring ToWide(const char* text, std::size_t length) {
+  const char* end = text + length;
+  if (std::all_of(text, end, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::wstring(text, end);
+  return Widen(std::string(text, length));
+}
+
 // The local part of a name expat reports as "uri<sep>local" or "local".
 std::wstring LocalName(const char* name) {
   const char* local = std::strrchr(name, kNamespaceSeparator);
-  return Widen(local != nullptr ? std::string(local + 1) : std::string(name));
+  if (local != nullptr) name = local + 1;
+  return ToWide(name, std::strlen(name));
 }
 
 // Overwrites text the adapter no longer needs, in a way the compiler keeps.
@@ -228,7 +238,7 @@ void ExpatSaxAdapter::StartElement(void* data, const char* name, const char** at
     const std::wstring local = LocalName(name);
     self->m_pSink->addElement(local);
     for (const char** a = attributes; a[0] != nullptr; a += 2) {
-      std::wstring value = Widen(a[1]);
+      std::wstring value = ToWide(a[1], std::strlen(a[1]));
       self->m_pSink->addAttribute(LocalName(a[0]), value);
       Wipe(value);
     }
@@ -252,7 +262,7 @@ void ExpatSaxAdapter::Characters(void* data, const char* text, int length) {
   auto* self = static_cast<ExpatSaxAdapter*>(data);
   if (self->m_stopCode != 0) return;
   self->deliver([&] {
-    std::wstring run = Widen(std::string(text, static_cast<std::size_t>(length)));
+    std::wstring run = ToWide(text, static_cast<std::size_t>(length));
     self->m_pSink->setElementValue(run);
     Wipe(run);
   });
