@@ -101,7 +101,7 @@ std::wstring helperUtil::fillInCWD(const std::wstring& path) {
   if (relative.find(kPathSeparator) == std::wstring::npos) {
     return directory + relative;
   }
-  return path;
+  return relative;
 }
 
 std::wstring helperUtil::getCurrentWorkingDirectory() {

@@ -134,7 +134,7 @@ TEST_F(FileUtilities, NewestMatchingFileByAccessTimeLaterWinsTies) {
 TEST_F(FileUtilities, CopyCreatesFoldersKeepsWriteTimeAndReplacesTheDestination) {
   std::string content(300000, 'x');
   content += "end";
-  std::string source = dir_.WriteFile("src/agent log \"1\" \xc3\xa9.log", content);
+  std::string source = dir_.WriteFile("src/agent log \"1\" \xc3\xa9\n.log", content);
   SetTimes(source, 1500000000, 1400000000);
   std::string destination = dir_.Path("bundle/deep/er/copy.log");
   ASSERT_EQ(0, helperUtil::fileCopy(Widen(source), Widen(destination)));

@@ -151,6 +151,7 @@ TEST(FillInCWD, RelativeNamesGetTheWorkingDirectory) {
   EXPECT_EQ(base + L"a.txt", helperUtil::fillInCWD(L"a.txt"));
   EXPECT_EQ(base, helperUtil::fillInCWD(L""));
   EXPECT_EQ(L"sub/a.txt", helperUtil::fillInCWD(L"sub/a.txt"));
+  EXPECT_EQ(L"sub/a.txt", helperUtil::fillInCWD(L"sub\\a.txt"));
   EXPECT_EQ(L"../x.log", helperUtil::fillInCWD(L"../x.log"));
   EXPECT_EQ(L"/abs/x.log", helperUtil::fillInCWD(L"/abs/x.log"));
 }

@@ -57,7 +57,8 @@ class VELT_API helperUtil {
   static std::wstring translatePath(const std::wstring& path);
   // One environment variable ("NAME" or "%NAME%"); empty when unset.
   static std::wstring getEnvVarValue(const std::wstring& name);
-  // "./a" and "a" become "<cwd>/a"; other paths are returned as they are.
+  // "./a" and "a" become "<cwd>/a"; other paths are returned with their
+  // separators made the platform's.
   static std::wstring fillInCWD(const std::wstring& path);
   static std::wstring getCurrentWorkingDirectory();
   // "HIVE\\sub\\key\\ValueName": the string value, empty on any failure.
