@@ -7,12 +7,7 @@
 
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
-#include "velt/runtime/EventRecord.h"
 #include "velt/zip/CZip.h"
-
-// The platform library's system logger uses the runtime's EventRecord; with
-// the static libraries linked runtime first, nothing else pulls it in.
-auto* g_linkEventRecord = &EventRecord::Classify;
 
 int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {

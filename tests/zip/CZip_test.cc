@@ -14,14 +14,9 @@
 
 #include "support/CapturingLogger.h"
 #include "support/TempDir.h"
-#include "velt/runtime/EventRecord.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
 #include "zip/ClientRun.h"
-
-// The platform library's system logger uses the runtime's EventRecord; with
-// the static libraries linked runtime first, nothing else pulls it in.
-auto* g_linkEventRecord = &EventRecord::Classify;
 
 namespace velt {
 namespace test {
