@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "helpers/PathText.h"
-#include "platform/Directory.h"
 #include "platform/FileSystem.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/runtime/CAppLog.h"
@@ -12,6 +11,9 @@
 namespace {
 
 using velt::platform::FileStatus;
+
+// The separator in narrow (platform) paths.
+constexpr char kSeparator = static_cast<char>(velt::kPathSeparator);
 
 bool HasWildcard(const std::string& pattern) {
   return pattern.find_first_of("*?") != std::string::npos;
@@ -22,34 +24,26 @@ bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."
 // The search record of one entry. A link is described by itself (its own
 // times, REPARSE_POINT) but is a directory when it points at one, as a
 // Windows directory link is.
-bool DescribeEntry(const std::string& folder, const std::string& name, FILE_INFO& info) {
-  std::string path = folder + name;
-  FileStatus status;
-  if (velt::platform::GetFileStatus(path, false, status) != 0) {
-    return false;  // it vanished since the folder was read
-  }
-  bool isDirectory = status.isDirectory;
-  if (status.isSymlink) {
-    FileStatus target;
-    isDirectory = velt::platform::GetFileStatus(path, true, target) == 0 && target.isDirectory;
-  }
+FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
+  const FileStatus& status = entry.status;
   uint32_t attributes = 0;
-  if (isDirectory) attributes |= VELT_FILE_ATTRIBUTE_DIRECTORY;
+  if (entry.leadsToDirectory) attributes |= VELT_FILE_ATTRIBUTE_DIRECTORY;
   if (status.isSymlink) attributes |= VELT_FILE_ATTRIBUTE_REPARSE_POINT;
   if (status.readOnly) attributes |= VELT_FILE_ATTRIBUTE_READONLY;
   if (status.hidden) attributes |= VELT_FILE_ATTRIBUTE_HIDDEN;
   if (attributes == 0) attributes = VELT_FILE_ATTRIBUTE_NORMAL;
-  info.fileName = velt::Widen(name);
-  info.isDirectory = isDirectory;
+  FILE_INFO info;
+  info.fileName = velt::Widen(entry.name);
+  info.isDirectory = entry.leadsToDirectory;
   info.fileAttributes = attributes;
   info.lastAccessTime = status.lastAccessTime;
-  return true;
+  return info;
 }
 
 // "name (2).ext", "name (3).ext", ... beside `path`: the name a copy gets
 // instead of replacing a file that appeared at its destination.
 std::string CollisionName(const std::string& path, int number) {
-  size_t slash = path.find_last_of('/');
+  size_t slash = path.find_last_of(kSeparator);
   size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
       dot == (slash == std::string::npos ? 0 : slash + 1)) {
@@ -66,7 +60,7 @@ int CopyOneFile(const std::string& source, const std::string& destination,
   if (sourceStatus.isDirectory) {
     return EISDIR;
   }
-  size_t slash = destination.find_last_of('/');
+  size_t slash = destination.find_last_of(kSeparator);
   if (slash != std::string::npos && slash > 0) {
     int error = velt::platform::CreateDirectories(destination.substr(0, slash));
     if (error != 0) {
@@ -117,39 +111,42 @@ long helperUtil::fileFindAll(const std::wstring& directory, const std::wstring& 
   // A pattern may carry folders of its own; only its last element is
   // matched against names.
   std::string full = velt::Narrow(velt::WithSeparator(directory) + pattern);
-  size_t slash = full.find_last_of('/');
+  size_t slash = full.find_last_of(kSeparator);
   std::string folder = full.substr(0, slash + 1);
   std::string namePattern = full.substr(slash + 1);
   if (namePattern.empty()) {
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
   }
-  if (!HasWildcard(namePattern)) {
-    FILE_INFO info;
-    if (!DescribeEntry(folder, namePattern, info)) {
-      return VELTENGINE_ERROR_FILE_NOT_FOUND;
-    }
-    files.push_back(std::move(info));
-    return 0;
-  }
   if (namePattern == "*.*") {
     namePattern = "*";  // every name, with or without a dot
   }
-  std::vector<velt::platform::DirEntry> entries;
-  if (velt::platform::ListDirectory(folder, entries) != 0) {
+  if (!HasWildcard(namePattern)) {
+    // One name: look it up instead of reading the folder.
+    velt::platform::FoundEntry entry;
+    entry.name = namePattern;
+    std::string path = folder + namePattern;
+    if (velt::platform::GetFileStatus(path, false, entry.status) != 0) {
+      return VELTENGINE_ERROR_FILE_NOT_FOUND;
+    }
+    FileStatus target;
+    entry.leadsToDirectory =
+        entry.status.isDirectory ||
+        (entry.status.isSymlink && velt::platform::GetFileStatus(path, true, target) == 0 &&
+         target.isDirectory);
+    files.push_back(MakeFileInfo(entry));
+    return 0;
+  }
+  std::vector<velt::platform::FoundEntry> entries;
+  auto accept = [&](const std::string& name) {
+    return wildcmp(namePattern.c_str(), name.c_str()) != 0;
+  };
+  if (velt::platform::SearchDirectory(folder, accept, entries) != 0 || entries.empty()) {
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
   }
-  bool found = false;
-  for (const velt::platform::DirEntry& entry : entries) {
-    if (!wildcmp(namePattern.c_str(), entry.name.c_str())) {
-      continue;
-    }
-    FILE_INFO info;
-    if (DescribeEntry(folder, entry.name, info)) {
-      files.push_back(std::move(info));
-      found = true;
-    }
+  for (const velt::platform::FoundEntry& entry : entries) {
+    files.push_back(MakeFileInfo(entry));
   }
-  return found ? 0 : VELTENGINE_ERROR_FILE_NOT_FOUND;
+  return 0;
 }
 
 long helperUtil::fileGetNewestMatchingFile(const std::wstring& directory,

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace velt {
 namespace platform {
@@ -24,6 +26,22 @@ struct FileStatus {
 
 // 0 or the error number. With followLinks false a link describes itself.
 int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status);
+
+// One entry found by SearchDirectory: its own status (a link describes
+// itself) and whether it leads to a folder (a folder, or a link to one).
+struct FoundEntry {
+  std::string name;
+  FileStatus status;
+  bool leadsToDirectory = false;
+};
+
+// The entries of `folder` ("." and ".." included) whose names `accept`
+// approves, examined without following links, in byte order of their
+// names. Entries that vanish while the folder is read are left out.
+// 0 or the error number of opening or reading the folder.
+int SearchDirectory(const std::string& folder,
+                    const std::function<bool(const std::string&)>& accept,
+                    std::vector<FoundEntry>& found);
 
 // Removes one file or link (never what a link points at). A read-only file
 // is refused with EACCES, as the Windows file system refuses it.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "support/TempDir.h"
 
@@ -72,6 +73,39 @@ TEST(FileSystem, CreateDirectoriesMakesEveryMissingFolder) {
   dir.WriteFile("file", "");
   EXPECT_EQ(ENOTDIR, velt::platform::CreateDirectories(dir.Path("file/x")));
   EXPECT_EQ(EEXIST, velt::platform::CreateOneDirectory(dir.Path("a")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileSystem, SearchDirectoryFiltersExaminesAndOrders) {
+  TempDir dir;
+  dir.WriteFile("b.log", "bb");
+  dir.WriteFile("a.log", "a");
+  dir.WriteFile("c.txt", "");
+  dir.WriteFile("sub/x", "");
+  ASSERT_EQ(0, symlink(dir.Path("sub").c_str(), dir.Path("link.log").c_str()));
+  std::vector<velt::platform::FoundEntry> found;
+  auto logs = [](const std::string& name) {
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0;
+  };
+  ASSERT_EQ(0, velt::platform::SearchDirectory(dir.path(), logs, found));
+  ASSERT_EQ(3u, found.size());
+  EXPECT_EQ("a.log", found[0].name);
+  EXPECT_EQ(1u, found[0].status.size);
+  EXPECT_EQ("b.log", found[1].name);
+  EXPECT_EQ("link.log", found[2].name);
+  EXPECT_TRUE(found[2].status.isSymlink);
+  EXPECT_FALSE(found[2].status.isDirectory);
+  EXPECT_TRUE(found[2].leadsToDirectory);
+
+  auto all = [](const std::string&) { return true; };
+  ASSERT_EQ(0, velt::platform::SearchDirectory(dir.path(), all, found));
+  EXPECT_EQ(".", found[0].name);
+  EXPECT_EQ("..", found[1].name);
+  EXPECT_EQ(ENOENT, velt::platform::SearchDirectory(dir.Path("none"), all, found));
+  EXPECT_EQ(ENOTDIR, velt::platform::SearchDirectory(dir.Path("c.txt"), all, found));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "platform/FileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -45,6 +47,19 @@ std::string LastElement(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+void FillStatus(const struct stat& info, const std::string& name, FileStatus& status) {
+  status.isDirectory = S_ISDIR(info.st_mode);
+  status.isRegular = S_ISREG(info.st_mode);
+  status.isSymlink = S_ISLNK(info.st_mode);
+  status.readOnly = (info.st_mode & S_IWUSR) == 0 && !status.isSymlink;
+  status.hidden = name.size() > 1 && name[0] == '.' && name != "..";
+  status.size = static_cast<uint64_t>(info.st_size);
+  status.lastAccessTime = ToFileTime(info.st_atim);
+  status.lastWriteTime = ToFileTime(info.st_mtim);
+  status.device = static_cast<uint64_t>(info.st_dev);
+  status.inode = static_cast<uint64_t>(info.st_ino);
+}
+
 }  // namespace
 
 int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status) {
@@ -55,17 +70,49 @@ int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status)
   if ((followLinks ? stat(target.c_str(), &info) : lstat(target.c_str(), &info)) != 0) {
     return errno;
   }
-  status.isDirectory = S_ISDIR(info.st_mode);
-  status.isRegular = S_ISREG(info.st_mode);
-  status.isSymlink = S_ISLNK(info.st_mode);
-  status.readOnly = (info.st_mode & S_IWUSR) == 0 && !status.isSymlink;
-  std::string name = LastElement(WithoutTrailingSlashes(path));
-  status.hidden = name.size() > 1 && name[0] == '.' && name != "..";
-  status.size = static_cast<uint64_t>(info.st_size);
-  status.lastAccessTime = ToFileTime(info.st_atim);
-  status.lastWriteTime = ToFileTime(info.st_mtim);
-  status.device = static_cast<uint64_t>(info.st_dev);
-  status.inode = static_cast<uint64_t>(info.st_ino);
+  FillStatus(info, LastElement(WithoutTrailingSlashes(path)), status);
+  return 0;
+}
+
+int SearchDirectory(const std::string& folder,
+                    const std::function<bool(const std::string&)>& accept,
+                    std::vector<FoundEntry>& found) {
+  found.clear();
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) {
+    return errno;
+  }
+  // Examining each entry relative to the open folder saves walking the
+  // folder's path again for every name.
+  const int fd = dirfd(dir);
+  errno = 0;
+  while (struct dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (accept(name)) {
+      struct stat info;
+      if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        FoundEntry item;
+        item.name = name;
+        FillStatus(info, item.name, item.status);
+        item.leadsToDirectory = item.status.isDirectory;
+        struct stat target;
+        if (item.status.isSymlink && fstatat(fd, name, &target, 0) == 0) {
+          item.leadsToDirectory = S_ISDIR(target.st_mode);
+        }
+        found.push_back(std::move(item));
+      }
+    }
+    errno = 0;
+  }
+  int error = errno;
+  closedir(dir);
+  if (error != 0) {
+    found.clear();
+    return error;
+  }
+  std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
+    return a.name < b.name;  // std::string compares as unsigned bytes
+  });
   return 0;
 }
 
