@@ -86,7 +86,10 @@ int CopyOneFile(const std::string& source, const std::string& destination,
   if (error != 0) {
     return error;
   }
-  error = out.CopyFrom(in, 0, size);
+  // Files that report no size (those of /proc and /sys) are read to their
+  // end; others up to the size they had when opened, so a log that grows
+  // meanwhile is copied as it was.
+  error = out.CopyFrom(in, 0, size > 0 ? size : UINT64_MAX);
   if (error == 0) {
     error = out.SetTimes(sourceStatus.lastAccessTime, sourceStatus.lastWriteTime);
   }

@@ -150,6 +150,11 @@ TEST_F(FileUtilities, CopyCreatesFoldersKeepsWriteTimeAndReplacesTheDestination)
   EXPECT_FALSE(Exists(dir_.Path("bundle/deep/er/copy (2).log")));
 }
 
+TEST_F(FileUtilities, CopyReadsFilesThatReportNoSizeToTheirEnd) {
+  ASSERT_EQ(0, helperUtil::fileCopy(L"/proc/self/status", W("status.txt")));
+  EXPECT_NE(std::string::npos, ReadFile(dir_.Path("status.txt")).find("Pid:"));
+}
+
 TEST_F(FileUtilities, CopyOntoItselfOrFromNothingTouchesNothing) {
   std::string file = dir_.WriteFile("a.log", "keep");
   EXPECT_EQ(0, helperUtil::fileCopy(Widen(file), Widen(file)));

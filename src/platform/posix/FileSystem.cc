@@ -256,6 +256,13 @@ int File::CopyFrom(const File& source, uint64_t offset, uint64_t length) {
       return errno;
     }
     if (done == 0) {
+      if (kernelCopy || sendFile) {
+        // Some kernels report an empty copy for files of /proc and /sys;
+        // only a plain read tells the end of the source for sure.
+        kernelCopy = false;
+        sendFile = false;
+        continue;
+      }
       break;  // the source ended
     }
     length -= static_cast<uint64_t>(done);
