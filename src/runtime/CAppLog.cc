@@ -45,7 +45,9 @@ const char* FormatText(const char* format, va_list args) {
   return buffer;
 }
 
-void WriteMessage(unsigned messageId, Logging::DebugImportance importance, ...) {
+// `importance` is an int: the last named parameter before "..." must not
+// be one that undergoes default promotion.
+void WriteMessage(unsigned messageId, int importance, ...) {
   std::shared_ptr<ILogger> logger = CurrentLogger();
   if (!logger) {
     return;
@@ -56,7 +58,8 @@ void WriteMessage(unsigned messageId, Logging::DebugImportance importance, ...) 
   va_start(args, importance);
   std::vsnprintf(message, sizeof(message), entry.format, args);
   va_end(args);
-  logger->Log(entry.severity, message, entry.name, messageId, importance);
+  logger->Log(entry.severity, message, entry.name, messageId,
+              static_cast<Logging::DebugImportance>(importance));
 }
 
 }  // namespace
