@@ -280,6 +280,13 @@ TEST_F(CZipTest, BadArgumentsAndMissingFolderLeaveNoArchive) {
   EXPECT_TRUE(capture.Contains("zipOpen64"));
 }
 
+TEST_F(CZipTest, AFullDiskEndsTheRunWithMinizipsCode) {
+  ScopedLogCapture capture;
+  long result = CZip::Zip(Widen(m_source), L"/dev/full", L"", true);
+  EXPECT_LT(result, 0);
+  EXPECT_TRUE(capture.Contains("CZip::createZipFile")) << "the caller logs the writer's code";
+}
+
 TEST_F(CZipTest, ExistingArchiveIsReplaced) {
   m_temp.WriteFile("out/bundle.zip", std::string(100000, 'x'));
   ASSERT_EQ(0, ZipSource(""));
