@@ -134,10 +134,10 @@ def main():
     parser.add_argument("--corpus", choices=("large", "small", "both"), default="both")
     parser.add_argument("--scale", type=float, default=1.0, help="size factor (default 1)")
     args = parser.parse_args()
-    specs = {"large": (200, 200 * 1000 * 1000), "small": (5000, 50 * 1000 * 1000)}
+    corpus_sizes = {"large": (200, 200 * 1000 * 1000), "small": (5000, 50 * 1000 * 1000)}
     names = ("large", "small") if args.corpus == "both" else (args.corpus,)
     for name in names:
-        count, total = specs[name]
+        count, total = corpus_sizes[name]
         count = max(1, int(count * min(args.scale, 1.0)))
         rng = random.Random(FIXED_STATE + (0 if name == "large" else 1))
         written = make_corpus(os.path.join(args.out, name), count, int(total * args.scale), rng)
