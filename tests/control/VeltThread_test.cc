@@ -1,14 +1,13 @@
 #include "velt/control/VeltThread.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
 
-#include "support/TempDir.h"
+#include "support/CaptureStdout.h"
 #include "velt/runtime/ResultCodes.h"
 
 namespace {
@@ -35,28 +34,12 @@ class ChannelTest : public ::testing::Test {
     }
     *VeltThread::GetProgressStatus() = PROGRESSSTATUS{};
   }
-  // Runs `work` with standard output sent to a file; returns what it printed.
-  template <typename Work>
-  std::string CaptureStdout(Work work) {
-    velt::test::TempDir dir;
-    std::fflush(stdout);
-    int saved = dup(STDOUT_FILENO);
-    std::FILE* file = std::fopen(dir.Path("out").c_str(), "w");
-    dup2(fileno(file), STDOUT_FILENO);
-    work();
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    std::fclose(file);
-    return velt::test::ReadFile(dir.Path("out"));
-  }
-
   VeltWindow m_window;
 };
 
 TEST_F(ChannelTest, ConsoleProgressLineFormat) {
   UseConsoleMode();
-  std::string out = CaptureStdout([] {
+  std::string out = velt::test::CaptureStdout([] {
     VeltThread::PostStatus(5, L"Reading", VELTOFFLINE_ERROR_PROCESSING);
   });
   EXPECT_EQ("\rReading" + std::string(43, ' ') + " " + "  5%", out);
@@ -64,7 +47,7 @@ TEST_F(ChannelTest, ConsoleProgressLineFormat) {
 
 TEST_F(ChannelTest, ConsoleProgressCutsAtFiftyCharactersAndSkipsEmpty) {
   UseConsoleMode();
-  std::string out = CaptureStdout([] {
+  std::string out = velt::test::CaptureStdout([] {
     VeltThread::PostStatus(0, L"percent zero prints nothing", VELTOFFLINE_ERROR_PROCESSING);
     VeltThread::PostStatus(10, L"", VELTOFFLINE_ERROR_PROCESSING);
     VeltThread::PostStatus(100, std::wstring(60, L'a') + L"tail", VELTOFFLINE_ERROR_PROCESSING);
@@ -74,7 +57,7 @@ TEST_F(ChannelTest, ConsoleProgressCutsAtFiftyCharactersAndSkipsEmpty) {
 
 TEST_F(ChannelTest, ConsoleNonAsciiTextIsUtf8AndCountedInCharacters) {
   UseConsoleMode();
-  std::string out = CaptureStdout([] {
+  std::string out = velt::test::CaptureStdout([] {
     VeltThread::PostStatus(42, L"Zipping \u00e9t\u00e9", VELTOFFLINE_ERROR_PROCESSING);
   });
   EXPECT_EQ("\rZipping \xc3\xa9t\xc3\xa9" + std::string(39, ' ') + "  42%", out);
@@ -82,7 +65,7 @@ TEST_F(ChannelTest, ConsoleNonAsciiTextIsUtf8AndCountedInCharacters) {
 
 TEST_F(ChannelTest, ConsoleResultLinesAndRecordUntouched) {
   UseConsoleMode();
-  std::string out = CaptureStdout([] {
+  std::string out = velt::test::CaptureStdout([] {
     VeltThread::PostStatus(0, L"Internal Error: all configs failed...", VELTENGINE_ERROR_INTERNAL);
     VeltThread::PostStatus(0, L"", 0);
   });

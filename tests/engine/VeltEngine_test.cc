@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/CaptureStdout.h"
 #include "support/CapturingLogger.h"
 #include "support/RunFixture.h"
 #include "velt/control/VeltThread.h"
@@ -101,17 +101,8 @@ class EngineRun : public ::testing::Test {
            bool clear = false) {
     VeltEngine engine(Widen(request), Widen(m_fixture.installFolder()), Widen(bundle),
                       Widen(password), clear, false);
-    std::fflush(stdout);
-    const std::string outPath = m_fixture.dir().Path("stdout.txt");
-    int saved = dup(STDOUT_FILENO);
-    std::FILE* file = std::fopen(outPath.c_str(), "w");
-    dup2(fileno(file), STDOUT_FILENO);
-    long result = engine.start();
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    std::fclose(file);
-    m_console = ReadFile(outPath);
+    long result = 0;
+    m_console = velt::test::CaptureStdout([&] { result = engine.start(); });
     m_finalBundle = velt::Narrow(engine.bundlePath());
     return result;
   }

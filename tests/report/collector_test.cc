@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +14,7 @@
 
 #include "platform/OsFacts.h"
 #include "report/ReportTestSupport.h"
+#include "support/CaptureStdout.h"
 #include "support/CapturingLogger.h"
 #include "support/TempDir.h"
 #include "velt/control/VeltThread.h"
@@ -102,18 +102,8 @@ class CollectorTest : public ::testing::Test {
   // progress lines as (text, percent).
   template <typename Work>
   Progress CaptureProgress(Work work) {
-    std::fflush(stdout);
-    const std::string out = m_dir.Path("stdout.txt");
-    int saved = dup(STDOUT_FILENO);
-    std::FILE* file = std::fopen(out.c_str(), "w");
-    dup2(fileno(file), STDOUT_FILENO);
-    work();
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    std::fclose(file);
     Progress lines;
-    std::string text = velt::test::ReadFile(out);
+    std::string text = velt::test::CaptureStdout(work);
     size_t pos = 0;
     while ((pos = text.find('\r', pos)) != std::string::npos && pos + 56 <= text.size()) {
       std::string label = text.substr(pos + 1, 50);
