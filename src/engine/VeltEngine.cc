@@ -127,9 +127,7 @@ long VeltEngine::collectLogs() {
     return GracefullyExit(rc, message);
   }
 
-  const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
-  m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath,
-                               m_includeSystemLogs);
+  createCollector();
 
   unsigned ordinal = 0;
   unsigned failures = 0;
@@ -194,9 +192,7 @@ long VeltEngine::clearLogs() {
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
   if (m_pCollector == nullptr) {
-    const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
-    m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath,
-                                 m_includeSystemLogs);
+    createCollector();
   }
   unsigned ordinal = 0;
   for (XMLObject* config : m_configs) {
@@ -223,6 +219,13 @@ unsigned VeltEngine::computePercent(unsigned ordinal) {
   }
   return static_cast<unsigned>(static_cast<float>(92 * ordinal - 92) /
                                static_cast<float>(m_configCount));
+}
+
+void VeltEngine::createCollector() {
+  // Each configuration's share of the 92 points the configurations share.
+  const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
+  m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath,
+                               m_includeSystemLogs);
 }
 
 long VeltEngine::prepareTempFolder() {

@@ -45,21 +45,26 @@ const char* FormatText(const char* format, va_list args) {
   return buffer;
 }
 
-// `importance` is an int: the last named parameter before "..." must not
-// be one that undergoes default promotion.
-void WriteMessage(unsigned messageId, int importance, ...) {
+// Formats catalogue message `messageId` into the calling thread's buffer
+// (cut at its size) and hands it to the installed logger.
+void WriteMessageV(unsigned messageId, Logging::DebugImportance importance, va_list args) {
   std::shared_ptr<ILogger> logger = CurrentLogger();
   if (!logger) {
     return;
   }
   const velt::CatalogEntry& entry = velt::LookupMessage(messageId);
   thread_local char message[kMessageBufferSize];
+  std::vsnprintf(message, sizeof(message), entry.format, args);
+  logger->Log(entry.severity, message, entry.name, messageId, importance);
+}
+
+// `importance` is an int: the last named parameter before "..." must not
+// be one that undergoes default promotion.
+void WriteMessage(unsigned messageId, int importance, ...) {
   va_list args;
   va_start(args, importance);
-  std::vsnprintf(message, sizeof(message), entry.format, args);
+  WriteMessageV(messageId, static_cast<Logging::DebugImportance>(importance), args);
   va_end(args);
-  logger->Log(entry.severity, message, entry.name, messageId,
-              static_cast<Logging::DebugImportance>(importance));
 }
 
 }  // namespace
@@ -153,17 +158,10 @@ void CAppLog::LogReturnCode(const char* function, const char* file, int line,
 }
 
 void CAppLog::LogMessage(unsigned messageId, ...) {
-  std::shared_ptr<ILogger> logger = CurrentLogger();
-  if (!logger) {
-    return;
-  }
-  const velt::CatalogEntry& entry = velt::LookupMessage(messageId);
-  thread_local char message[kMessageBufferSize];
   va_list args;
   va_start(args, messageId);
-  std::vsnprintf(message, sizeof(message), entry.format, args);
+  WriteMessageV(messageId, 'T', args);
   va_end(args);
-  logger->Log(entry.severity, message, entry.name, messageId, 'T');
 }
 
 std::string CAppLog::DescribeCode(unsigned long code) {

@@ -43,6 +43,7 @@ class VELT_API VeltEngine {
   long writeFailedFilesToSummary(const std::wstring& summaryPath);
 
  private:
+  void createCollector();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   long zipBundle();
