@@ -16,54 +16,32 @@ std::unique_ptr<VeltComponent> SampleTree() {
   return a;
 }
 
-TEST(VeltComponentTest, SizesPropagateToEveryAncestorAndLeafNeverReturns) {
-  VeltComponent root(L"r", L"");
-  EXPECT_TRUE(root.IsLeaf());
-  auto* mid = new VeltComponent(L"m", L"");
-  root.AddChild(mid);
-  mid->AddChild(L"c", L"1");
-  mid->AddChild(L"c", L"2");
-  EXPECT_EQ(root.GetSize(), 4);
-  EXPECT_EQ(mid->GetSize(), 3);
-  EXPECT_EQ(mid->GetParent(), &root);
-
-  // A subtree added as a whole contributes its full size.
-  auto* sub = new VeltComponent(L"s", L"");
-  sub->AddChild(L"t", L"");
-  mid->AddChild(sub);
-  EXPECT_EQ(root.GetSize(), 6);
-
-  root.RemoveChild(mid);
-  EXPECT_EQ(root.GetSize(), 1);
-  EXPECT_TRUE(root.GetChildren().empty());
-  EXPECT_FALSE(root.IsLeaf());
-}
-
-TEST(VeltComponentTest, ZeroSizeOrNullChildIsNotAdopted) {
+TEST(VeltComponentTest, SizesPropagateAndEmptyChildrenAreNotAdopted) {
   VeltComponent root(L"r", L"");
   VeltComponent empty;  // size 0: stays with the caller
   root.AddChild(&empty);
   root.AddChild(nullptr);
-  EXPECT_TRUE(root.GetChildren().empty());
   EXPECT_TRUE(root.IsLeaf());
-  EXPECT_EQ(root.GetSize(), 1);
   EXPECT_EQ(empty.GetParent(), nullptr);
+  auto* mid = new VeltComponent(L"m", L"");
+  root.AddChild(mid);
+  mid->AddChild(L"c", L"1");
+  auto* sub = new VeltComponent(L"s", L"");
+  sub->AddChild(L"t", L"");
+  mid->AddChild(sub);  // a subtree contributes its full size
+  EXPECT_EQ(root.GetSize(), 5);
+  EXPECT_EQ(mid->GetSize(), 4);
+  root.RemoveChild(mid);
+  EXPECT_EQ(root.GetSize(), 1);
+  EXPECT_FALSE(root.IsLeaf());  // once a parent, never a leaf again
 }
 
 TEST(VeltComponentTest, FindChildIsPreOrderAndNeverReturnsItsStart) {
   auto a = SampleTree();
-  VeltComponent* found = a->FindChild(L"x");
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->GetVal(), L"inner");
-  EXPECT_EQ(a->FindChild(L"a"), nullptr);  // the start node is never a match
-
-  // Nested elements of one type: the outer one is found.
-  VeltComponent outer(L"n", L"");
-  auto* n1 = new VeltComponent(L"n", L"outer");
-  n1->AddChild(L"n", L"inner");
-  outer.AddChild(n1);
-  EXPECT_EQ(outer.FindChild(L"n"), n1);
-
+  EXPECT_EQ(a->FindChild(L"x")->GetVal(), L"inner");
+  EXPECT_EQ(a->FindChild(L"a"), nullptr);
+  a->FindChild(L"x")->AddChild(L"x", L"deep");  // the outer of nested matches wins
+  EXPECT_EQ(a->FindChild(L"x")->GetVal(), L"inner");
   // The node it is called on plays no part.
   VeltComponent unrelated(L"u", L"");
   EXPECT_EQ(unrelated.FindChild(L"x", a.get())->GetVal(), L"inner");
@@ -73,20 +51,14 @@ TEST(VeltComponentTest, FindChildIsPreOrderAndNeverReturnsItsStart) {
 TEST(VeltComponentTest, RemoveChildByTypeActsOnlyOnDirectFirstMatch) {
   auto a = SampleTree();
   a->RemoveChild(L"x");  // first pre-order x is a grandchild: nothing happens
-  EXPECT_EQ(a->GetChildren().size(), 2u);
   EXPECT_EQ(a->GetSize(), 4);
-
   VeltComponent other(L"o", L"");
-  VeltComponent* stranger = a->GetChildren().back();
-  other.RemoveChild(stranger);  // not a direct child of `other`
+  other.RemoveChild(a->GetChildren().back());  // not a child of `other`
   EXPECT_EQ(a->GetChildren().size(), 2u);
-
   a->RemoveChild(L"b");
-  ASSERT_EQ(a->GetChildren().size(), 1u);
   EXPECT_EQ(a->GetSize(), 2);
   a->RemoveChild(L"x");
   EXPECT_TRUE(a->GetChildren().empty());
-  EXPECT_EQ(a->GetSize(), 1);
 }
 
 TEST(VeltComponentTest, DuplicateAttributesAreKeptAndFirstIsFoundAndRemoved) {
@@ -94,7 +66,6 @@ TEST(VeltComponentTest, DuplicateAttributesAreKeptAndFirstIsFoundAndRemoved) {
   c.AddAttrib(L"k", L"1");
   c.AddAttrib(new Attribute(L"k", L"2"));
   c.AddAttrib(L"j", L"3");
-  ASSERT_EQ(c.GetAtt().size(), 3u);
   EXPECT_EQ(c.FindAttrib(L"k")->getValue(), L"1");
   EXPECT_EQ(c.FindAttrib(L"K"), nullptr);
   c.RemoveAttrib(L"k");
@@ -102,50 +73,30 @@ TEST(VeltComponentTest, DuplicateAttributesAreKeptAndFirstIsFoundAndRemoved) {
   Attribute foreign(L"j", L"3");
   c.RemoveAttrib(&foreign);  // by identity only
   EXPECT_EQ(c.GetAtt().size(), 2u);
-  c.RemoveAttrib(c.FindAttrib(L"j"));
-  EXPECT_EQ(c.GetAtt().size(), 1u);
 }
 
-TEST(VeltComponentTest, CopyIsDeepAndLinksCopiedChildrenToTheCopy) {
+TEST(VeltComponentTest, CopyIsDeepLinksChildrenAndComparesByIdentity) {
   auto a = SampleTree();
   a->AddAttrib(L"id", L"7");
   VeltComponent copy(*a);
   EXPECT_EQ(copy.GetSize(), a->GetSize());
-  EXPECT_EQ(copy.GetType(), L"a");
-  EXPECT_FALSE(copy.IsLeaf());
-  ASSERT_EQ(copy.GetChildren().size(), 2u);
   VeltComponent* b = copy.GetChildren().front();
   EXPECT_NE(b, a->GetChildren().front());
   EXPECT_EQ(b->GetParent(), &copy);
   EXPECT_EQ(b->GetChildren().front()->GetParent(), b);
-  EXPECT_EQ(copy.FindChild(L"x")->GetVal(), L"inner");
   EXPECT_NE(copy.FindAttrib(L"id"), a->FindAttrib(L"id"));
   EXPECT_EQ(copy.FindAttrib(L"id")->getValue(), L"7");
+  EXPECT_TRUE(copy != *a);  // same shape, different child objects
+  EXPECT_FALSE(VeltComponent(L"t", L"v") != VeltComponent(L"t", L"v"));
 
   // Assignment replaces what was there; self-assignment changes nothing.
   VeltComponent target(L"t", L"v");
   target.AddChild(L"old", L"");
   target = copy;
-  EXPECT_EQ(target.GetType(), L"a");
   EXPECT_EQ(target.FindChild(L"old"), nullptr);
-  EXPECT_EQ(target.GetChildren().size(), 2u);
   VeltComponent& alias = target;
   target = alias;
   EXPECT_EQ(target.GetChildren().size(), 2u);
-}
-
-TEST(VeltComponentTest, InequalityComparesChildrenByIdentityNotSize) {
-  VeltComponent a(L"t", L"v");
-  VeltComponent b(L"t", L"v");
-  EXPECT_FALSE(a != b);
-  b.AddChild(L"c", L"");
-  EXPECT_TRUE(a != b);
-  VeltComponent copy(b);
-  EXPECT_TRUE(copy != b);  // same shape, different child objects
-  VeltComponent c(L"t", L"other");
-  EXPECT_TRUE(a != c);
-  EXPECT_TRUE(Attribute(L"n", L"1") != Attribute(L"n", L"2"));
-  EXPECT_FALSE(Attribute(L"n", L"1") != Attribute(L"n", L"1"));
 }
 
 TEST(VeltComponentTest, VeryDeepTreesCopySearchAndDestroyWithoutRecursion) {
