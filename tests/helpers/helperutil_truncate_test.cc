@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/CapturingLogger.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
@@ -38,18 +39,13 @@ class Truncation : public ::testing::Test {
   ScopedLogCapture capture_;
 };
 
-TEST_F(Truncation, FrontKeepsTheLastBytes) {
+TEST_F(Truncation, FrontKeepsTheLastBytesEndTheFirst) {
   EXPECT_EQ(0, helperUtil::fileTruncateFront(100, Widen(file_)));
   EXPECT_EQ(content_.substr(900), ReadFile(file_));
   EXPECT_EQ(content_.substr(900), ReadFile(work_.Path("temp_out.txt")));
+  EXPECT_EQ(0, helperUtil::fileTruncateEnd(10, Widen(file_).c_str()));
+  EXPECT_EQ(content_.substr(900, 10), ReadFile(file_));
   EXPECT_EQ(0, helperUtil::fileTruncateFront(0, Widen(file_).c_str()));
-  EXPECT_EQ("", ReadFile(file_));
-}
-
-TEST_F(Truncation, EndKeepsTheFirstBytes) {
-  EXPECT_EQ(0, helperUtil::fileTruncateEnd(100, Widen(file_).c_str()));
-  EXPECT_EQ(content_.substr(0, 100), ReadFile(file_));
-  EXPECT_EQ(0, helperUtil::fileTruncateEnd(0, Widen(file_)));
   EXPECT_EQ("", ReadFile(file_));
 }
 
@@ -59,6 +55,8 @@ TEST_F(Truncation, CountsAtOrBeyondTheSizeLeaveTheFileAlone) {
     EXPECT_EQ(0, helperUtil::fileTruncateFront(count, Widen(file_)));
     EXPECT_EQ(content_, ReadFile(file_)) << count;
   }
+  EXPECT_EQ(0, helperUtil::fileTruncateEnd(0, Widen(file_)));
+  EXPECT_EQ("", ReadFile(file_));
 }
 
 TEST_F(Truncation, Failures) {
@@ -94,9 +92,8 @@ TEST(GetFileSize, SizesMissingFilesAndTranslation) {
   EXPECT_EQ(1234.0, helperUtil::getFileSize(Widen(file).c_str()));
   EXPECT_EQ(-1.0, helperUtil::getFileSize(Widen(dir.Path("none")).c_str()));
   EXPECT_EQ(-1.0, helperUtil::getFileSize(static_cast<const wchar_t*>(nullptr)));
-  setenv("VELT_SIZE_DIR", dir.path().c_str(), 1);
+  velt::test::ScopedEnv folder("VELT_SIZE_DIR", dir.path().c_str());
   EXPECT_EQ(1234.0, helperUtil::getFileSize(std::wstring(L"%VELT_SIZE_DIR%\\f.bin")));
-  unsetenv("VELT_SIZE_DIR");
 }
 
 TEST_F(Truncation, FilesOfSeveralGibibytes) {
