@@ -19,18 +19,16 @@ struct ParsedText {
   VeltComponent* root() const { return sink->getXMLObject()->GetRoot(); }
 };
 
-inline ParsedText ParseText(const std::wstring& text) {
+// Parses `text`, or the file it names when `isFile`.
+inline ParsedText ParseText(const std::wstring& text, bool isFile = false) {
   ParsedText parsed;
   VeltXmlParser parser(parsed.sink.get());
-  parsed.rc = parser.parseXml(text, false);
+  parsed.rc = isFile ? parser.parseFile(text, false) : parser.parseXml(text, false);
   return parsed;
 }
 
 inline ParsedText ParseFile(const std::string& path) {
-  ParsedText parsed;
-  VeltXmlParser parser(parsed.sink.get());
-  parsed.rc = parser.parseFile(std::wstring(path.begin(), path.end()), false);
-  return parsed;
+  return ParseText(std::wstring(path.begin(), path.end()), true);
 }
 
 }  // namespace test
