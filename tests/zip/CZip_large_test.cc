@@ -50,10 +50,8 @@ TEST(CZipLargeTest, EntryOfMoreThanFourGibibytesIsZip64) {
   std::string archive = temp.Path("bundle.zip");
   ASSERT_EQ(0, CZip::Zip(Widen(folder), Widen(archive), L"large-pw", true));
 
-  ClientResult unzip = RunClient("unzip -t -P large-pw " + Quote(archive));
-  EXPECT_EQ(0, unzip.status) << unzip.output;
-  ClientResult sevenZip = RunClient("7z t -plarge-pw " + Quote(archive));
-  EXPECT_EQ(0, sevenZip.status) << sevenZip.output;
+  EXPECT_TRUE(ClientAccepts("unzip -t -P large-pw " + Quote(archive)));
+  EXPECT_TRUE(ClientAccepts("7z t -plarge-pw " + Quote(archive)));
   ClientResult listing = RunClient("unzip -Z -l " + Quote(archive));
   EXPECT_NE(std::string::npos, listing.output.find(std::to_string(kLargeSize))) << listing.output;
 

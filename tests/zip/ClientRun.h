@@ -2,6 +2,7 @@
 // with standard input closed, its output and exit status.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -30,6 +31,21 @@ inline ClientResult RunClient(const std::string& command) {
   int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// Whether the client run by `command` accepted (exit status 0) or refused
+// the archive; its output goes into the failure message.
+inline ::testing::AssertionResult ClientAccepts(const std::string& command) {
+  ClientResult run = RunClient(command);
+  if (run.status == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << command << " exited with " << run.status << ":\n"
+                                       << run.output;
+}
+
+inline ::testing::AssertionResult ClientRefuses(const std::string& command) {
+  ClientResult run = RunClient(command);
+  if (run.status != 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << command << " accepted the archive:\n" << run.output;
 }
 
 // `text` in single quotes for the shell.
