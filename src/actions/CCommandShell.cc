@@ -11,6 +11,7 @@
 namespace {
 constexpr size_t kMaxCommandChars = 1023;
 constexpr size_t kChunkBytes = 1023;
+constexpr unsigned kEndGraceMs = 100;
 }  // namespace
 
 CCommandShell::CCommandShell(const wchar_t* command)
@@ -58,6 +59,11 @@ long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
     out.write(chunk, static_cast<std::streamsize>(std::strlen(chunk)));
   }
   velt::platform::CloseDescriptor(outputFd);
+  // A child that closed its output is normally ending: collect it here if
+  // it ends within a moment, else in the background.
+  velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
+  size_t wokenBy = 0;
+  velt::platform::WaitChild(child, {}, kEndGraceMs, outcome, wokenBy);
   velt::platform::ReleaseChild(child);
   return 0;
 }

@@ -57,6 +57,16 @@ TEST_F(ProcessApiTest, RunsProgramFromFolderWithShellArguments) {
   EXPECT_EQ(0, m_api.Terminate(m_id));
 }
 
+TEST_F(ProcessApiTest, FolderNamesAreQuotedForTheShell) {
+  for (const char* name : {"my tools", "it's $HOME `x` \\ \"q\""}) {
+    std::string script = m_dir.WriteFile(std::string(name) + "/tool.sh", "#!/bin/sh\nexit 6\n");
+    chmod(script.c_str(), 0755);
+    std::wstring folder = W(m_dir.Path(name));
+    ASSERT_EQ(0, Launch(folder.c_str(), L"tool.sh", L"")) << name;
+    EXPECT_EQ(6u, WaitExit()) << name;
+  }
+}
+
 TEST_F(ProcessApiTest, ProgramWithoutFolderIsFoundOnPath) {
   ASSERT_EQ(0, Launch(L"", L"sh", L"-c 'exit 9'"));
   EXPECT_EQ(9u, WaitExit());

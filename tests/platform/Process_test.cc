@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -181,6 +182,48 @@ TEST(ProcessTest, CapturedChildWritesBothStreamsIntoThePipe) {
   EXPECT_EQ("out\nerr\nin=\n", all);
   EXPECT_EQ(ChildWait::kEnded, WaitFor(child, 60000));
   velt::platform::ReleaseChild(child);
+}
+
+// Runs `command` captured and returns what it wrote and its exit code.
+std::string Captured(const std::string& command, unsigned* exitCode = nullptr) {
+  ChildProcess child;
+  int fd = -1;
+  EXPECT_EQ(0, velt::platform::StartCaptured(command, child, fd));
+  std::string all;
+  char buffer[256];
+  size_t got = 0;
+  while (velt::platform::ReadDescriptor(fd, buffer, sizeof(buffer), got) == 0 && got > 0) {
+    all.append(buffer, got);
+  }
+  velt::platform::CloseDescriptor(fd);
+  EXPECT_EQ(ChildWait::kEnded, WaitFor(child, 60000));
+  if (exitCode != nullptr) {
+    *exitCode = child.exitCode;
+  }
+  velt::platform::ReleaseChild(child);
+  return all;
+}
+
+// Lines without shell syntax start the program directly; everything else
+// goes through the shell. Either way the words are what the shell makes.
+TEST(ProcessTest, CommandLinesMeanWhatTheShellMakesOfThem) {
+  EXPECT_EQ("-x%sy--a=b-", Captured("printf -%s- x%sy a=b"));
+  EXPECT_EQ("<a b><c>", Captured("printf '<%s>' 'a b' c"));
+  EXPECT_EQ("<a b>", Captured("\"printf\" '<%s>' \"a b\""));
+  EXPECT_EQ("<x y>", Captured("\"/usr/bin/printf\" \"<%s>\" \"x y\""));
+  EXPECT_EQ("home=" + std::string(std::getenv("HOME")) + "\n", Captured("echo home=$HOME"));
+  EXPECT_NE(std::string::npos, Captured("VELT_PROBE=on env").find("VELT_PROBE=on"));
+  EXPECT_EQ("2\n", Captured("echo a b | wc -w | tr -d ' '"));
+  unsigned code = 0;
+  Captured("exit 3", &code);
+  EXPECT_EQ(3u, code);
+  Captured("no-such-program-velt", &code);
+  EXPECT_EQ(127u, code);
+
+  velt::test::TempDir dir;
+  std::string script = dir.WriteFile("plain script", "echo from script\n");  // no #! line
+  chmod(script.c_str(), 0755);
+  EXPECT_EQ("from script\n", Captured("\"" + script + "\""));
 }
 
 TEST(ProcessTest, FindProgramTellsMissingFileFolderAndPermission) {

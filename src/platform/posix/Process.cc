@@ -47,8 +47,158 @@ void RecordStatus(ChildProcess& child, int status) {
   }
 }
 
-// posix_spawn of `/bin/sh -c commandLine` with standard output and error on
-// `outputFd`, or on /dev/null when it is -1.
+// Words that the shell itself must run: `exec` cannot replace the shell by
+// them.
+bool IsShellOwnWord(const std::string& word) {
+  static const char* const kWords[] = {
+      "!",     "{",     "}",      "[[",     ".",      ":",     "alias",   "bg",     "break",
+      "case",  "cd",    "command", "continue", "do",   "done",  "elif",    "else",   "esac",
+      "eval",  "exec",  "exit",   "export", "fg",     "fi",    "for",     "function", "getopts",
+      "hash",  "if",    "jobs",   "local",  "read",   "readonly", "return", "select", "set",
+      "shift", "then",  "times",  "trap",   "type",   "ulimit", "umask",  "unalias", "unset",
+      "until", "wait",  "while"};
+  for (const char* own : kWords) {
+    if (word == own) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsExecutableFile(const std::string& path, int& error) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    error = errno;
+    return false;
+  }
+  if (S_ISDIR(info.st_mode) || access(path.c_str(), X_OK) != 0) {
+    error = EACCES;
+    return false;
+  }
+  return true;
+}
+
+// The file that `program` names: itself when it holds a '/', else the
+// first executable of that name in the folders of PATH. 0, ENOENT, ENOTDIR
+// (the folder of a path does not exist) or EACCES.
+int ResolveProgram(const std::string& program, std::string& resolved) {
+  if (program.empty()) {
+    return ENOENT;
+  }
+  int error = 0;
+  if (program.find('/') != std::string::npos) {
+    resolved = program;
+    if (IsExecutableFile(program, error)) {
+      return 0;
+    }
+    if (error == ENOENT) {
+      // Tell a missing folder from a missing file in an existing folder.
+      std::string folder = program.substr(0, program.rfind('/'));
+      struct stat info;
+      if (!folder.empty() && (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+        return ENOTDIR;
+      }
+    }
+    return error == ENOTDIR ? ENOTDIR : (error == ENOENT ? ENOENT : EACCES);
+  }
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  int found = ENOENT;
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) {
+      end = folders.size();
+    }
+    std::string folder = folders.substr(start, end - start);
+    if (folder.empty()) {
+      folder = ".";
+    }
+    std::string candidate = folder + "/" + program;
+    if (IsExecutableFile(candidate, error)) {
+      resolved = candidate;
+      return 0;
+    }
+    if (error == EACCES) {
+      found = EACCES;  // present but not executable; keep looking
+    }
+    start = end + 1;
+  }
+  return found;
+}
+
+// The words of a command line that uses no shell syntax at all: blanks
+// between words, at most a double-quoted first word without anything the
+// shell would expand in it. Such a line means exactly these words to the
+// shell, so it can run without one. False when the shell is needed.
+bool SplitPlainCommand(const std::string& line, std::vector<std::string>& words) {
+  static const char kSpecial[] = "|&;<>()$`\\\"'*?[]#~{}!\n\r";
+  words.clear();
+  size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t') {
+      ++i;
+      continue;
+    }
+    size_t end;
+    std::string word;
+    if (line[i] == '"' && words.empty()) {
+      end = line.find('"', i + 1);
+      if (end == std::string::npos) {
+        return false;
+      }
+      word = line.substr(i + 1, end - i - 1);
+      if (word.empty() || word.find_first_of("\\$`") != std::string::npos) {
+        return false;
+      }
+      ++end;
+      if (end < line.size() && line[end] != ' ' && line[end] != '\t') {
+        return false;
+      }
+    } else {
+      end = line.find_first_of(" \t", i);
+      if (end == std::string::npos) {
+        end = line.size();
+      }
+      word = line.substr(i, end - i);
+      if (word.find_first_of(kSpecial) != std::string::npos) {
+        return false;
+      }
+    }
+    words.push_back(word);
+    i = end;
+  }
+  // A first word with "=" is a variable assignment to the shell.
+  return !words.empty() && words[0].find('=') == std::string::npos &&
+         !IsShellOwnWord(words[0]);
+}
+
+// A command line that is one simple command runs with `exec` in front, so
+// that the shell replaces itself by the program instead of forking once
+// more: the child is then the program itself, and starting it costs one
+// process instead of two. Lists, pipelines, subshells, assignments and the
+// shell's own words keep the shell.
+std::string ShellLine(const std::string& commandLine) {
+  if (commandLine.find_first_of(";&|()`\n") != std::string::npos) {
+    return commandLine;
+  }
+  size_t start = commandLine.find_first_not_of(" \t");
+  if (start == std::string::npos) {
+    return commandLine;
+  }
+  size_t end = commandLine.find_first_of(" \t", start);
+  std::string first = commandLine.substr(start, end == std::string::npos ? end : end - start);
+  if (first.find('=') != std::string::npos || first[0] == '<' || first[0] == '>' ||
+      IsShellOwnWord(first)) {
+    return commandLine;
+  }
+  return "exec " + commandLine;
+}
+
+// Starts the command line as `/bin/sh -c` would run it, with standard
+// output and error on `outputFd`, or on /dev/null when it is -1. A line
+// without shell syntax whose program exists is started directly, saving the
+// shell's start-up; everything else goes through the shell.
 int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
@@ -85,12 +235,26 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-  std::string shell = "/bin/sh";
-  std::string dashC = "-c";
-  std::string line = commandLine;
-  char* argv[] = {&shell[0], &dashC[0], &line[0], nullptr};
   pid_t pid = 0;
-  rc = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, environ);
+  rc = ENOEXEC;
+  std::vector<std::string> words;
+  std::string program;
+  if (SplitPlainCommand(commandLine, words) && ResolveProgram(words[0], program) == 0) {
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+      argv.push_back(&word[0]);
+    }
+    argv.push_back(nullptr);
+    rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  }
+  if (rc == ENOEXEC) {
+    // Not plain, or a script without an interpreter line: the shell runs it.
+    std::string shell = "/bin/sh";
+    std::string dashC = "-c";
+    std::string line = ShellLine(commandLine);
+    char* argv[] = {&shell[0], &dashC[0], &line[0], nullptr};
+    rc = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, environ);
+  }
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
@@ -102,62 +266,11 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   return 0;
 }
 
-bool IsExecutableFile(const std::string& path, int& error) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    error = errno;
-    return false;
-  }
-  if (S_ISDIR(info.st_mode) || access(path.c_str(), X_OK) != 0) {
-    error = EACCES;
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int FindProgram(const std::string& program) {
-  if (program.empty()) {
-    return ENOENT;
-  }
-  int error = 0;
-  if (program.find('/') != std::string::npos) {
-    if (IsExecutableFile(program, error)) {
-      return 0;
-    }
-    if (error == ENOENT) {
-      // Tell a missing folder from a missing file in an existing folder.
-      std::string folder = program.substr(0, program.rfind('/'));
-      struct stat info;
-      if (!folder.empty() && (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
-        return ENOTDIR;
-      }
-    }
-    return error == ENOTDIR ? ENOTDIR : (error == ENOENT ? ENOENT : EACCES);
-  }
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-  int found = ENOENT;
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    std::size_t end = folders.find(':', start);
-    if (end == std::string::npos) {
-      end = folders.size();
-    }
-    std::string folder = folders.substr(start, end - start);
-    if (folder.empty()) {
-      folder = ".";
-    }
-    if (IsExecutableFile(folder + "/" + program, error)) {
-      return 0;
-    }
-    if (error == EACCES) {
-      found = EACCES;  // present but not executable; keep looking
-    }
-    start = end + 1;
-  }
-  return found;
+  std::string resolved;
+  return ResolveProgram(program, resolved);
 }
 
 int StartDetached(const std::string& commandLine, ChildProcess& child) {
