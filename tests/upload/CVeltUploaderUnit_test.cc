@@ -25,20 +25,20 @@ TEST(UploadURL, FileNameAfterTheLastSeparatorPercentEncodedWhereNeeded) {
 }
 
 TEST(UploadHostParsing, NamesAddressesAndPorts) {
+  const struct {
+    const wchar_t *text, *authority, *certificateName;
+  } good[] = {
+      {L"upload.example.com", L"upload.example.com", L"upload.example.com"},
+      {L"localhost:8443", L"localhost:8443", L"localhost"},
+      {L"[::1]:443", L"[::1]:443", L"::1"},
+      {L"fe80::1", L"[fe80::1]", L"fe80::1"},
+  };
   UploadHost host;
-  ASSERT_TRUE(ParseUploadHost(L"upload.example.com", host));
-  EXPECT_EQ(host.authority, L"upload.example.com");
-  EXPECT_EQ(host.certificateName, L"upload.example.com");
-  ASSERT_TRUE(ParseUploadHost(L"localhost:8443", host));
-  EXPECT_EQ(host.authority, L"localhost:8443");
-  EXPECT_EQ(host.certificateName, L"localhost");
-  ASSERT_TRUE(ParseUploadHost(L"[::1]:443", host));
-  EXPECT_EQ(host.authority, L"[::1]:443");
-  EXPECT_EQ(host.certificateName, L"::1");
-  ASSERT_TRUE(ParseUploadHost(L"fe80::1", host));
-  EXPECT_EQ(host.authority, L"[fe80::1]");
-  EXPECT_EQ(host.certificateName, L"fe80::1");
-
+  for (const auto& c : good) {
+    ASSERT_TRUE(ParseUploadHost(c.text, host)) << Narrow(c.text);
+    EXPECT_EQ(host.authority, c.authority);
+    EXPECT_EQ(host.certificateName, c.certificateName);
+  }
   for (const wchar_t* bad : {L"", L":443", L"a b", L"a/b", L"u@h", L"h:", L"h:0", L"h:65536",
                              L"h:12x", L"[::1", L"[::1]x", L"[zz]", L"h:1:2"}) {
     EXPECT_FALSE(ParseUploadHost(bad, host)) << Narrow(bad);

@@ -96,68 +96,58 @@ TEST_F(UploadServerTest, BundleLandsByteIdenticalOverTls12WithTheListedCipher) {
   EXPECT_EQ(uploader->SendHTTP(), VELTUPLOADER_ERROR_ALREADY_INITIALIZED);
 }
 
-TEST_F(UploadServerTest, FileNameIsTheLastPathComponentEitherSeparator) {
-  // On this system a backslash is an ordinary file-name character, so the
-  // file really is called 'C:\Users\u\Desktop\b.zip'.
-  const std::string windowsLike = Bundle("C:\\Users\\u\\Desktop\\b.zip");
-  ASSERT_EQ(Upload(windowsLike, m_server.Host("PORT_GOOD")), 0);
-  EXPECT_EQ(ReadFile(m_server.StoredPath("b.zip")), ReadFile(windowsLike));
-
+TEST_F(UploadServerTest, NamesNeedingEncodingEmptyFilesAndAddressesGoUp) {
+  // The address's encoding is checked in the unit tests; here the server
+  // decodes it back to the file's own name.
   const std::string spaced = Bundle("sub/VELT bundle #2.zip", 10);
   ASSERT_EQ(Upload(spaced, m_server.Host("PORT_GOOD")), 0);
   EXPECT_EQ(ReadFile(m_server.StoredPath("VELT bundle #2.zip")), ReadFile(spaced));
-
   const std::string empty = Bundle("empty.zip", 0);
   ASSERT_EQ(Upload(empty, m_server.Host("PORT_GOOD")), 0);
   EXPECT_TRUE(std::filesystem::exists(m_server.StoredPath("empty.zip")));
   EXPECT_EQ(std::filesystem::file_size(m_server.StoredPath("empty.zip")), 0u);
-}
-
-TEST_F(UploadServerTest, AddressesAreCheckedAgainstTheCertificatesIpEntries) {
-  const std::string bundle = Bundle("by-address.zip");
-  EXPECT_EQ(Upload(bundle, m_server.Host("PORT_GOOD", "127.0.0.1")), 0);
+  // Addresses are checked against the certificate's IP entries.
+  EXPECT_EQ(Upload(empty, m_server.Host("PORT_GOOD", "127.0.0.1")), 0);
   if (m_server.Value("IPV6") == "1") {
-    EXPECT_EQ(Upload(bundle, m_server.Host("PORT_GOOD", "[::1]")), 0);
+    EXPECT_EQ(Upload(empty, m_server.Host("PORT_GOOD", "[::1]")), 0);
   }
   EXPECT_FALSE(m_log.Contains("CCertHelper"));
 }
 
-TEST_F(UploadServerTest, RefusedOrFailedRequestIsACurlError) {
+TEST_F(UploadServerTest, RefusedFailedOrTls13OnlyRequestIsACurlError) {
   const std::string bundle = Bundle("refused.zip");
   const std::wstring wrong = L"not-the-password";
   EXPECT_EQ(Upload(bundle, m_server.Host("PORT_GOOD"), "", &wrong), VELTUPLOADER_ERROR_CURL_ERROR);
   EXPECT_TRUE(m_log.Contains("curl_easy_perform"));
   EXPECT_TRUE(m_log.Contains("401"));
-
-  m_log.logger().Clear();
   EXPECT_EQ(Upload(bundle, m_server.Host("PORT_ERROR")), VELTUPLOADER_ERROR_CURL_ERROR);
   EXPECT_TRUE(m_log.Contains("500"));
+  // A server that offers only TLS 1.3 is never reached: no certificate to check.
+  m_log.logger().Clear();
+  EXPECT_EQ(Upload(bundle, m_server.Host("PORT_TLS13")), VELTUPLOADER_ERROR_CURL_ERROR);
+  EXPECT_TRUE(m_log.Contains("curl_easy_perform"));
+  EXPECT_FALSE(m_log.Contains("CCertHelper"));
   EXPECT_TRUE(NothingStored());
 }
 
 TEST_F(UploadServerTest, EnginesOwnCheckRejectsBadCertificates) {
   const std::string bundle = Bundle("rejected.zip");
-  struct Case {
-    const char* port;
-    const char* reason;
+  const struct {
+    const char *port, *name, *reason;
+  } cases[] = {
+      {"PORT_OTHER", "localhost", "does not name the host localhost"},
+      {"PORT_EXPIRED", "localhost", "certificate has expired"},
+      {"PORT_UNTRUSTED", "localhost", "unable to get local issuer certificate"},
+      {"PORT_OTHER", "127.0.0.1", "does not name the address 127.0.0.1"},
   };
-  const Case cases[] = {
-      {"PORT_OTHER", "does not name the host localhost"},
-      {"PORT_EXPIRED", "certificate has expired"},
-      {"PORT_UNTRUSTED", "unable to get local issuer certificate"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     m_log.logger().Clear();
-    EXPECT_EQ(Upload(bundle, m_server.Host(c.port)), VELTUPLOADER_ERROR_CURL_ERROR) << c.port;
+    EXPECT_EQ(Upload(bundle, m_server.Host(c.port, c.name)), VELTUPLOADER_ERROR_CURL_ERROR)
+        << c.port << " " << c.name;
     EXPECT_TRUE(m_log.Contains("CCertHelper::VerifyServerCertificate")) << c.port;
-    EXPECT_TRUE(m_log.Contains(c.reason)) << c.port;
+    EXPECT_TRUE(m_log.Contains(c.reason)) << c.port << " " << c.name;
     EXPECT_TRUE(m_log.Contains("curl_easy_perform")) << c.port;
   }
-  // An address the certificate does not carry.
-  m_log.logger().Clear();
-  EXPECT_EQ(Upload(bundle, m_server.Host("PORT_OTHER", "127.0.0.1")),
-            VELTUPLOADER_ERROR_CURL_ERROR);
-  EXPECT_TRUE(m_log.Contains("does not name the address 127.0.0.1"));
 
   // The system's default store does not know the test CA.
   m_log.logger().Clear();
@@ -187,14 +177,6 @@ TEST_F(UploadServerTest, RevocationIsCheckedWhereACrlIsAvailable) {
   EXPECT_EQ(Upload(bundle, m_server.Host("PORT_REVOKED")), 0);
 }
 
-TEST_F(UploadServerTest, Tls13OnlyServerCannotBeReached) {
-  EXPECT_EQ(Upload(Bundle("tls13.zip"), m_server.Host("PORT_TLS13")),
-            VELTUPLOADER_ERROR_CURL_ERROR);
-  EXPECT_TRUE(m_log.Contains("curl_easy_perform"));
-  EXPECT_FALSE(m_log.Contains("CCertHelper"));
-  EXPECT_TRUE(NothingStored());
-}
-
 TEST_F(UploadServerTest, BadInputSendsNothing) {
   const std::string bundle = Bundle("kept.zip");
   const std::wstring none;
@@ -206,10 +188,8 @@ TEST_F(UploadServerTest, BadInputSendsNothing) {
             VELTUPLOADER_ERROR_BAD_PARAMETER);
   EXPECT_TRUE(m_log.Contains("Empty Username, Password, or Token"));
 
-  for (const char* host : {"evil.test/x?", "user@localhost", "localhost:0", "localhost:70000",
-                           "[::1", "local host"}) {
-    EXPECT_EQ(Upload(bundle, host), VELTUPLOADER_ERROR_BAD_PARAMETER) << host;
-  }
+  // A host the parser refuses (the unit tests list them) never gets a request.
+  EXPECT_EQ(Upload(bundle, "user@localhost"), VELTUPLOADER_ERROR_BAD_PARAMETER);
 
   EXPECT_EQ(Upload(m_files.Path("missing.zip"), m_server.Host("PORT_GOOD")),
             VELTUPLOADER_ERROR_FILE_OPEN_FAILURE);
