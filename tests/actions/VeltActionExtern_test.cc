@@ -106,17 +106,6 @@ TEST_F(ExternTest, CapturedOutputGoesToTheBundleAfterABanner) {
   EXPECT_TRUE(velt::test::FailedFiles(m_summary).empty());
 }
 
-TEST_F(ExternTest, CapturedOutputUsesTheDestinationNameAndTheProgramFolder) {
-  Tool("lister.sh", "printf 'a\\000b'; echo done >&2\n");
-  m_attributes.dstName = L"listing.txt";
-  std::list<truncAttributes> files = PerformExtern(
-      {Element(L"path", W(m_tools.path())), Element(L"args", L"lister.sh"), Element(L"stdout")});
-  ASSERT_EQ(1u, files.size());
-  // The output is kept as written, up to the zero byte of its chunk.
-  EXPECT_EQ(Banner("lister.sh") + "a", velt::test::ReadFile(m_bundle.Path("listing.txt")).substr(
-                                           0, Banner("lister.sh").size() + 1));
-}
-
 TEST_F(ExternTest, LaunchedOutputOutsideTheBundleIsCopiedThenDeleted) {
   Tool("report.sh", "echo \"report $1\" > \"$2\"\n");
   velt::test::TempDir outside;

@@ -36,27 +36,6 @@ bool ProcessGone(int pid) {
   return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
 }
 
-bool EventuallyGone(int pid) {
-  for (int i = 0; i < 500; ++i) {
-    if (ProcessGone(pid)) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
-std::string WaitForFile(const std::string& path) {
-  for (int i = 0; i < 500; ++i) {
-    std::string text = velt::test::ReadFile(path);
-    if (!text.empty() && text.back() == '\n') {
-      return text;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return "";
-}
-
 ChildWait WaitFor(ChildProcess& child, unsigned timeoutMs, std::vector<int> wake = {}) {
   ChildWait outcome = ChildWait::kTimedOut;
   size_t wokenBy = 99;
@@ -132,24 +111,6 @@ TEST(ProcessTest, WaitReportsTimeOutAndWakeDescriptor) {
   velt::platform::ReleaseChild(child);
 }
 
-TEST(ProcessTest, KillingTheGroupEndsGrandchildrenAndPipelines) {
-  velt::test::TempDir dir;
-  std::string pids = dir.Path("pids");
-  ChildProcess child;
-  ASSERT_EQ(0, velt::platform::StartDetached(
-                   "sleep 300 & sleep 301 | sleep 302 & echo $! > " + pids + "; wait", child));
-  std::string text = WaitForFile(pids);
-  ASSERT_FALSE(text.empty());
-  int grandchild = std::stoi(text);
-  EXPECT_FALSE(ProcessGone(grandchild));
-
-  EXPECT_EQ(0, velt::platform::KillChildGroup(child));
-  EXPECT_TRUE(EventuallyGone(grandchild));
-  // Killing an empty group again is harmless.
-  EXPECT_EQ(0, velt::platform::KillChildGroup(child));
-  velt::platform::ReleaseChild(child);
-}
-
 TEST(ProcessTest, ReleasedRunningChildIsCollectedWhenItEnds) {
   ChildProcess child;
   ASSERT_EQ(0, velt::platform::StartDetached("exec sleep 300", child));
@@ -165,23 +126,6 @@ TEST(ProcessTest, ReleasedRunningChildIsCollectedWhenItEnds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_TRUE(removed);
-}
-
-TEST(ProcessTest, CapturedChildWritesBothStreamsIntoThePipe) {
-  ChildProcess child;
-  int fd = -1;
-  ASSERT_EQ(0, velt::platform::StartCaptured("echo out; echo err >&2; read -r x; echo \"in=$x\"",
-                                             child, fd));
-  std::string all;
-  char buffer[64];
-  size_t got = 0;
-  while (velt::platform::ReadDescriptor(fd, buffer, sizeof(buffer), got) == 0 && got > 0) {
-    all.append(buffer, got);
-  }
-  velt::platform::CloseDescriptor(fd);
-  EXPECT_EQ("out\nerr\nin=\n", all);
-  EXPECT_EQ(ChildWait::kEnded, WaitFor(child, 60000));
-  velt::platform::ReleaseChild(child);
 }
 
 // Runs `command` captured and returns what it wrote and its exit code.
