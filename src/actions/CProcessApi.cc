@@ -122,19 +122,28 @@ CProcessApi::ProcessEntry* CProcessApi::FindProcess(uint32_t processId) {
   return nullptr;
 }
 
-long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEvent* abortEvent,
-                                 bool noMessagePump, unsigned timeoutMs) {
-  exitCode = kExitCodeUnknown;
-  ProcessEntry* entry = FindProcess(processId);
+long CProcessApi::PollProcess(uint32_t processId, ProcessEntry*& entry, bool& running) {
+  entry = FindProcess(processId);
   if (entry == nullptr) {
     VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
     return PROCESS_API_ERROR_INVALIDPROCESSID;
   }
-  bool running = false;
   int error = velt::platform::PollChild(entry->child, running);
   if (error != 0) {
     VELT_LOG_CODE('E', "GetExitCodeProcess", error);
     return GetStatusCode(static_cast<unsigned long>(error));
+  }
+  return 0;
+}
+
+long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEvent* abortEvent,
+                                 bool noMessagePump, unsigned timeoutMs) {
+  exitCode = kExitCodeUnknown;
+  ProcessEntry* entry = nullptr;
+  bool running = false;
+  long rc = PollProcess(processId, entry, running);
+  if (rc != 0) {
+    return rc;
   }
   if (!running) {
     exitCode = entry->child.exitCode;
@@ -164,7 +173,7 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
     unsigned slice = checkAbortByHand && left > kEventCheckSliceMs ? kEventCheckSliceMs : left;
     velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
     size_t wokenBy = 0;
-    error = velt::platform::WaitChild(entry->child, wakeFds, slice, outcome, wokenBy);
+    const int error = velt::platform::WaitChild(entry->child, wakeFds, slice, outcome, wokenBy);
     if (error != 0) {
       VELT_LOG_CODE('E', "WaitForObject", error);
       return GetStatusCode(static_cast<unsigned long>(error));
@@ -192,16 +201,11 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
 }
 
 long CProcessApi::IsRunning(uint32_t processId) {
-  ProcessEntry* entry = FindProcess(processId);
-  if (entry == nullptr) {
-    VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
-    return PROCESS_API_ERROR_INVALIDPROCESSID;
-  }
+  ProcessEntry* entry = nullptr;
   bool running = false;
-  int error = velt::platform::PollChild(entry->child, running);
-  if (error != 0) {
-    VELT_LOG_CODE('E', "GetExitCodeProcess", error);
-    return GetStatusCode(static_cast<unsigned long>(error));
+  long rc = PollProcess(processId, entry, running);
+  if (rc != 0) {
+    return rc;
   }
   return running ? 0 : PROCESS_API_ERROR_NOTRUNNING;
 }

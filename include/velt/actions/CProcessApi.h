@@ -65,6 +65,9 @@ class VELT_API CProcessApi {
  private:
   struct ProcessEntry;
   ProcessEntry* FindProcess(uint32_t processId);
+  // Finds the entry and asks whether its child still runs; 0, or the
+  // logged failure's code.
+  long PollProcess(uint32_t processId, ProcessEntry*& entry, bool& running);
 
   std::list<ProcessEntry*> m_processList;  // owned
   bool m_startSuspended;
