@@ -99,9 +99,11 @@ make_pki() {
   make_ca_dir root
   make_ca_dir inter
   make_ca_dir rogue
-  cat >"$pki/ca.cnf" <<EOF
-[ root ]
-dir = $pki/root
+  # One section per CA, all alike but for the folder.
+  for ca in root inter rogue; do
+    cat <<EOF
+[ $ca ]
+dir = $pki/$ca
 database = \$dir/index.txt
 new_certs_dir = \$dir/newcerts
 certificate = \$dir/ca.crt
@@ -113,31 +115,9 @@ default_days = 30
 default_crl_days = 30
 policy = any_name
 unique_subject = no
-[ inter ]
-dir = $pki/inter
-database = \$dir/index.txt
-new_certs_dir = \$dir/newcerts
-certificate = \$dir/ca.crt
-private_key = \$dir/ca.key
-serial = \$dir/serial
-crlnumber = \$dir/crlnumber
-default_md = sha256
-default_days = 30
-default_crl_days = 30
-policy = any_name
-unique_subject = no
-[ rogue ]
-dir = $pki/rogue
-database = \$dir/index.txt
-new_certs_dir = \$dir/newcerts
-certificate = \$dir/ca.crt
-private_key = \$dir/ca.key
-serial = \$dir/serial
-crlnumber = \$dir/crlnumber
-default_md = sha256
-default_days = 30
-policy = any_name
-unique_subject = no
+EOF
+  done >"$pki/ca.cnf"
+  cat >>"$pki/ca.cnf" <<EOF
 [ any_name ]
 commonName = supplied
 [ ca_ext ]
