@@ -1,6 +1,6 @@
 // The shell's special folders, by CSIDL number.
-#include "platform/SpecialFolders.h"
-#include "velt/helpers/SpecialFolders.h"
+#include "platform/KnownFolders.h"
+#include "velt/helpers/KnownFolders.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 

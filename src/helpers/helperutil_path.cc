@@ -3,9 +3,9 @@
 #include "helpers/PathText.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 #include "velt/helpers/OsTests.h"
-#include "velt/helpers/SpecialFolders.h"
+#include "velt/helpers/KnownFolders.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/runtime/CAppLog.h"
 

@@ -6,7 +6,7 @@
 #include "support/FakeOsFacts.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
-#include "velt/helpers/SpecialFolders.h"
+#include "velt/helpers/KnownFolders.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -137,7 +137,7 @@ TEST(WorkingDirectory, RelativeNamesAndDeepDirectories) {
   EXPECT_EQ(Widen(deep), deepCwd);
 }
 
-TEST(SpecialFolders, ConfigDesktopAndCsidlPaths) {
+TEST(KnownFolders, ConfigDesktopAndCsidlPaths) {
   EXPECT_EQ(L"/opt/cfg/xml/config/", helperUtil::getConfigPath(L"/opt/cfg/"));
   TempDir dir;
   ScopedEnv home("HOME", dir.path().c_str());

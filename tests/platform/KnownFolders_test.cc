@@ -1,4 +1,4 @@
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 using velt::test::ScopedEnv;
 
-TEST(SpecialFolders, XdgDirectoriesAndFallbacks) {
+TEST(KnownFolders, XdgDirectoriesAndFallbacks) {
   velt::test::TempDir dir;
   ScopedEnv home("HOME", dir.path().c_str());
   ScopedEnv config("XDG_CONFIG_HOME", (dir.path() + "/cfg").c_str());

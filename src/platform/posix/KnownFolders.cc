@@ -1,6 +1,6 @@
 // Special folders as a Linux desktop knows them: the XDG user directories
 // and base directories, and /var/lib for data shared by all users.
-#include "platform/SpecialFolders.h"
+#include "platform/KnownFolders.h"
 
 #include <cerrno>
 #include <fstream>
