@@ -18,8 +18,8 @@ namespace velt {
 namespace test {
 namespace {
 
-std::string RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
+std::string RandomBytes(size_t size, unsigned start) {
+  std::mt19937 generator(start);
   std::string bytes(size, '\0');
   for (char& c : bytes) {
     c = static_cast<char>(generator() & 0xFF);
