@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/ProcessState.h"
 #include "velt/model/Attribute.h"
 #include "velt/model/VeltComponent.h"
 #include "velt/model/XMLObject.h"
@@ -62,19 +63,6 @@ inline std::vector<FailedFile> FailedFiles(XMLObject& summary) {
 }
 
 inline std::wstring W(const std::string& text) { return Widen(text); }
-
-// True once `pid` has ended: gone, or a zombie left to a parent that is not
-// this process.
-inline bool ProcessEnded(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  if (!stat) {
-    return true;
-  }
-  std::string line;
-  std::getline(stat, line);
-  size_t close = line.rfind(')');
-  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
 
 inline bool EventuallyEnded(int pid) {
   for (int i = 0; i < 500; ++i) {

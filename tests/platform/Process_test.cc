@@ -10,31 +10,18 @@
 #include <cerrno>
 #include <cstdlib>
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/ProcessState.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using velt::platform::ChildProcess;
 using velt::platform::ChildWait;
-
-// True once `pid` no longer runs: gone, or a zombie waiting for a parent
-// that is not this process.
-bool ProcessGone(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  if (!stat) {
-    return true;
-  }
-  std::string line;
-  std::getline(stat, line);
-  size_t close = line.rfind(')');
-  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
 
 ChildWait WaitFor(ChildProcess& child, unsigned timeoutMs, std::vector<int> wake = {}) {
   ChildWait outcome = ChildWait::kTimedOut;
@@ -116,7 +103,7 @@ TEST(ProcessTest, ReleasedRunningChildIsCollectedWhenItEnds) {
   ASSERT_EQ(0, velt::platform::StartDetached("exec sleep 300", child));
   int pid = child.pid;
   velt::platform::ReleaseChild(child);
-  EXPECT_FALSE(ProcessGone(pid));
+  EXPECT_FALSE(velt::test::ProcessEnded(pid));
   kill(pid, SIGKILL);
   // A zombie would keep its /proc entry; the background reaper removes it.
   bool removed = false;
