@@ -50,11 +50,12 @@ void VeltThread::OpenExitEvent() {
   m_ExitVeltEvent = VeltEvent::Open(L"ExitVeltEvent");
 }
 
+bool VeltThread::StopRequested() {
+  return !sm_veltCLIOptions.consoleMode && m_ExitVeltEvent != nullptr && m_ExitVeltEvent->Wait(0);
+}
+
 void VeltThread::ExitCheck() {
-  if (sm_veltCLIOptions.consoleMode || m_ExitVeltEvent == nullptr) {
-    return;
-  }
-  if (m_ExitVeltEvent->Wait(0)) {
+  if (StopRequested()) {
     EndWorker();
   }
 }

@@ -105,6 +105,18 @@ std::wstring helperUtil::composeName(const std::wstring& givenName,
   return L"." + givenExt + L"__" + sourceExt + L"__";
 }
 
+bool helperUtil::isPlainFileName(const std::wstring& name) {
+  if (name.empty() || name == L"." || name == L"..") {
+    return false;
+  }
+  for (wchar_t ch : name) {
+    if (ch == L'/' || ch == L'\\' || ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch < 0xA0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::wstring helperUtil::removeLeadingWhiteSpace(const std::wstring& text) {
   size_t start = text.find_first_not_of(L" \t");
   return start == std::wstring::npos ? std::wstring() : text.substr(start);

@@ -40,6 +40,11 @@ class VELT_API VeltThread {
   static void ExitCheck();
   // Window mode: ends the calling worker at once. Console mode: returns.
   static void Exit();
+  // True when the front end has asked the run to stop (window mode, exit
+  // event signalled). Never ends the worker: long loops that cannot unwind
+  // (a zip in progress, a child being read) ask this, stop their work and
+  // return, and the run's next ExitCheck ends it.
+  static bool StopRequested();
 
   // A progress line (code VELTOFFLINE_ERROR_PROCESSING) or a run's result.
   static void PostStatus(unsigned percent, const std::wstring& text, long code);

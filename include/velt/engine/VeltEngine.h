@@ -6,6 +6,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 #include "velt/VeltExport.h"
 
@@ -13,6 +14,22 @@ class collector;
 class VeltComponent;
 class VeltParser;
 class XMLObject;
+
+// What a front end may ask of a collect run beyond the constructor's
+// arguments. The defaults leave the run as the constructor alone makes it.
+struct VeltCollectExtras {
+  // An existing file at the bundle path may be replaced. Without it a run
+  // that finds one fails before collecting anything.
+  bool replaceBundle = false;
+  // A default run (no request) also writes comments.txt with this text.
+  std::wstring comment;
+  // Mask passwords, keys and tokens in the collected files before zipping.
+  bool maskSecrets = false;
+  // Replace host names, the given domains and addresses by consistent
+  // pseudonyms; the mapping is written beside the bundle, never into it.
+  bool maskHosts = false;
+  std::vector<std::wstring> maskDomains;
+};
 
 class VELT_API VeltEngine {
  public:
@@ -32,6 +49,9 @@ class VELT_API VeltEngine {
   long start();
   long collectLogs();
   long clearLogs();
+
+  // Takes effect for the next start().
+  void setExtras(const VeltCollectExtras& extras) { m_extras = extras; }
 
   // The bundle written by a successful collect run (".zip" appended when
   // the given path did not end in it).
@@ -65,4 +85,5 @@ class VELT_API VeltEngine {
   XMLObject* m_pDefaultRequest;
   bool m_includeSystemLogs;
   bool m_started;
+  VeltCollectExtras m_extras;
 };

@@ -36,6 +36,11 @@ class VELT_API helperUtil {
   // "agent.log") -> "Setup__agent__log.txt".
   static std::wstring composeName(const std::wstring& givenName, const std::wstring& sourceName);
   static std::wstring removeLeadingWhiteSpace(const std::wstring& text);
+  // True for a name that can only mean one file directly in its folder:
+  // not empty, not "." or "..", no separator ("/" or "\\") and no control
+  // character. Names that come from configurations and requests are checked
+  // with it before anything is created under them.
+  static bool isPlainFileName(const std::wstring& name);
   // "100 bytes", "1.50K", "1.00M", ...
   static std::wstring SizeToStr(double size, unsigned precision);
   static std::wstring NumToStr(float value, unsigned precision);
