@@ -21,6 +21,7 @@ std::mutex& RecordGuard() {
 }
 
 struct WorkerState {
+  bool running = false;  // inside RunWorker
   bool ended = false;
   long lastResult = VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
 };
@@ -122,10 +123,17 @@ PROGRESSSTATUS VeltThread::CopyProgressStatus() {
 }
 
 long VeltThread::RunWorker(const std::function<long()>& work) {
-  t_worker = WorkerState();
-  try {
-    return work();
-  } catch (const VeltThreadExit& ended) {
-    return ended.result;
+  if (t_worker.running) {
+    return work();  // a worker inside a worker: the outer one catches the end
   }
+  t_worker = WorkerState();
+  t_worker.running = true;
+  long result;
+  try {
+    result = work();
+  } catch (const VeltThreadExit& ended) {
+    result = ended.result;
+  }
+  t_worker.running = false;
+  return result;
 }

@@ -1,10 +1,16 @@
 #include "velt/engine/VeltEngine.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <string>
+#include <vector>
 
 #include "control/ThreadExit.h"
+#include "platform/MoveIntoPlace.h"
 #include "platform/PrivateDirectory.h"
+#include "platform/Random.h"
+#include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
@@ -26,12 +32,20 @@ void PostProgress(unsigned percent, const std::wstring& text) {
   VeltThread::PostStatus(percent, text, VELTOFFLINE_ERROR_PROCESSING);
 }
 
-// A configuration's title becomes a folder name. Characters no folder name
-// may hold here, and names that would point outside the bundle folder, make
-// the title unusable as a folder.
-bool UsableAsFolderName(const std::wstring& name) {
-  return !name.empty() && name != L"." && name != L".." &&
-         name.find_first_of(std::wstring(L"/\\") + wchar_t(0)) == std::wstring::npos;
+const wchar_t kTempFolderPrefix[] = L"VELT_Temp_Bundle";
+
+// Removes one leftover folder tree of an earlier run; 0 on success.
+int RemoveLeftover(const std::string& path) {
+  return helperUtil::fileDeleteDirectory(velt::Widen(path)) == 0 ? 0 : -1;
+}
+
+std::wstring UnknownFolderName(unsigned ordinal) {
+  return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+}
+
+bool Exists(const std::wstring& path) {
+  struct stat info;
+  return lstat(velt::Narrow(path).c_str(), &info) == 0;
 }
 
 }  // namespace
@@ -44,14 +58,15 @@ VeltEngine::VeltEngine(std::wstring requestPath, std::wstring installDir, std::w
       m_pRequestParser(nullptr),
       m_requestPath(std::move(requestPath)),
       m_installDir(std::move(installDir)),
-      m_tempDir(helperUtil::translatePath(L"%TEMP%\\VELT_Temp_Bundle")),
+      m_tempDir(helperUtil::translatePath(std::wstring(L"%TEMP%\\") + kTempFolderPrefix)),
       m_bundlePath(std::move(bundlePath)),
       m_zipPassword(std::move(zipPassword)),
       m_configCount(0),
       m_pRequest(nullptr),
       m_pDefaultRequest(nullptr),
       m_includeSystemLogs(includeSystemLogs),
-      m_started(false) {}
+      m_started(false),
+      m_pRunFolder(nullptr) {}
 
 VeltEngine::~VeltEngine() {
   for (XMLObject* config : m_configs) {
@@ -61,6 +76,7 @@ VeltEngine::~VeltEngine() {
   delete m_pRequestParser;  // takes the parsed request tree with it
   delete m_pDefaultRequest;
   delete m_pCollector;
+  removeWorkFiles();
   // In window mode the engine's end is the worker's end: nothing posts
   // after this. The destructor never lets the unwinding escape.
   try {
@@ -71,14 +87,49 @@ VeltEngine::~VeltEngine() {
 
 long VeltEngine::start() {
   if (m_started) {
+    // Posted like a run's result, so a window front end waiting for one
+    // is not left waiting.
+    const std::wstring message = L"Internal Error: this engine has run already...";
     VELT_LOG_MESSAGE('E', "start called a second time on one engine");
-    return VELTENGINE_ERROR_ALREADY_INITIALIZED;
+    return VeltThread::RunWorker([&] {
+      VeltThread::PostStatus(0, message, VELTENGINE_ERROR_ALREADY_INITIALIZED);
+      return VELTENGINE_ERROR_ALREADY_INITIALIZED;
+    });
   }
   m_started = true;
-  return VeltThread::RunWorker([this] { return m_clearMode ? clearLogs() : collectLogs(); });
+  return m_clearMode ? clearLogs() : collectLogs();
 }
 
 long VeltEngine::collectLogs() {
+  return runToEnd([this] { return collectRun(); });
+}
+
+long VeltEngine::clearLogs() {
+  return runToEnd([this] { return clearRun(); });
+}
+
+template <typename Run>
+long VeltEngine::runToEnd(Run run) {
+  const long result = VeltThread::RunWorker(run);
+  // A stop or a failure may have ended the run anywhere: whatever it had
+  // made on the way goes now.
+  removeWorkFiles();
+  return result;
+}
+
+void VeltEngine::removeWorkFiles() {
+  if (!m_partialPath.empty()) {
+    helperUtil::fileDelete(m_partialPath);
+    m_partialPath.clear();
+  }
+  if (m_pRunFolder != nullptr) {
+    helperUtil::fileDeleteDirectory(m_tempDir);
+    delete m_pRunFolder;  // releases the folder's lock
+    m_pRunFolder = nullptr;
+  }
+}
+
+long VeltEngine::collectRun() {
   PostProgress(1, kStartingUp);
   m_pConfigParser = new VeltParser();
   m_pRequestParser = new VeltParser();
@@ -120,6 +171,14 @@ long VeltEngine::collectLogs() {
   }
   m_failedConfigs = m_pConfigParser->failedFiles();
 
+  if (!m_extras.replaceBundle && Exists(finalBundlePath())) {
+    // Found before anything is collected, and never replaced unasked.
+    const std::wstring message = L"Internal Error: the bundle file exists already...";
+    VELT_LOG_MESSAGE('E', "the bundle \"%s\" exists already and may not be replaced",
+                     velt::Narrow(finalBundlePath()).c_str());
+    return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+  }
+
   long rc = prepareTempFolder();
   if (rc != 0) {
     const std::wstring message = L"Internal Error: failed to create temporary working folder...";
@@ -129,21 +188,32 @@ long VeltEngine::collectLogs() {
 
   createCollector();
 
+  // Every configuration gets a folder of its own at the top of the bundle;
+  // the report files' names must not take any of them.
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> reserved;
   unsigned ordinal = 0;
+  for (XMLObject* config : m_configs) {
+    if (config == nullptr) continue;
+    ++ordinal;
+    folders.push_back(configFolderName(config, ordinal));
+    reserved.push_back(folders.back());
+    reserved.push_back(UnknownFolderName(ordinal));
+  }
+  m_pCollector->setReservedNames(reserved);
+
+  ordinal = 0;
   unsigned failures = 0;
   for (XMLObject* config : m_configs) {
     if (config == nullptr) {
       continue;
     }
+    const std::wstring& name = folders[ordinal];
     ++ordinal;
-    const std::wstring name = configFolderName(config, ordinal);
     PostProgress(computePercent(ordinal), L"Reading instructions ...");
     std::wstring target = m_tempDir + velt::kPathSeparator + name;
-    if (!UsableAsFolderName(name) || helperUtil::MakeDirectory(target) != 0) {
-      // Keep every configuration's files inside the bundle folder, in a
-      // folder of its own.
-      target = m_tempDir + velt::kPathSeparator + L"Unknown_" + helperUtil::NumToStr(
-                   static_cast<float>(ordinal), 0);
+    if (helperUtil::MakeDirectory(target) != 0) {
+      target = m_tempDir + velt::kPathSeparator + UnknownFolderName(ordinal);
       if (helperUtil::MakeDirectory(target) != 0) {
         target = m_tempDir;
       }
@@ -165,21 +235,19 @@ long VeltEngine::collectLogs() {
   }
 
   PostProgress(96, L"Zipping the bundle, please wait...");
-  if (helperUtil::getLastPart(m_bundlePath, L".") != L"zip") {
-    m_bundlePath += L".zip";
-  }
+  m_bundlePath = finalBundlePath();
   if (zipBundle() != 0) {
     const std::wstring message = L"Internal Error: failed to zip the bundle...";
     VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
     return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
-  helperUtil::fileDeleteDirectory(m_tempDir);
+  removeWorkFiles();
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
   return 0;
 }
 
-long VeltEngine::clearLogs() {
+long VeltEngine::clearRun() {
   PostProgress(1, kStartingUp);
   if (m_pConfigParser == nullptr) {
     m_pConfigParser = new VeltParser();
@@ -208,7 +276,7 @@ long VeltEngine::clearLogs() {
 
 long VeltEngine::GracefullyExit(long code, std::wstring message) {
   VeltThread::PostStatus(0, message, code);
-  helperUtil::fileDeleteDirectory(m_tempDir);
+  removeWorkFiles();
   VeltThread::Exit();
   return code;
 }
@@ -226,89 +294,99 @@ void VeltEngine::createCollector() {
   const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
   m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath,
                                m_includeSystemLogs);
+  m_pCollector->setDefaultComment(m_extras.comment);
 }
 
 long VeltEngine::prepareTempFolder() {
-  long rc = helperUtil::fileDeleteDirectory(m_tempDir);
-  if (rc != 0) {
-    VELT_LOG_CODE('W', "helperUtil::fileDeleteDirectory", rc);
-    if (rc != VELTENGINE_ERROR_FILE_NOT_FOUND) {
-      m_tempDir += L"_" + helperUtil::getCurrentTime(TIME_REPRESENTATION_SUFFIX) +
-                   L"_" +
-                   helperUtil::NumToStr(static_cast<float>(helperUtil::generateRandomNumber()), 0);
-    }
+  // Each run works in a folder of its own with an unpredictable name, locked
+  // while the run lives; folders of this user's earlier runs that nobody
+  // holds any more are what a killed run left behind.
+  const std::string base = velt::Narrow(m_tempDir);
+  const size_t cut = base.find_last_of('/');
+  const std::string parent = cut == std::string::npos ? "." : base.substr(0, cut);
+  const std::string prefix = velt::Narrow(kTempFolderPrefix);
+  velt::platform::RemoveAbandonedRunFolders(parent, prefix, RemoveLeftover);
+
+  m_pRunFolder = new velt::platform::RunFolder();
+  const int error = m_pRunFolder->Create(parent, prefix);
+  if (error != 0) {
+    VELT_LOG_CODE('E', "mkdtemp", error, "cannot create a temporary folder in \"%s\"",
+                  parent.c_str());
+    delete m_pRunFolder;
+    m_pRunFolder = nullptr;
+    return VeltCodeFromErrno(error, VELTENGINE_ERROR_UNEXPECTED);
   }
-  rc = helperUtil::MakeDirectory(m_tempDir);
-  if (rc != 0) {
-    return rc;
-  }
-  // Collected logs are for the running user only: refuse a folder that
-  // someone else made or linked, and close it to other users.
-  if (velt::platform::MakeDirectoryPrivate(velt::Narrow(m_tempDir)) != 0) {
-    VELT_LOG_MESSAGE('E', "temporary folder \"%s\" is not private to this user",
-                     velt::Narrow(m_tempDir).c_str());
-    return VELTENGINE_ERROR_ACCESS_DENIED;
-  }
+  m_tempDir = velt::Widen(m_pRunFolder->path());
   return 0;
 }
 
 std::wstring VeltEngine::configFolderName(XMLObject* config, unsigned ordinal) const {
+  // A title that cannot be one folder inside the bundle (a path, "..", a
+  // control character) or that would take a report file's name is not used.
   VeltComponent* title = config->FindChild(L"configure", L"title");
-  if (title != nullptr) {
+  if (title != nullptr && helperUtil::isPlainFileName(title->GetVal()) &&
+      !collector::IsReportFileName(title->GetVal())) {
     return title->GetVal();
   }
-  return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+  return UnknownFolderName(ordinal);
+}
+
+std::wstring VeltEngine::finalBundlePath() const {
+  if (helperUtil::getLastPart(m_bundlePath, L".") == L"zip") {
+    return m_bundlePath;
+  }
+  return m_bundlePath + L".zip";
 }
 
 long VeltEngine::zipBundle() {
-  // The archive is written beside the bundle path and renamed into place
-  // only when it is complete, so a failed or interrupted zip never leaves a
-  // file at the bundle path that looks like a finished bundle.
-  const std::wstring partial = m_bundlePath + L".partial";
-  long rc = CZip::Zip(m_tempDir, partial, m_zipPassword, true);
-  if (rc == 0 && std::rename(velt::Narrow(partial).c_str(), velt::Narrow(m_bundlePath).c_str()) != 0) {
-    VELT_LOG_MESSAGE('E', "cannot move the bundle to \"%s\"", velt::Narrow(m_bundlePath).c_str());
-    rc = VELTENGINE_ERROR_WRITE_FAILURE;
+  // The archive is written under a name nobody can guess, created by the
+  // zip writer itself, and renamed to the bundle path only when complete:
+  // a failed or stopped zip never leaves a file that looks like a bundle,
+  // and nothing planted beside the bundle is ever written through.
+  m_partialPath = m_bundlePath + L"." + velt::Widen(velt::platform::RandomHex(8)) + L".partial";
+  long rc = CZip::Zip(m_tempDir, m_partialPath, m_zipPassword, true);
+  if (rc == 0) {
+    const int error = velt::platform::MoveIntoPlace(
+        velt::Narrow(m_partialPath), velt::Narrow(m_bundlePath), m_extras.replaceBundle);
+    if (error != 0) {
+      VELT_LOG_CODE('E', "rename", error, "cannot move the bundle to \"%s\"",
+                    velt::Narrow(m_bundlePath).c_str());
+      rc = VELTENGINE_ERROR_WRITE_FAILURE;
+    } else {
+      m_partialPath.clear();
+    }
   }
-  if (rc != 0) {
-    helperUtil::fileDelete(partial);
+  if (rc != 0 && !m_partialPath.empty()) {
+    helperUtil::fileDelete(m_partialPath);
+    m_partialPath.clear();
   }
   return rc;
 }
 
 long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {
-  std::FILE* file = std::fopen(velt::Narrow(summaryPath).c_str(), "ab");
-  if (file == nullptr) {
+  velt::report::SummaryWriter out;
+  if (!out.Open(summaryPath, velt::report::SummaryWriter::Mode::Append)) {
     VELT_LOG_MESSAGE('E', "Could not open file \"%s\"", velt::Narrow(summaryPath).c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
-  // The summary keeps CR LF line ends on every platform.
-  std::wstring text;
+  using velt::report::SummaryWriter;
   if (!m_failedConfigs.empty()) {
-    text += L"\n" + std::wstring(100, L'=') + L"\n";
-    text += L"VeltEngine failed to parse or use the following configuration files:\n";
+    out.Write(L"\n" + SummaryWriter::Rule(L'=', 100) + L"\n");
+    out.Write(L"VeltEngine failed to parse or use the following configuration files:\n");
     for (const std::wstring& failed : m_failedConfigs) {
-      text += failed + L"\n";
+      out.Write(SummaryWriter::OneLine(failed) + L"\n");
     }
   }
   if (!m_requestFiles.empty()) {
-    text += L"\n\nNo instruction found in any config for the following file ID's from request:\n";
+    out.Write(L"\n\nNo instruction found in any config for the following file ID's from request:\n");
     for (VeltComponent* entry : m_requestFiles) {
       Attribute* id = entry != nullptr ? entry->FindAttrib(L"id") : nullptr;
       if (id == nullptr || id->getValue() == L"comments" || id->getValue() == L"summary") {
         continue;
       }
-      text += id->getValue() + L"\n";
+      out.Write(SummaryWriter::OneLine(id->getValue()) + L"\n");
     }
   }
-  std::string bytes;
-  for (char ch : velt::Narrow(text)) {
-    if (ch == '\n') {
-      bytes += '\r';
-    }
-    bytes += ch;
-  }
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  out.Close();
   return 0;
 }

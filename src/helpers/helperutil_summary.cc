@@ -74,13 +74,11 @@ bool helperUtil::ComponentCompareUsingIDAtt(VeltComponent* a, VeltComponent* b) 
   const Attribute* idA = a->FindAttrib(L"id");
   const Attribute* idB = b->FindAttrib(L"id");
   if (idA == nullptr || idB == nullptr) return false;
-  const std::wstring left = idA->getValue();
-  const std::wstring right = idB->getValue();
-  const std::size_t common = std::min(left.size(), right.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned long l = Utf16Order(left[i]);
-    const unsigned long r = Utf16Order(right[i]);
-    if (l != r) return l < r;
-  }
-  return left.size() < right.size();
+  return lessInUtf16Order(idA->getValue(), idB->getValue());
+}
+
+bool helperUtil::lessInUtf16Order(const std::wstring& left, const std::wstring& right) {
+  return std::lexicographical_compare(
+      left.begin(), left.end(), right.begin(), right.end(),
+      [](wchar_t l, wchar_t r) { return Utf16Order(l) < Utf16Order(r); });
 }

@@ -12,5 +12,35 @@ namespace platform {
 // never used. Returns 0 or the system's error number.
 int MakeDirectoryPrivate(const std::string& path);
 
+// The private working folder of one run: "<parent>/<prefix>_XXXXXX", made
+// with an unpredictable name (mode 0700) and locked for as long as the
+// object lives, so that other runs know it is in use. Runs never share one,
+// and a name another user made in advance is never taken.
+class RunFolder {
+ public:
+  RunFolder() = default;
+  ~RunFolder();  // releases the lock; the folder itself stays
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+  // Creates and locks a new folder. Returns 0 or the system's error number.
+  int Create(const std::string& parent, const std::string& prefix);
+  // The folder's path; empty until Create succeeds.
+  const std::string& path() const { return m_path; }
+  // Releases the lock.
+  void Release();
+
+ private:
+  std::string m_path;
+  int m_lock = -1;
+};
+
+// Removes the folders "<prefix>_*" directly in `parent` that a run of the
+// effective user left behind: owned by that user, not links, and not locked
+// by a live run. `remove` deletes one folder tree (never following links)
+// and returns 0 on success. Returns how many were removed.
+int RemoveAbandonedRunFolders(const std::string& parent, const std::string& prefix,
+                              int (*remove)(const std::string& path));
+
 }  // namespace platform
 }  // namespace velt

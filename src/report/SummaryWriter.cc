@@ -5,6 +5,15 @@
 namespace velt {
 namespace report {
 
+namespace {
+
+constexpr wchar_t kReplacement = 0xFFFD;
+
+// A byte of a name that was not valid UTF-8, as the text conversion keeps it.
+bool IsUndecodableByte(wchar_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+
+}  // namespace
+
 SummaryWriter::~SummaryWriter() { Close(); }
 
 bool SummaryWriter::Open(const std::wstring& path, Mode mode) {
@@ -23,7 +32,7 @@ void SummaryWriter::Write(const std::wstring& text) {
   crlf.reserve(text.size() + 8);
   for (wchar_t c : text) {
     if (c == L'\n') crlf += L'\r';
-    crlf += c;
+    crlf += IsUndecodableByte(c) ? kReplacement : c;
   }
   const std::string bytes = Narrow(crlf);
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
@@ -46,6 +55,18 @@ std::wstring SummaryWriter::Column(const std::wstring& text, size_t width) {
 }
 
 std::wstring SummaryWriter::Rule(wchar_t c, size_t count) { return std::wstring(count, c); }
+
+std::wstring SummaryWriter::OneLine(const std::wstring& text) {
+  std::wstring line(text);
+  for (wchar_t& c : line) {
+    if (c == L'\n' || c == L'\r' || c == L'\t' || c == L'\v' || c == L'\f') {
+      c = L' ';
+    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0) || IsUndecodableByte(c)) {
+      c = kReplacement;
+    }
+  }
+  return line;
+}
 
 }  // namespace report
 }  // namespace velt

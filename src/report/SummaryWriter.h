@@ -22,7 +22,9 @@ class SummaryWriter {
   // Opens `path` (binary, so that no line end is translated twice). False
   // when it cannot be opened; errno tells why.
   bool Open(const std::wstring& path, Mode mode);
-  // Writes `text` narrowed, each "\n" as "\r\n". Errors are remembered.
+  // Writes `text` narrowed, each "\n" as "\r\n". Bytes of file names that
+  // were not valid text are written as U+FFFD, so the file stays valid
+  // UTF-8. Errors are remembered.
   void Write(const std::wstring& text);
   // Closes the file; false when a write or the close failed.
   bool Close();
@@ -32,6 +34,10 @@ class SummaryWriter {
   static std::wstring Column(const std::wstring& text, size_t width);
   // A run of `count` copies of `c`.
   static std::wstring Rule(wchar_t c, size_t count);
+  // `text` as it may stand on one line of a report: line breaks and tabs
+  // become blanks, other control characters U+FFFD, so that names and titles
+  // from configurations, requests and file listings cannot add lines.
+  static std::wstring OneLine(const std::wstring& text);
 
  private:
   std::FILE* m_file = nullptr;

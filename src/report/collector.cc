@@ -109,6 +109,7 @@ long collector::collectDefaultEntries(XMLObject& config, ACTION_ATTRIBUTES& attr
     doCollectAction(attrs);
     percent += m_uiPercentPortion;
   }
+  if (m_firstSummary && !m_defaultComment.empty()) writeComments(nullptr, attrs.bundleFolder);
   return 0;
 }
 
@@ -133,14 +134,16 @@ long collector::collectRequestedEntries(std::wstring& destFolder, XMLObject& con
     }
     if (id == L"summary") {
       if (m_summaryPath.empty()) {
-        std::wstring name = getDstname(request);
-        if (name.empty()) name = L"summary.txt";
+        const std::wstring name =
+            reportFileName(getDstname(request), L"summary.txt", L"summary", L"comments.txt");
         m_summaryPath = reportFilePath(destFolder, name);
       }
       percent += m_uiPercentPortion;
       continue;
     }
-    while (cursor != configured.end() && getFileID(*cursor) < id) ++cursor;
+    while (cursor != configured.end() && helperUtil::lessInUtf16Order(getFileID(*cursor), id)) {
+      ++cursor;
+    }
     if (cursor == configured.end() || getFileID(*cursor) != id) continue;
 
     VeltComponent* entry = *cursor;

@@ -53,6 +53,25 @@ std::wstring AttributeText(const VeltComponent* node, const std::wstring& name) 
   return a != nullptr ? a->getValue() : std::wstring();
 }
 
+// A note as printed: its own continuation lines stay, indented under the
+// note; anything a name could smuggle in is kept on those lines.
+std::wstring NoteText(const std::wstring& note) {
+  const std::wstring indent(9, L' ');
+  std::wstring text;
+  size_t start = 0;
+  while (true) {
+    const size_t end = note.find(L'\n', start);
+    std::wstring line = SummaryWriter::OneLine(note.substr(start, end - start));
+    if (start > 0) {
+      text += L"\n";
+      if (line.compare(0, indent.size(), indent) != 0) text += indent;
+    }
+    text += line;
+    if (end == std::wstring::npos) return text;
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 long collector::printSummary(XMLObject* pXMLObjectConfig) {
@@ -77,6 +96,7 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
   // Each row is printed over as many lines as its widest-wrapping column
   // needs; at least one line, even for an empty row.
   auto printRow = [&out](std::vector<std::wstring> texts, const std::vector<ColumnSpec>& columns) {
+    for (std::wstring& text : texts) text = SummaryWriter::OneLine(text);
     bool more = true;
     while (more) {
       std::vector<std::wstring> pieces;
@@ -97,15 +117,16 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
     out.Write(root->GetVal() + L"\n");
     if (mainInfo != nullptr) {
       for (const VeltComponent* pair : mainInfo->GetChildren()) {
-        out.Write(SummaryWriter::Column(pair->GetType(), kMainInfoLabelWidth) + pair->GetVal() +
-                  L"\n");
+        out.Write(SummaryWriter::Column(pair->GetType(), kMainInfoLabelWidth) +
+                  SummaryWriter::OneLine(pair->GetVal()) + L"\n");
       }
     }
   }
   out.Write(L"\n" + SummaryWriter::Rule(L'=', kBlockRule) + L"\n");
 
   VeltComponent* title = pXMLObjectConfig->FindChild(L"configure", L"title");
-  out.Write((title != nullptr ? title->GetVal() : std::wstring()) + L":\n\n");
+  out.Write(SummaryWriter::OneLine(title != nullptr ? title->GetVal() : std::wstring()) +
+            L":\n\n");
 
   out.Write(L"Files Included in Bundle:\n");
   out.Write(HeaderLine(kIncludedColumns));
@@ -134,7 +155,7 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
   if (notes != nullptr && !notes->GetChildren().empty()) {
     out.Write(L"\n\nNotes:\n");
     for (const VeltComponent* note : notes->GetChildren()) {
-      out.Write(note->GetType() + note->GetVal() + L"\n");
+      out.Write(note->GetType() + NoteText(note->GetVal()) + L"\n");
     }
   }
 

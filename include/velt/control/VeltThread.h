@@ -56,7 +56,8 @@ class VELT_API VeltThread {
   // Runs `work` as a worker. When Exit or a successful ExitCheck ends the
   // worker, everything it had on its stack is released and RunWorker returns
   // the last result it posted (VELTENGINE_ERROR_ACTION_CANCELED_BY_USER if
-  // it posted none); otherwise it returns what `work` returned.
+  // it posted none); otherwise it returns what `work` returned. Called
+  // inside a worker, it only runs `work`.
   static long RunWorker(const std::function<long()>& work);
 
   static EventHandle m_ExitVeltEvent;

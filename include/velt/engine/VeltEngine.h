@@ -12,6 +12,11 @@
 
 class collector;
 class VeltComponent;
+namespace velt {
+namespace platform {
+class RunFolder;
+}
+}  // namespace velt
 class VeltParser;
 class XMLObject;
 
@@ -42,11 +47,12 @@ class VELT_API VeltEngine {
   VeltEngine(const VeltEngine&) = delete;
   VeltEngine& operator=(const VeltEngine&) = delete;
 
-  // Runs clearLogs() or collectLogs(). A stop requested by the front end or
-  // a failure in window mode unwinds the run back to here; start returns
-  // the run's result in every mode. A second start is refused with
-  // VELTENGINE_ERROR_ALREADY_INITIALIZED.
+  // Runs clearLogs() or collectLogs(). A second start is refused with
+  // VELTENGINE_ERROR_ALREADY_INITIALIZED, posted as its result.
   long start();
+  // The two runs. A stop requested by the front end, or a failure in window
+  // mode, unwinds the run back to here; every way returns the run's result
+  // and leaves neither the temporary folder nor a partial bundle behind.
   long collectLogs();
   long clearLogs();
 
@@ -63,9 +69,16 @@ class VELT_API VeltEngine {
   long writeFailedFilesToSummary(const std::wstring& summaryPath);
 
  private:
+  long collectRun();
+  long clearRun();
+  // Runs one run as a worker and removes what it leaves behind.
+  template <typename Run>
+  long runToEnd(Run run);
+  void removeWorkFiles();
   void createCollector();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
+  std::wstring finalBundlePath() const;
   long zipBundle();
 
   bool m_clearMode;
@@ -86,4 +99,7 @@ class VELT_API VeltEngine {
   bool m_includeSystemLogs;
   bool m_started;
   VeltCollectExtras m_extras;
+  velt::platform::RunFolder* m_pRunFolder;  // owned; the locked temporary folder
+  std::wstring m_partialPath;  // the archive being written, until it is renamed
+
 };

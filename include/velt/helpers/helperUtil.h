@@ -130,6 +130,9 @@ class VELT_API helperUtil {
   // UTF-16 code-unit order. False unless both have an "id"; a stable sort
   // keeps components without one in place.
   static bool ComponentCompareUsingIDAtt(VeltComponent* a, VeltComponent* b);
+  // "Less than" for IDs in UTF-16 code-unit order: the one order every
+  // sort and merge walk over file IDs uses.
+  static bool lessInUtf16Order(const std::wstring& a, const std::wstring& b);
 
   // ---- upload request readers (upload/helperutil_upload.cc) ----
   // The text of the request's first "url" element below a "protocol"

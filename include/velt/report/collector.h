@@ -9,6 +9,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 #include "velt/VeltExport.h"
 #include "velt/actions/ActionAttributes.h"
@@ -39,6 +40,15 @@ class VELT_API collector {
   // The summary file every configuration's block is appended to; empty until
   // the first block (or the request's "summary" entry) sets it.
   std::wstring GetSummaryPath();
+
+  // A default run writes comments.txt with this text too (empty: no file).
+  void setDefaultComment(const std::wstring& comment) { m_defaultComment = comment; }
+  // The names of the bundle's top-level folders, which the report files'
+  // names may not take.
+  void setReservedNames(std::vector<std::wstring> names) { m_reservedNames = std::move(names); }
+  // True for the report files' own default names ("summary.txt",
+  // "comments.txt"), compared as a case-insensitive file system would.
+  static bool IsReportFileName(const std::wstring& name);
 
  protected:
   // ---- entries of a configuration or request (collector_entries.cc) ----
@@ -74,6 +84,10 @@ class VELT_API collector {
   long writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig);
   long printSummary(XMLObject* pXMLObjectConfig);
   std::wstring reportFilePath(const std::wstring& destFolder, const std::wstring& name) const;
+  // The name a request gives a report file when it can only be a new file
+  // at the top of the bundle folder, else `fallback` (with a summary note).
+  std::wstring reportFileName(const std::wstring& requested, const std::wstring& fallback,
+                              const std::wstring& what, const std::wstring& other);
   // Takes the next line of at most `width` characters off the front of
   // `text`, breaking at white space where it can (collector_wordwrap.cc).
   static std::wstring smartWordWrap(std::wstring& text, unsigned width);
@@ -91,4 +105,6 @@ class VELT_API collector {
   std::wstring m_bundlePath;
   std::wstring m_summaryPath;
   VeltComponent* m_pReader;  // the chosen "os" branch of the entry in hand
+  std::wstring m_defaultComment;
+  std::vector<std::wstring> m_reservedNames;
 };

@@ -61,6 +61,15 @@ constexpr long VELTENGINE_ERROR_UNKNOWN = VeltCode(0xB0, 0x15);
 
 // Module 0xB1: the front end. The engine posts only the "processing" notice.
 constexpr long VELTOFFLINE_SUCCESS = VeltCode(0xB1, 0x00);
+constexpr long VELTOFFLINE_ERROR_NOT_IMPLEMENTED = VeltCode(0xB1, 0x01);
+constexpr long VELTOFFLINE_ERROR_BAD_PARAMETER = VeltCode(0xB1, 0x02);
+constexpr long VELTOFFLINE_ERROR_BAD_HANDLE = VeltCode(0xB1, 0x03);
+constexpr long VELTOFFLINE_ERROR_MEMALLOC_FAILED = VeltCode(0xB1, 0x04);
+constexpr long VELTOFFLINE_ERROR_NULL_POINTER = VeltCode(0xB1, 0x05);
+constexpr long VELTOFFLINE_ERROR_INSUFFICIENT_BUFFER = VeltCode(0xB1, 0x06);
+constexpr long VELTOFFLINE_ERROR_NOT_INITIALIZED = VeltCode(0xB1, 0x07);
+constexpr long VELTOFFLINE_ERROR_ALREADY_INITIALIZED = VeltCode(0xB1, 0x08);
+constexpr long VELTOFFLINE_ERROR_UNEXPECTED = VeltCode(0xB1, 0x09);
 constexpr long VELTOFFLINE_ERROR_INTERNAL = VeltCode(0xB1, 0x0A);
 constexpr long VELTOFFLINE_ERROR_PROCESSING = VeltCode(0xB1, 0x0B);
 constexpr long VELTOFFLINE_ERROR_XML_CONFIG_PARSE_SUCCESS = VeltCode(0xB1, 0x0C);
@@ -84,7 +93,15 @@ constexpr long VELTUPLOADER_ERROR_UNKNOWN = VeltCode(259, 0x0C);
 
 // Module 0x2B: process launching.
 constexpr long PROCESS_API_SUCCESS = VeltCode(0x2B, 0x00);
+constexpr long PROCESS_API_ERROR_NOT_IMPLEMENTED = VeltCode(0x2B, 0x01);
 constexpr long PROCESS_API_ERROR_BAD_PARAMETER = VeltCode(0x2B, 0x02);
+constexpr long PROCESS_API_ERROR_BAD_HANDLE = VeltCode(0x2B, 0x03);
+constexpr long PROCESS_API_ERROR_MEMALLOC_FAILED = VeltCode(0x2B, 0x04);
+constexpr long PROCESS_API_ERROR_NULL_POINTER = VeltCode(0x2B, 0x05);
+constexpr long PROCESS_API_ERROR_INSUFFICIENT_BUFFER = VeltCode(0x2B, 0x06);
+constexpr long PROCESS_API_ERROR_NOT_INITIALIZED = VeltCode(0x2B, 0x07);
+constexpr long PROCESS_API_ERROR_ALREADY_INITIALIZED = VeltCode(0x2B, 0x08);
+constexpr long PROCESS_API_ERROR_UNEXPECTED = VeltCode(0x2B, 0x09);
 constexpr long PROCESS_API_ERROR_NOTRUNNING = VeltCode(0x2B, 0x0A);
 constexpr long PROCESS_API_ERROR_FILENOTFOUND = VeltCode(0x2B, 0x0B);
 constexpr long PROCESS_API_ERROR_PATHNOTFOUND = VeltCode(0x2B, 0x0C);
@@ -95,3 +112,7 @@ constexpr long PROCESS_API_ERROR_WAIT_INTERRUPTED = VeltCode(0x2B, 0x2C);
 constexpr long PROCESS_API_ERROR_WAIT_TIMEOUT = VeltCode(0x2B, 0x2D);
 constexpr long PROCESS_API_ERROR_INSUFFICIENT_PRIVILEGE = VeltCode(0x2B, 0x37);
 constexpr long PROCESS_API_ERROR_UNKNOWN = VeltCode(0x2B, 0x3A);
+
+// The engine code for a system error number: a missing file or folder,
+// access refused, memory exhausted; `otherwise` for every other number.
+VELT_API long VeltCodeFromErrno(int error, long otherwise);

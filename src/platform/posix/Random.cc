@@ -1,0 +1,33 @@
+#include "platform/Random.h"
+
+#include <sys/random.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace velt {
+namespace platform {
+
+std::string RandomHex(size_t bytes) {
+  std::vector<unsigned char> raw(bytes);
+  size_t filled = 0;
+  while (filled < bytes) {
+    const ssize_t got = getrandom(raw.data() + filled, bytes - filled, 0);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      break;  // no entropy source at all: the bytes stay zero
+    }
+    filled += static_cast<size_t>(got);
+  }
+  std::string text;
+  char pair[3];
+  for (unsigned char byte : raw) {
+    std::snprintf(pair, sizeof(pair), "%02x", byte);
+    text += pair;
+  }
+  return text;
+}
+
+}  // namespace platform
+}  // namespace velt
