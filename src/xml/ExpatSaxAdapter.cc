@@ -1,9 +1,12 @@
 #include "xml/ExpatSaxAdapter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <algorithm>
@@ -90,13 +93,38 @@ XML_Parser ExpatSaxAdapter::createParser(const char* encoding) {
   XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser, kMaxAmplification);
   m_pParser = parser;
   m_depth = 0;
+  m_nodes = 0;
+  m_textBytes = 0;
   m_stopCode = 0;
   m_stopMessage.clear();
   m_pending = nullptr;
   return parser;
 }
 
+long ExpatSaxAdapter::checkSize(unsigned long long bytes, const std::string& what) {
+  if (bytes <= kMaxDocumentBytes) return 0;
+  fatalError(VELTENGINE_ERROR_INVALID_XML, what + " has " + std::to_string(bytes) +
+                                               " bytes, more than the " +
+                                               std::to_string(kMaxDocumentBytes) +
+                                               " a configuration or request may have");
+  return VELTENGINE_ERROR_INVALID_XML;
+}
+
+bool ExpatSaxAdapter::withinBounds(unsigned long nodes, unsigned long long textBytes) {
+  m_nodes += nodes;
+  m_textBytes += textBytes;
+  if (m_nodes > kMaxNodes) {
+    stop(VELTENGINE_ERROR_INVALID_XML,
+         "more than " + std::to_string(kMaxNodes) + " elements and attributes");
+  } else if (m_textBytes > kMaxTextBytes) {
+    stop(VELTENGINE_ERROR_INVALID_XML,
+         "more than " + std::to_string(kMaxTextBytes) + " bytes of text");
+  }
+  return m_stopCode == 0;
+}
+
 long ExpatSaxAdapter::parseText(const std::string& utf8) {
+  if (long rc = checkSize(utf8.size(), "the XML text")) return rc;
   // Naming the encoding overrides whatever the text's declaration says.
   ParserHandle parser(createParser("UTF-8"));
   if (!parser) {
@@ -124,26 +152,32 @@ long ExpatSaxAdapter::parseText(const std::string& utf8) {
 }
 
 long ExpatSaxAdapter::parseFile(const std::string& path) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::is_regular_file(status)) {
-    long code = VELTENGINE_ERROR_FILE_OPEN_FAILURE;
-    std::string why = "not a regular file";
-    if (ec) {
-      code = OpenFailureCode(ec.value());
-      why = ec.message();
-    } else if (std::filesystem::is_directory(status)) {
-      why = "is a folder";
-    }
-    fatalError(code, "cannot read \"" + path + "\": " + why);
-    return code;
-  }
-  std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
+  // Opened without waiting (a pipe or a device swapped in never blocks the
+  // open), then checked: only a regular file of bounded size is read.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
     const int error = errno;
     const long code = OpenFailureCode(error);
     fatalError(code, "cannot open \"" + path + "\": " + std::strerror(error));
     return code;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    const char* why = S_ISDIR(info.st_mode) ? "is a folder" : "not a regular file";
+    fatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE, "cannot read \"" + path + "\": " + why);
+    return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+  if (long rc = checkSize(static_cast<unsigned long long>(info.st_size), "\"" + path + "\"")) {
+    close(fd);
+    return rc;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::unique_ptr<std::FILE, FileClose> file(fdopen(fd, "rb"));
+  if (!file) {
+    close(fd);
+    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot read \"" + path + "\"");
+    return VELTENGINE_ERROR_MEMALLOC_FAILED;
   }
   ParserHandle parser(createParser(nullptr));
   if (!parser) {
@@ -151,6 +185,7 @@ long ExpatSaxAdapter::parseFile(const std::string& path) {
     return VELTENGINE_ERROR_MEMALLOC_FAILED;
   }
   long rc = 0;
+  unsigned long long total = 0;
   for (;;) {
     void* buffer = XML_GetBuffer(parser.get(), kReadChunk);
     if (buffer == nullptr) {
@@ -164,6 +199,8 @@ long ExpatSaxAdapter::parseFile(const std::string& path) {
       fatalError(rc, "cannot read \"" + path + "\": " + std::strerror(error));
       break;
     }
+    total += got;
+    if ((rc = checkSize(total, "\"" + path + "\"")) != 0) break;  // it grew while read
     const bool last = got == 0;
     if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) != XML_STATUS_OK) {
       rc = parseFailure(parser.get());
@@ -223,6 +260,9 @@ void ExpatSaxAdapter::StartElement(void* data, const char* name, const char** at
                "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
     return;
   }
+  unsigned long nodes = 1;
+  for (const char** a = attributes; a[0] != nullptr; a += 2) ++nodes;
+  if (!self->withinBounds(nodes, 0)) return;
   self->deliver([&] {
     const std::wstring local = LocalName(name);
     self->m_pSink->addElement(local);
@@ -249,7 +289,7 @@ void ExpatSaxAdapter::EndElement(void* data, const char* name) {
 
 void ExpatSaxAdapter::Characters(void* data, const char* text, int length) {
   auto* self = static_cast<ExpatSaxAdapter*>(data);
-  if (self->m_stopCode != 0) return;
+  if (self->m_stopCode != 0 || !self->withinBounds(0, static_cast<unsigned>(length))) return;
   self->deliver([&] {
     std::wstring run = ToWide(text, static_cast<std::size_t>(length));
     self->m_pSink->setElementValue(run);

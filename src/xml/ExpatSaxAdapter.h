@@ -26,6 +26,13 @@ class ExpatSaxAdapter {
   // be at most kMaxAmplification times the document's own bytes.
   static constexpr unsigned long long kAmplificationThreshold = 1024 * 1024;
   static constexpr float kMaxAmplification = 100.0f;
+  // The most a document may be: its bytes, its elements and attributes
+  // together, and the text it delivers (references expanded). Real
+  // configurations and requests are a few kilobytes; these bounds keep a
+  // hostile one from taking gigabytes of memory as a tree.
+  static constexpr unsigned long long kMaxDocumentBytes = 8ull * 1024 * 1024;
+  static constexpr unsigned long kMaxNodes = 100000;
+  static constexpr unsigned long long kMaxTextBytes = 32ull * 1024 * 1024;
 
   explicit ExpatSaxAdapter(XmlMgr* sink);
   ExpatSaxAdapter(const ExpatSaxAdapter&) = delete;
@@ -45,6 +52,11 @@ class ExpatSaxAdapter {
   long parseFailure(XML_ParserStruct* parser);
   // Ends the parse from inside a handler with `code`; the first stop wins.
   void stop(long code, const std::string& message);
+  // Counts `nodes` more nodes and `textBytes` more text; false (and the
+  // parse stopped) once the document is over a bound.
+  bool withinBounds(unsigned long nodes, unsigned long long textBytes);
+  // Refuses a document of `bytes` bytes over kMaxDocumentBytes (logged).
+  long checkSize(unsigned long long bytes, const std::string& what);
   // Logs a failure of the reader itself.
   void fatalError(long code, const std::string& message);
   // Runs a sink call, turning an allocation failure into a stop and keeping
@@ -62,6 +74,8 @@ class ExpatSaxAdapter {
   XmlMgr* m_pSink;                  // borrowed
   XML_ParserStruct* m_pParser = nullptr;  // the parse in progress
   int m_depth = 0;
+  unsigned long m_nodes = 0;
+  unsigned long long m_textBytes = 0;
   long m_stopCode = 0;
   std::string m_stopMessage;
   std::exception_ptr m_pending;     // a sink's exception, rethrown after the parse

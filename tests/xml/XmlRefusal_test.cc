@@ -35,6 +35,10 @@ TEST(XmlRefusalTest, MalformedDocumentsFailWithALoggedReason) {
   std::wstring deep;
   for (int i = 0; i < 10000; ++i) deep += L"<d>";
   for (int i = 0; i < 10000; ++i) deep += L"</d>";
+  std::wstring wide = L"<r>";  // 100,001 empty elements: a tree of the bound's size
+  for (int i = 0; i < 100000; ++i) wide += L"<e/>";
+  wide += L"</r>";
+
   const std::wstring cases[] = {
       L"<r><a>text</a>",                 // truncated
       L"<r><a></b></r>",                 // mismatched tags
@@ -45,6 +49,8 @@ TEST(XmlRefusalTest, MalformedDocumentsFailWithALoggedReason) {
       L"<r>&undeclared;</r>",            // an entity nobody declared
       L"<x:r/>",                         // an unbound prefix
       deep,                              // 10,000 levels of nesting
+      wide,                              // more elements than a document may have
+      L"<r>" + std::wstring(9u << 20, L'x') + L"</r>",  // more bytes than one may have
   };
   for (const std::wstring& text : cases) {
     velt::test::ScopedLogCapture capture;
