@@ -169,6 +169,13 @@ long collector::writeComments(VeltComponent* pDCComments, const std::wstring& de
 }
 
 long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig) {
+  if (m_fileFilter) {
+    // The summary lists the files as they go into the bundle.
+    for (truncAttributes& file : m_TruncAttrsList) {
+      if (m_filtered.insert(file.path).second) m_fileFilter(file.path);
+      file.size = helperUtil::getFileSize(file.path);
+    }
+  }
   truncator listing(m_TruncAttrsList, m_pXMLSummary);
   listing.justFillSummary();
 
