@@ -3,14 +3,19 @@
 // entries read back with unzip, clear runs, and every way a run can fail.
 #include "velt/engine/VeltEngine.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
-
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +23,7 @@
 #include "support/CaptureStdout.h"
 #include "support/CapturingLogger.h"
 #include "support/RunFixture.h"
+#include "support/Unprivileged.h"
 #include "velt/control/VeltThread.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
@@ -101,9 +107,10 @@ class EngineRun : public ::testing::Test {
 
   // Runs the engine in console mode; returns its result, keeps its output.
   long Run(const std::string& request, const std::string& bundle, const std::string& password = "",
-           bool clear = false) {
+           bool clear = false, const VeltCollectExtras& extras = VeltCollectExtras()) {
     VeltEngine engine(Widen(request), Widen(m_fixture.installFolder()), Widen(bundle),
                       Widen(password), clear, false);
+    engine.setExtras(extras);
     long result = 0;
     m_console = velt::test::CaptureStdout([&] { result = engine.start(); });
     m_finalBundle = velt::Narrow(engine.bundlePath());
@@ -214,8 +221,6 @@ TEST_F(EngineRun, PasswordProtectsEveryEntry) {
   EXPECT_EQ("first log\n", velt::test::ZipEntry(m_bundle, "Alpha/one.log", "s3cret pass"));
   EXPECT_NE(0, velt::test::RunCommand("unzip -P wrong -t " + velt::test::ShellQuote(m_bundle) +
                                       " >/dev/null 2>&1 </dev/null"));
-  EXPECT_EQ(0, velt::test::RunCommand("unzip -P 's3cret pass' -t " +
-                                      velt::test::ShellQuote(m_bundle) + " >/dev/null 2>&1"));
   EXPECT_FALSE(m_log.Contains("s3cret"));
 }
 
@@ -232,29 +237,41 @@ TEST_F(EngineRun, ClearRunDeletesOnlyClearableFiles) {
   EXPECT_TRUE(m_fixture.TempEntries().empty());
 }
 
-// The failure table: each ends with its code and status line and leaves
-// neither a temporary folder nor anything at the bundle path.
-TEST_F(EngineRun, InvalidRequest) {
+// Each failure ends with its code and status line and leaves neither a
+// temporary folder nor anything at the bundle path.
+TEST_F(EngineRun, FailuresLeaveNothingBehind) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   m_fixture.dir().WriteFile("bad.xml", "<request><file id='a'></request>");
-  for (const std::string& request :
-       {m_fixture.dir().Path("bad.xml"), m_fixture.dir().Path("missing.xml")}) {
-    EXPECT_EQ(VELTENGINE_ERROR_INVALID_XML, Run(request, m_bundle));
-    EXPECT_EQ("\r\nInternal Error: invalid request XML, please contact your administrator, or run "
-              "in default mode\r\n",
-              m_console.substr(m_console.find("\r\n")));
+  const std::string invalid = "\r\nInternal Error: invalid request XML, please contact your "
+                              "administrator, or run in default mode\r\n";
+  struct Case {
+    std::string request, bundle, status;
+    long code;
+  } cases[] = {
+      {m_fixture.dir().Path("bad.xml"), m_bundle, invalid, VELTENGINE_ERROR_INVALID_XML},
+      {m_fixture.dir().Path("missing.xml"), m_bundle, invalid, VELTENGINE_ERROR_INVALID_XML},
+      {"", m_fixture.dir().Path("missing-folder/b.zip"),
+       "\r\nInternal Error: failed to zip the bundle...\r\n", VELTENGINE_ERROR_WRITE_FAILURE},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.code, Run(c.request, c.bundle)) << c.request;
+    EXPECT_NE(std::string::npos, m_console.find(c.status)) << m_console;
     EXPECT_TRUE(m_fixture.TempEntries().empty());
-    EXPECT_FALSE(std::filesystem::exists(m_bundle));
+    EXPECT_FALSE(std::filesystem::exists(c.bundle));
   }
-}
+  EXPECT_FALSE(std::filesystem::exists(m_fixture.dir().Path("missing-folder")));
 
-TEST_F(EngineRun, NoLoadableConfiguration) {
-  m_fixture.AddConfig("broken.xml", "<config>");
+  setenv("TMPDIR", m_fixture.dir().Path("no/such/folder").c_str(), 1);
+  EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND, Run("", m_bundle));
+  EXPECT_NE(std::string::npos,
+            m_console.find("\r\nInternal Error: failed to create temporary working folder...\r\n"));
+  EXPECT_FALSE(std::filesystem::exists(m_bundle));
+
+  m_fixture.AddConfig("alpha.xml", "<config>");
   m_fixture.AddConfig("UPPER.XML", "<config/>");
   EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, Run("", m_bundle));
   EXPECT_NE(std::string::npos, m_console.find("\r\nInternal Error: no valid configuration XML found...\r\n"));
   EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, Run("", "", "", true));
-  EXPECT_FALSE(std::filesystem::exists(m_bundle));
 }
 
 TEST_F(EngineRun, EveryConfigurationFailing) {
@@ -275,98 +292,186 @@ TEST_F(EngineRun, EveryConfigurationFailing) {
   EXPECT_FALSE(std::filesystem::exists(m_bundle));
 }
 
-TEST_F(EngineRun, TemporaryFolderCannotBeCreated) {
-  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
-  setenv("TMPDIR", m_fixture.dir().Path("no/such/folder").c_str(), 1);
-  long result = Run("", m_bundle);
-  EXPECT_NE(0, result);
-  EXPECT_NE(std::string::npos,
-            m_console.find("\r\nInternal Error: failed to create temporary working folder...\r\n"));
-  EXPECT_FALSE(std::filesystem::exists(m_bundle));
-}
-
-TEST_F(EngineRun, TemporaryFolderOfAnotherKindIsNotUsed) {
-  // A file (not a folder) where the bundle folder would go: the run uses a
-  // fresh folder name and leaves the file alone.
-  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
-  m_fixture.dir().WriteFile("tmp/VELT_Temp_Bundle", "not a folder");
-  ASSERT_EQ(0, Run("", m_bundle));
-  EXPECT_EQ("not a folder", ReadFile(m_fixture.tempFolder() + "/VELT_Temp_Bundle"));
-  EXPECT_EQ(1u, m_fixture.TempEntries().size());
-}
-
-TEST_F(EngineRun, ZipFailureLeavesNoBundle) {
-  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
-  const std::string bundle = m_fixture.dir().Path("missing-folder/b.zip");
-  EXPECT_EQ(VELTENGINE_ERROR_WRITE_FAILURE, Run("", bundle));
-  EXPECT_NE(std::string::npos, m_console.find("\r\nInternal Error: failed to zip the bundle...\r\n"));
-  EXPECT_FALSE(std::filesystem::exists(m_fixture.dir().Path("missing-folder")));
-  EXPECT_TRUE(m_fixture.TempEntries().empty());
-}
-
 TEST_F(EngineRun, BundleNameRule) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   ASSERT_EQ(0, Run("", m_fixture.dir().Path("out/a.Zip")));
   EXPECT_EQ(m_fixture.dir().Path("out/a.Zip.zip"), m_finalBundle);
-  ASSERT_EQ(0, Run("", m_fixture.dir().Path("out/b.zip")));
+  ASSERT_EQ(0, Run("", m_fixture.dir().Path("out/b")));
   EXPECT_EQ(m_fixture.dir().Path("out/b.zip"), m_finalBundle);
 }
 
-TEST_F(EngineRun, WindowModeReportsProgressAndResult) {
+// Links another user planted at the bundle's names are never written
+// through; an existing bundle is replaced only when the front end says so.
+TEST_F(EngineRun, PlantedLinksAtTheBundleAreNeverFollowed) {
+  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
+  const std::string victim = m_fixture.dir().WriteFile("victim", "precious");
+  std::filesystem::create_symlink(victim, m_bundle + ".partial");
+  ASSERT_EQ(0, Run("", m_bundle));
+  EXPECT_EQ("precious", ReadFile(victim));
+  EXPECT_TRUE(std::filesystem::is_symlink(m_bundle + ".partial"));
+  struct stat info;
+  ASSERT_EQ(0, lstat(m_bundle.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);
+
+  std::filesystem::remove(m_bundle);
+  std::filesystem::create_symlink(victim, m_bundle);
+  EXPECT_EQ(VELTENGINE_ERROR_WRITE_FAILURE, Run("", m_bundle));
+  EXPECT_NE(std::string::npos, m_console.find("Internal Error: the bundle file exists already..."));
+  EXPECT_TRUE(m_fixture.TempEntries().empty());  // refused before collecting
+  VeltCollectExtras replace;
+  replace.replaceBundle = true;
+  ASSERT_EQ(0, Run("", m_bundle, "", false, replace));
+  EXPECT_FALSE(std::filesystem::is_symlink(m_bundle));
+  EXPECT_EQ("precious", ReadFile(victim));
+  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
+                              std::filesystem::directory_iterator()));
+}
+
+// Names a request gives the report files are used only as plain names that
+// no other entry takes; anything else falls back, with a note.
+TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
+  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
+  struct Case {
+    std::string comments, summary, commentsEntry, summaryEntry;
+  } cases[] = {
+      {"../../escape.sh", "sub/summary.txt", "comments.txt", "summary.txt"},
+      {"SUMMARY.TXT", "alpha", "comments.txt", "summary.txt"},
+      {"same.txt", "same.txt", "comments.txt", "same.txt"},
+      {"notes\nline", "report.txt", "comments.txt", "report.txt"},
+  };
+  for (const Case& c : cases) {
+    const std::string request = m_fixture.dir().WriteFile(
+        "request.xml", "<request><file id='a-logs'/><file id='comments'><name>" + c.comments +
+                           "</name></file><file id='summary'><name>" + c.summary +
+                           "</name></file><comments>hello</comments></request>");
+    ASSERT_EQ(0, Run(request, m_bundle)) << c.comments;
+    EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", c.commentsEntry,
+                                        c.summaryEntry}),
+              velt::test::ZipEntries(m_bundle));
+    EXPECT_NE(std::string::npos,
+              velt::test::ZipEntry(m_bundle, c.summaryEntry).find("requested for the"));
+    std::filesystem::remove(m_bundle);
+  }
+  EXPECT_FALSE(std::filesystem::exists(m_fixture.dir().Path("escape.sh")));
+  EXPECT_FALSE(std::filesystem::exists(m_fixture.tempFolder() + "/escape.sh"));
+}
+
+// Temporary folders: each run makes its own; names and links others made
+// in advance are left alone; an abandoned folder of this user is removed,
+// a live run's is not.
+TEST_F(EngineRun, TemporaryFoldersAreNeverShared) {
+  VELT_REQUIRE_ATTACKER();
+  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
+  const std::string temp = m_fixture.tempFolder();
+  std::filesystem::create_directories(temp + "/VELT_Temp_Bundle_planted");
+  velt::test::GiveTo(temp + "/VELT_Temp_Bundle_planted", velt::test::Attacker());
+  std::filesystem::create_directory_symlink(m_source, temp + "/VELT_Temp_Bundle_link");
+  std::filesystem::create_directories(temp + "/VELT_Temp_Bundle_abandoned/Alpha");
+  std::filesystem::create_directories(temp + "/VELT_Temp_Bundle_live");
+  const int live = open((temp + "/VELT_Temp_Bundle_live").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(0, flock(live, LOCK_EX));
+  ASSERT_EQ(0, Run("", m_bundle));
+  std::vector<std::string> left = m_fixture.TempEntries();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ((std::vector<std::string>{"VELT_Temp_Bundle_link", "VELT_Temp_Bundle_live",
+                                      "VELT_Temp_Bundle_planted"}),
+            left);
+  EXPECT_TRUE(std::filesystem::exists(m_source + "/one.log"));
+  close(live);
+}
+
+// Titles and file names that hold line breaks or separators add no line to
+// the summary and no path to the archive.
+TEST_F(EngineRun, HostileNamesStayOnTheirLine) {
+  m_fixture.AddConfig("alpha.xml", "<config><configure><title>T\nInjected: yes</title></configure>"
+                                   "<file id='f'><description>d\nInjected: too</description>"
+                                   "<default>true</default><velt><os opsys='linux'><file_copy_action>"
+                                   "<action><loc>" + m_source + "/*</loc></action>"
+                                   "</file_copy_action></os></velt></file></config>");
+  m_fixture.dir().WriteFile("logs/x\nInjected: name", "1");
+  m_fixture.dir().WriteFile("logs/..\\..\\evil.bat", "2");
+  ASSERT_EQ(0, Run("", m_bundle));
+  const std::string summary = Summary();
+  EXPECT_EQ(std::string::npos, summary.find("\nInjected")) << summary;
+  for (const std::string& entry : velt::test::ZipEntries(m_bundle)) {
+    EXPECT_EQ(std::string::npos, entry.find_first_of("\\\n")) << entry;
+    EXPECT_EQ(std::string::npos, entry.find("..")) << entry;
+  }
+}
+
+// Window mode: progress never goes back and ends with the result; a failure,
+// a direct call of the public run, a stop and a second start each post
+// their result and leave nothing behind.
+TEST_F(EngineRun, WindowModeResultsAndStops) {
   m_fixture.AddConfig("1.xml", AlphaConfig(m_source));
   m_fixture.AddConfig("2.xml", AlphaConfig(m_source));
   VeltWindow window;
   VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{});
   VeltThread::SetMainThreadHandle(&window);
-  long result = -1;
-  std::thread worker([&] {
-    VeltEngine engine(L"", Widen(m_fixture.installFolder()), Widen(m_bundle), L"", false, false);
-    result = engine.start();
-  });
+  VeltEvent* exitEvent = VeltEvent::Create(L"ExitVeltEvent", true, false);
+  VeltThread::OpenExitEvent();
   std::vector<unsigned> percents;
-  WindowMessage message{};
-  uintptr_t final = 1;
-  while (window.Get(message, 60000)) {
-    if (message.message == WM_VELT_RESULT) {
-      final = message.wParam;
-      break;
+  // Runs `run` on a worker; returns the last posted result (1 for none: a
+  // stop posts nothing), records the percents, stops a run at its sleeper.
+  auto postedResult = [&](std::function<long(VeltEngine&)> run, long& returned) {
+    std::atomic<bool> done(false);
+    std::thread worker([&] {
+      VeltEngine engine(L"", Widen(m_fixture.installFolder()), Widen(m_bundle), L"", false, false);
+      returned = run(engine);
+      done = true;
+    });
+    WindowMessage message{};
+    uintptr_t result = 1;
+    percents.clear();
+    for (;;) {
+      if (!window.Get(message, 100)) {
+        if (done) break;
+        continue;
+      }
+      if (message.message == WM_VELT_RESULT) {
+        result = message.wParam;
+        continue;
+      }
+      EXPECT_EQ(1u, result) << "progress after a result";
+      percents.push_back(VeltThread::CopyProgressStatus().percent);
+      if (VeltThread::CopyProgressStatus().status.find(L"Processing sleeper") == 0) exitEvent->Set();
     }
-    percents.push_back(VeltThread::CopyProgressStatus().percent);
-  }
-  worker.join();
-  EXPECT_EQ(0u, final);
-  EXPECT_EQ(0, result);
-  ASSERT_FALSE(percents.empty());
-  for (size_t i = 1; i < percents.size(); ++i) {
-    EXPECT_LE(percents[i - 1], percents[i]);
-  }
+    worker.join();
+    return static_cast<long>(result);
+  };
+  long returned = -1;
+  EXPECT_EQ(0, postedResult([](VeltEngine& e) { return e.start(); }, returned));
+  EXPECT_EQ(0, returned);
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
   EXPECT_EQ(100u, percents.back());
   EXPECT_EQ(L"VELT has finished... ", VeltThread::CopyProgressStatus().status);
-  EXPECT_FALSE(window.Get(message, 0));  // nothing after the result
-}
+  std::filesystem::remove(m_bundle);
 
-TEST_F(EngineRun, WindowModeFailureEndsTheRunWithItsCode) {
-  m_fixture.AddConfig("broken.xml", "<config>");
-  VeltWindow window;
-  VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{});
-  VeltThread::SetMainThreadHandle(&window);
-  long result = 0;
-  std::thread worker([&] {
-    VeltEngine engine(L"", Widen(m_fixture.installFolder()), Widen(m_bundle), L"", false, false);
-    result = engine.start();
-  });
-  worker.join();
-  WindowMessage message{};
-  uintptr_t final = 0;
-  while (window.Get(message, 0)) {
-    if (message.message == WM_VELT_RESULT) {
-      final = message.wParam;
-    }
-  }
-  EXPECT_EQ(static_cast<uintptr_t>(VELTENGINE_ERROR_INTERNAL), final);
-  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, result);
+  const long again = postedResult([](VeltEngine& e) { e.start(); return e.start(); }, returned);
+  EXPECT_EQ(VELTENGINE_ERROR_ALREADY_INITIALIZED, returned);
+  EXPECT_EQ(VELTENGINE_ERROR_ALREADY_INITIALIZED, again);
+  std::filesystem::remove(m_bundle);
+
+  m_fixture.AddConfig("2.xml", "<config>");
+  m_fixture.AddConfig("1.xml", "<config><file id='s'><description>sleeper</description>"
+                               "<default>true</default><velt><os opsys='linux'><use_extern_action>"
+                               "<action><args>/bin/sleep 120</args></action></use_extern_action>"
+                               "</os></velt></file></config>");
+  EXPECT_EQ(1, postedResult([](VeltEngine& e) { return e.collectLogs(); }, returned));
+  EXPECT_EQ(VELTENGINE_ERROR_ACTION_CANCELED_BY_USER, returned);
+  EXPECT_TRUE(m_fixture.TempEntries().empty());
+  EXPECT_EQ(1, velt::test::RunCommand("pgrep -f '^/bin/sleep 120$' >/dev/null"));
+  exitEvent->Reset();
+
+  m_fixture.AddConfig("1.xml", "<config>");
+  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL,
+            postedResult([](VeltEngine& e) { return e.clearLogs(); }, returned));
+  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, returned);
   EXPECT_EQ(L"Internal Error: no valid configuration XML found...",
             VeltThread::CopyProgressStatus().status);
+  VeltEvent::Close(exitEvent);
+  VeltEvent::Close(VeltThread::m_ExitVeltEvent);
+  VeltThread::m_ExitVeltEvent = nullptr;
 }
 
 }  // namespace
