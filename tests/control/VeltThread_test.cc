@@ -37,39 +37,32 @@ class ChannelTest : public ::testing::Test {
   VeltWindow m_window;
 };
 
-TEST_F(ChannelTest, ConsoleProgressLineFormat) {
+// Console lines: 50 characters (cut, padded), the percentage in three
+// columns, UTF-8 counted in characters; percent 0 or no text prints nothing;
+// results go on lines of their own and leave the record alone.
+TEST_F(ChannelTest, ConsoleLines) {
   UseConsoleMode();
-  std::string out = velt::test::CaptureStdout([] {
-    VeltThread::PostStatus(5, L"Reading", VELTOFFLINE_ERROR_PROCESSING);
-  });
-  EXPECT_EQ("\rReading" + std::string(43, ' ') + " " + "  5%", out);
-}
-
-TEST_F(ChannelTest, ConsoleProgressCutsAtFiftyCharactersAndSkipsEmpty) {
-  UseConsoleMode();
-  std::string out = velt::test::CaptureStdout([] {
-    VeltThread::PostStatus(0, L"percent zero prints nothing", VELTOFFLINE_ERROR_PROCESSING);
-    VeltThread::PostStatus(10, L"", VELTOFFLINE_ERROR_PROCESSING);
-    VeltThread::PostStatus(100, std::wstring(60, L'a') + L"tail", VELTOFFLINE_ERROR_PROCESSING);
-  });
-  EXPECT_EQ("\r" + std::string(50, 'a') + " 100%", out);
-}
-
-TEST_F(ChannelTest, ConsoleNonAsciiTextIsUtf8AndCountedInCharacters) {
-  UseConsoleMode();
-  std::string out = velt::test::CaptureStdout([] {
-    VeltThread::PostStatus(42, L"Zipping \u00e9t\u00e9", VELTOFFLINE_ERROR_PROCESSING);
-  });
-  EXPECT_EQ("\rZipping \xc3\xa9t\xc3\xa9" + std::string(39, ' ') + "  42%", out);
-}
-
-TEST_F(ChannelTest, ConsoleResultLinesAndRecordUntouched) {
-  UseConsoleMode();
-  std::string out = velt::test::CaptureStdout([] {
-    VeltThread::PostStatus(0, L"Internal Error: all configs failed...", VELTENGINE_ERROR_INTERNAL);
-    VeltThread::PostStatus(0, L"", 0);
-  });
-  EXPECT_EQ("\r\nInternal Error: all configs failed...\r\n\r\n\r\n", out);
+  const struct {
+    unsigned percent;
+    std::wstring text;
+    long code;
+    std::string printed;
+  } cases[] = {
+      {5, L"Reading", VELTOFFLINE_ERROR_PROCESSING, "\rReading" + std::string(44, ' ') + "  5%"},
+      {0, L"percent zero", VELTOFFLINE_ERROR_PROCESSING, ""},
+      {10, L"", VELTOFFLINE_ERROR_PROCESSING, ""},
+      {100, std::wstring(60, L'a'), VELTOFFLINE_ERROR_PROCESSING, "\r" + std::string(50, 'a') + " 100%"},
+      {42, L"Zipping \u00e9t\u00e9", VELTOFFLINE_ERROR_PROCESSING,
+       "\rZipping \xc3\xa9t\xc3\xa9" + std::string(39, ' ') + "  42%"},
+      {0, L"Internal Error: all configs failed...", VELTENGINE_ERROR_INTERNAL,
+       "\r\nInternal Error: all configs failed...\r\n"},
+      {0, L"", 0, "\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.printed, velt::test::CaptureStdout([&] {
+                VeltThread::PostStatus(c.percent, c.text, c.code);
+              }));
+  }
   EXPECT_EQ(0u, VeltThread::CopyProgressStatus().percent);
   EXPECT_TRUE(VeltThread::CopyProgressStatus().status.empty());
 }
@@ -221,32 +214,26 @@ TEST_F(ChannelTest, ExitFromADestructorDuringUnwindDoesNotEscape) {
   EXPECT_EQ(VELTENGINE_ERROR_ACTION_CANCELED_BY_USER, result);
 }
 
-TEST_F(ChannelTest, ConsoleModeNeverEndsTheWorker) {
-  UseConsoleMode();
+// Console mode, or no exit event at all: the worker is never ended.
+TEST_F(ChannelTest, ConsoleModeOrNoEventNeverEndsTheWorker) {
   VeltEvent* exitEvent = VeltEvent::Create(L"ExitVeltEvent", true, true);
+  UseConsoleMode();
   VeltThread::OpenExitEvent();
   EXPECT_EQ(nullptr, VeltThread::m_ExitVeltEvent);
-  bool finished = false;
-  long result = VeltThread::RunWorker([&]() -> long {
+  EXPECT_EQ(7, VeltThread::RunWorker([]() -> long {
     VeltThread::ExitCheck();
     VeltThread::Exit();
-    finished = true;
     return 7;
-  });
-  EXPECT_TRUE(finished);
-  EXPECT_EQ(7, result);
+  }));
   VeltEvent::Close(exitEvent);
-}
-
-TEST_F(ChannelTest, NoExitEventMeansExitCheckReturns) {
   UseWindowMode();
-  VeltThread::OpenExitEvent();  // nobody created it
+  VeltThread::OpenExitEvent();  // nobody created it now
   EXPECT_EQ(nullptr, VeltThread::m_ExitVeltEvent);
-  long result = VeltThread::RunWorker([]() -> long {
+  EXPECT_FALSE(VeltThread::StopRequested());
+  EXPECT_EQ(5, VeltThread::RunWorker([]() -> long {
     VeltThread::ExitCheck();
     return 5;
-  });
-  EXPECT_EQ(5, result);
+  }));
 }
 
 }  // namespace

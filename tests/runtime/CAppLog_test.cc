@@ -15,33 +15,35 @@ namespace {
 using velt::test::CapturingLogger;
 using velt::test::ScopedLogCapture;
 
-TEST(DescribeCode, ProductTablesAcrossModules) {
-  EXPECT_EQ("VELTENGINE_ERROR_FILE_NOT_FOUND:Error: File not found",
-            CAppLog::DescribeCode(VELTENGINE_ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ("VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT:Error: Binary executable took too long to finish.",
-            CAppLog::DescribeCode(0xFEB00014));
-  EXPECT_EQ("VELTOFFLINE_ERROR_PROCESSING:Notice: VELT GUI is processing...",
-            CAppLog::DescribeCode(VELTOFFLINE_ERROR_PROCESSING));
-  // Module 259 carries into the top byte.
-  EXPECT_EQ("VELTUPLOADER_ERROR_FILE_OPEN_FAILURE:Error: File could not be opened",
-            CAppLog::DescribeCode(0xFF03000B));
-  EXPECT_EQ("GLOBAL_ERROR_NO_INSTANCE", CAppLog::DescribeCode(0xFE00000A));
-  EXPECT_EQ("PROCESS_API_ERROR_WAIT_TIMEOUT", CAppLog::DescribeCode(PROCESS_API_ERROR_WAIT_TIMEOUT));
-}
-
-TEST(DescribeCode, IndexPastTheTableIsTheModulesUnknown) {
-  EXPECT_EQ("VELTENGINE_ERROR_UNKNOWN", CAppLog::DescribeCode(0xFEB00030));
-  EXPECT_EQ("VELTUPLOADER_ERROR_UNKNOWN", CAppLog::DescribeCode(0xFF03FFFF));
-  EXPECT_EQ("GLOBAL_ERROR_UNKNOWN", CAppLog::DescribeCode(0xFE000020));
-}
-
-TEST(DescribeCode, UnknownModulesAndSystemErrors) {
-  EXPECT_EQ("unknown", CAppLog::DescribeCode(0xFE990001));
-  EXPECT_EQ("unknown", CAppLog::DescribeCode(0xFF050000));  // module 261: no table
-  EXPECT_EQ("No such file or directory", CAppLog::DescribeCode(2));
-  EXPECT_EQ("Permission denied", CAppLog::DescribeCode(13));
-  EXPECT_EQ("WINDOWS_ERROR_CODE", CAppLog::DescribeCode(0x12EFD));
-  EXPECT_EQ("WINDOWS_ERROR_CODE", CAppLog::DescribeCode(0x80004002));
+// Every code a table names is a constant of the header, described by its
+// module's table; past a table's end is the module's unknown; other values
+// are system error numbers.
+TEST(DescribeCode, TablesConstantsAndSystemErrors) {
+  const struct {
+    unsigned long code;
+    const char* description;
+  } cases[] = {
+      {VELTENGINE_ERROR_FILE_NOT_FOUND, "VELTENGINE_ERROR_FILE_NOT_FOUND:Error: File not found"},
+      {VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT,
+       "VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT:Error: Binary executable took too long to finish."},
+      {VELTOFFLINE_ERROR_PROCESSING, "VELTOFFLINE_ERROR_PROCESSING:Notice: VELT GUI is processing..."},
+      {VELTOFFLINE_ERROR_NOT_IMPLEMENTED, "VELTOFFLINE_ERROR_NOT_IMPLEMENTED"},
+      {VELTOFFLINE_ERROR_UNEXPECTED, "VELTOFFLINE_ERROR_UNEXPECTED"},
+      {PROCESS_API_ERROR_NOT_IMPLEMENTED, "PROCESS_API_ERROR_NOT_IMPLEMENTED"},
+      {PROCESS_API_ERROR_UNEXPECTED, "PROCESS_API_ERROR_UNEXPECTED"},
+      {PROCESS_API_ERROR_WAIT_TIMEOUT, "PROCESS_API_ERROR_WAIT_TIMEOUT"},
+      {0xFF03000B, "VELTUPLOADER_ERROR_FILE_OPEN_FAILURE:Error: File could not be opened"},
+      {0xFE00000A, "GLOBAL_ERROR_NO_INSTANCE"},
+      {0xFEB00030, "VELTENGINE_ERROR_UNKNOWN"},
+      {0xFF03FFFF, "VELTUPLOADER_ERROR_UNKNOWN"},
+      {0xFE000020, "GLOBAL_ERROR_UNKNOWN"},
+      {0xFE990001, "unknown"},
+      {0xFF050000, "unknown"},  // module 261: no table
+      {2, "No such file or directory"},
+      {0x12EFD, "WINDOWS_ERROR_CODE"},
+      {0x80004002, "WINDOWS_ERROR_CODE"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.description, CAppLog::DescribeCode(c.code)) << c.code;
 }
 
 TEST(CAppLogMessages, DroppedWhileNoInstanceExists) {
