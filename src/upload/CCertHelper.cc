@@ -117,11 +117,14 @@ long CCertHelper::VerifyServerCertificate(void* context, eCertContextID contextK
     X509_STORE_CTX_set_verify_cb(own.get(), SoftFailMissingCrl);
   }
   if (X509_verify_cert(own.get()) != 1) {
+    // OpenSSL's reason, and which certificate when it is not the server's own.
     const int status = X509_STORE_CTX_get_error(own.get());
+    const int depth = X509_STORE_CTX_get_error_depth(own.get());
     ERR_clear_error();
-    return reject(status, std::string("certificate chain rejected: ") +
-                              X509_verify_cert_error_string(status) + " (depth " +
-                              std::to_string(X509_STORE_CTX_get_error_depth(own.get())) + ")");
+    return reject(status, X509_verify_cert_error_string(status) +
+                              (depth > 0 ? " (certificate " + std::to_string(depth) +
+                                               " of the server's chain)"
+                                         : std::string()));
   }
 
   // The name: an IP address must be among the certificate's IP entries, a

@@ -11,6 +11,7 @@
 
 #include "upload/CCertHelper.h"
 #include "upload/COpensslUtility.h"
+#include "upload/UploadFailure.h"
 #include "upload/UploadHost.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -54,6 +55,19 @@ class SecretText {
   std::string m_text;
 };
 
+// A failed libcurl call, described by libcurl's own text for its code (the
+// application log would otherwise read the number as a system error).
+#define VELT_LOG_CURL(importance, invoked, curlCode, ...)                                   \
+  CAppLog::LogReturnCode(CAppLog::FunctionName(__PRETTY_FUNCTION__).c_str(), __FILE__,   \
+                         __LINE__, importance, invoked, static_cast<unsigned long>(curlCode), \
+                         curl_easy_strerror(curlCode), __VA_ARGS__)
+
+// Why the certificate check had no trust store to check against.
+std::wstring TrustStoreFailure(const std::wstring& caFile) {
+  return caFile.empty() ? L"the system's trust store could not be loaded"
+                        : L"the CA file " + caFile + L" could not be loaded";
+}
+
 std::wstring EffectiveHost(const VELT_UPLOAD_SETTINGS& settings) {
   return settings.host.empty() ? CVeltUploader::DefaultHost() : settings.host;
 }
@@ -74,11 +88,15 @@ CVeltUploader::CVeltUploader(const std::wstring& filePath, const std::wstring& u
       m_settings(settings),
       m_globalInit(false),
       m_fileSize(0),
-      m_curlError() {}
+      m_curlError(),
+      m_certificateRejected(false),
+      m_verifyStatus(0) {
+  static_assert(sizeof m_curlError >= CURL_ERROR_SIZE, "libcurl's error buffer size");
+}
 
 CVeltUploader::~CVeltUploader() {
   if (m_pCurl != nullptr) {
-    curl_easy_cleanup(m_pCurl);
+    curl_easy_cleanup(static_cast<CURL*>(m_pCurl));
   }
   if (m_globalInit) {
     curl_global_cleanup();
@@ -118,17 +136,7 @@ size_t CVeltUploader::read_callback(char* buffer, size_t size, size_t count, voi
   return std::fread(buffer, size, count, static_cast<std::FILE*>(stream));
 }
 
-int CVeltUploader::progress_callback(void* uploader, curl_off_t /*downloadTotal*/,
-                                     curl_off_t /*downloaded*/, curl_off_t uploadTotal,
-                                     curl_off_t uploaded) {
-  const CVeltUploader* self = static_cast<const CVeltUploader*>(uploader);
-  if (self->m_settings.progress) {
-    self->m_settings.progress(uploaded, uploadTotal > 0 ? uploadTotal : self->m_fileSize);
-  }
-  return 0;
-}
-
-CURLcode CVeltUploader::sslctx_function(CURL* /*curl*/, void* sslContext, void* userData) {
+int CVeltUploader::sslctx_function(void* /*curl*/, void* sslContext, void* userData) {
   SSL_CTX* ctx = static_cast<SSL_CTX*>(sslContext);
   SSL_CTX_set_cert_verify_callback(ctx, serverCertVerifyOpenSSLCB, userData);
   SSL_CTX_set_options(ctx, SSL_OP_NO_TICKET);
@@ -152,7 +160,7 @@ CURLcode CVeltUploader::sslctx_function(CURL* /*curl*/, void* sslContext, void* 
 }
 
 int CVeltUploader::serverCertVerifyOpenSSLCB(X509_STORE_CTX* storeContext, void* argument) {
-  const CVeltUploader* self = static_cast<const CVeltUploader*>(argument);
+  CVeltUploader* self = static_cast<CVeltUploader*>(argument);
   if (self == nullptr) {
     return 0;
   }
@@ -160,6 +168,8 @@ int CVeltUploader::serverCertVerifyOpenSSLCB(X509_STORE_CTX* storeContext, void*
   CCertHelper helper(result, eCertStoreDefaultOrFile, self->m_settings.caFile);
   if (result != 0) {
     VELT_LOG_CODE('W', "CCertHelper::CCertHelper", result);
+    self->m_certificateRejected = true;
+    self->m_certificateText = TrustStoreFailure(self->m_settings.caFile);
     return 0;
   }
   velt::upload::UploadHost host;
@@ -172,32 +182,73 @@ int CVeltUploader::serverCertVerifyOpenSSLCB(X509_STORE_CTX* storeContext, void*
   if (result != 0) {
     VELT_LOG_CODE('W', "CCertHelper::VerifyServerCertificate", result, "%s (status %u)",
                   velt::Narrow(failureText).c_str(), verifyStatus);
+    self->m_certificateRejected = true;
+    self->m_verifyStatus = static_cast<int>(verifyStatus);
+    self->m_certificateText = failureText;
     return 0;
   }
   return 1;
 }
 
+long CVeltUploader::Finish(long code, VELT_UPLOAD_FAILURE kind, const std::wstring& message) {
+  m_lastError = VELT_UPLOAD_ERROR();
+  m_lastError.code = code;
+  m_lastError.kind = kind;
+  m_lastError.message = message;
+  return code;
+}
+
+long CVeltUploader::FinishTransfer(int performResult, const std::wstring& authority) {
+  CURL* curl = static_cast<CURL*>(m_pCurl);
+  velt::upload::TransferReport report;
+  report.curlCode = performResult;
+  report.curlText = m_curlError;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &report.httpStatus);
+  const char* location = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) == CURLE_OK &&
+      location != nullptr) {
+    report.location = location;
+  }
+  if (performResult == CURLE_SSL_CACERT_BADFILE) {
+    // libcurl loads the CA file itself before the handshake.
+    m_certificateRejected = true;
+    m_certificateText = TrustStoreFailure(m_settings.caFile);
+  }
+  report.certificateRejected = m_certificateRejected;
+  report.verifyStatus = m_verifyStatus;
+  report.certificateText = m_certificateText;
+  report.authority = authority;
+  velt::upload::DescribeTransfer(report, m_lastError);
+  m_lastError.code = m_lastError.kind == VELT_UPLOAD_OK ? 0 : VELTUPLOADER_ERROR_CURL_ERROR;
+  return m_lastError.code;
+}
+
 long CVeltUploader::SendHTTP() {
   if (m_filePath.empty() || m_userName.empty() || m_password.empty()) {
     VELT_LOG_MESSAGE('I', "Empty Username, Password, or Token");
-    return VELTUPLOADER_ERROR_BAD_PARAMETER;
+    return Finish(VELTUPLOADER_ERROR_BAD_PARAMETER, VELT_UPLOAD_BAD_PARAMETER,
+                  L"the bundle path, the user name or the password or token is empty");
   }
   if (m_pCurl != nullptr || m_globalInit) {
     VELT_LOG_MESSAGE('E', "This uploader has already sent its bundle");
-    return VELTUPLOADER_ERROR_ALREADY_INITIALIZED;
+    return Finish(VELTUPLOADER_ERROR_ALREADY_INITIALIZED, VELT_UPLOAD_ALREADY_SENT,
+                  L"this uploader has already sent its bundle");
   }
   velt::upload::UploadHost host;
   if (!velt::upload::ParseUploadHost(EffectiveHost(m_settings), host)) {
     VELT_LOG_MESSAGE('E', "The upload host '%s' is not a host name or address with an optional port",
                      velt::Narrow(EffectiveHost(m_settings)).c_str());
-    return VELTUPLOADER_ERROR_BAD_PARAMETER;
+    return Finish(VELTUPLOADER_ERROR_BAD_PARAMETER, VELT_UPLOAD_BAD_PARAMETER,
+                  L"the upload host '" + EffectiveHost(m_settings) +
+                      L"' is not a host name or address with an optional port");
   }
 
   m_globalInit = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
-  m_pCurl = curl_easy_init();
-  if (m_pCurl == nullptr) {
+  CURL* curl = curl_easy_init();
+  m_pCurl = curl;
+  if (curl == nullptr) {
     VELT_LOG_CODE('E', "curl_easy_init", VELTUPLOADER_ERROR_CURL_ERROR);
-    return VELTUPLOADER_ERROR_CURL_ERROR;
+    return Finish(VELTUPLOADER_ERROR_CURL_ERROR, VELT_UPLOAD_SETUP, L"libcurl could not start");
   }
 
   const long sslInit = COpensslUtility::InitOpenSSL(false);
@@ -226,20 +277,41 @@ long CVeltUploader::SendHTTP() {
     }
   }
   if (m_pFile == nullptr) {
-    VELT_LOG_MESSAGE('E', "fopen:%s", std::strerror(errno));
-    return VELTUPLOADER_ERROR_FILE_OPEN_FAILURE;
+    const char* reason = std::strerror(errno);
+    VELT_LOG_MESSAGE('E', "fopen:%s", reason);
+    return Finish(VELTUPLOADER_ERROR_FILE_OPEN_FAILURE, VELT_UPLOAD_FILE,
+                  L"cannot open the bundle " + m_filePath + L": " + velt::Widen(reason));
   }
 
   const std::string url = BuildUploadURL(host.authority, m_filePath);
   const std::string user = velt::Narrow(m_userName);
   const SecretText secret(m_password);
+  const long timeout = m_settings.timeoutSeconds;
+
+  // The callbacks are written here so that they may use the class's own
+  // members while the header stays free of libcurl's types.
+  curl_ssl_ctx_callback sslContext = [](CURL* handle, void* context, void* uploader) {
+    return static_cast<CURLcode>(sslctx_function(handle, context, uploader));
+  };
+  curl_xferinfo_callback progress = [](void* uploader, curl_off_t, curl_off_t,
+                                       curl_off_t uploadTotal, curl_off_t uploaded) {
+    const CVeltUploader* self = static_cast<const CVeltUploader*>(uploader);
+    self->m_settings.progress(uploaded, uploadTotal > 0 ? uploadTotal : self->m_fileSize);
+    return 0;
+  };
+  // The answer's body is read and dropped: it is the server's text, never
+  // shown, never kept.
+  curl_write_callback discard = [](char*, size_t size, size_t count, void*) {
+    return size * count;
+  };
 
 #define VELT_SETOPT(option, value)                                                     \
   do {                                                                                 \
-    const CURLcode setResult = curl_easy_setopt(m_pCurl, option, value);               \
+    const CURLcode setResult = curl_easy_setopt(curl, option, value);                  \
     if (setResult != CURLE_OK) {                                                       \
-      VELT_LOG_CODE('E', "curl_easy_setopt", setResult, "%s", #option);                \
-      return VELTUPLOADER_ERROR_CURL_ERROR;                                            \
+      VELT_LOG_CURL('E', "curl_easy_setopt", setResult, "%s", #option);                \
+      return Finish(VELTUPLOADER_ERROR_CURL_ERROR, VELT_UPLOAD_SETUP,                  \
+                    L"libcurl refused the setting " #option);                          \
     }                                                                                  \
   } while (0)
 
@@ -248,19 +320,21 @@ long CVeltUploader::SendHTTP() {
   VELT_SETOPT(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
   VELT_SETOPT(CURLOPT_USERNAME, user.c_str());
   VELT_SETOPT(CURLOPT_PASSWORD, secret.c_str());
-  VELT_SETOPT(CURLOPT_SSL_CTX_FUNCTION, &CVeltUploader::sslctx_function);
+  VELT_SETOPT(CURLOPT_SSL_CTX_FUNCTION, sslContext);
   VELT_SETOPT(CURLOPT_SSL_CTX_DATA, static_cast<void*>(this));
   VELT_SETOPT(CURLOPT_URL, url.c_str());
   VELT_SETOPT(CURLOPT_READDATA, static_cast<void*>(m_pFile));
   VELT_SETOPT(CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(m_fileSize));
   VELT_SETOPT(CURLOPT_USERAGENT, "velt/4");
   VELT_SETOPT(CURLOPT_FAILONERROR, 1L);
-  // Beyond the transfer itself: libcurl's own sentence about a failure for
-  // the log, no waiting without end, and progress when the front end asked.
+  // Beyond the transfer itself: libcurl's own sentence about a failure,
+  // no waiting without end, no body on standard output, and progress when
+  // the front end asked.
   VELT_SETOPT(CURLOPT_ERRORBUFFER, m_curlError);
-  VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, timeout > 0 ? timeout : kConnectTimeoutSeconds);
   VELT_SETOPT(CURLOPT_LOW_SPEED_LIMIT, 1L);
-  VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, timeout > 0 ? timeout : kStallSeconds);
+  VELT_SETOPT(CURLOPT_WRITEFUNCTION, discard);
   // libcurl loads a trust store of its own before the handshake although the
   // verify callback takes its place; with a CA file named, it loads that
   // file, so the upload does not depend on the system's bundle existing.
@@ -269,17 +343,24 @@ long CVeltUploader::SendHTTP() {
     VELT_SETOPT(CURLOPT_CAINFO, caFile.c_str());
   }
   if (m_settings.progress) {
-    VELT_SETOPT(CURLOPT_XFERINFOFUNCTION, &CVeltUploader::progress_callback);
+    VELT_SETOPT(CURLOPT_XFERINFOFUNCTION, progress);
     VELT_SETOPT(CURLOPT_XFERINFODATA, static_cast<void*>(this));
     VELT_SETOPT(CURLOPT_NOPROGRESS, 0L);
   }
 #undef VELT_SETOPT
 
-  const CURLcode performed = curl_easy_perform(m_pCurl);
-  if (performed != CURLE_OK) {
-    VELT_LOG_CODE('E', "curl_easy_perform", performed, "%s",
-                  m_curlError[0] != '\0' ? m_curlError : curl_easy_strerror(performed));
-    return VELTUPLOADER_ERROR_CURL_ERROR;
+  const CURLcode performed = curl_easy_perform(curl);
+  if (performed != CURLE_OK && m_curlError[0] == '\0') {
+    std::snprintf(m_curlError, sizeof m_curlError, "%s", curl_easy_strerror(performed));
   }
-  return 0;
+  const long result = FinishTransfer(performed, host.authority);
+  if (performed != CURLE_OK) {
+    VELT_LOG_CURL('E', "curl_easy_perform", performed, "%s", m_curlError);
+  } else if (result != 0) {
+    // libcurl stops only at statuses of 400 and more; anything else but 2xx
+    // (a redirect above all) did not store the bundle either.
+    VELT_LOG_MESSAGE('E', "The PUT was answered with HTTP %ld: %s", m_lastError.httpStatus,
+                     velt::Narrow(m_lastError.message).c_str());
+  }
+  return result;
 }

@@ -1,27 +1,25 @@
-// The uploader's address building and host parsing, without a server.
+// The uploader's address building, host parsing and failure sentences, and
+// helperUtil's readers of a request's upload settings, without a server.
 #include <gtest/gtest.h>
 
-#include "support/CapturingLogger.h"
-#include "upload/CCertHelper.h"
+#include <list>
+
+#include "upload/UploadFailure.h"
 #include "upload/UploadHost.h"
-#include "velt/runtime/ResultCodes.h"
+#include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/upload/CVeltUploader.h"
+#include "velt/xml/VeltParser.h"
 
-namespace velt {
-namespace upload {
-namespace {
+namespace velt::upload {
 
 TEST(UploadURL, FileNameAfterTheLastSeparatorPercentEncodedWhereNeeded) {
-  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"up.example", L"C:\\Users\\u\\Desktop\\b.zip"),
-            "https://up.example/home/b.zip");
-  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"up.example:8443", L"/tmp/a/b-1_2~x.zip"),
-            "https://up.example:8443/home/b-1_2~x.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"up.example:8443", L"C:\\Users\\u\\Desktop\\b.zip"),
+            "https://up.example:8443/home/b.zip");
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"/a/b-1_2~x.zip"), "https://h/home/b-1_2~x.zip");
   EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"bundle.zip"), "https://h/home/bundle.zip");
-  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"dir/a b#?%.zip"),
-            "https://h/home/a%20b%23%3F%25.zip");
-  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"\u00e9.zip"), "https://h/home/%C3%A9.zip");
-  EXPECT_FALSE(CVeltUploader::DefaultHost().empty());
+  EXPECT_EQ(CVeltUploader::BuildUploadURL(L"h", L"dir/a b#?%\u00e9.zip"),
+            "https://h/home/a%20b%23%3F%25%C3%A9.zip");
 }
 
 TEST(UploadHostParsing, NamesAddressesAndPorts) {
@@ -45,24 +43,29 @@ TEST(UploadHostParsing, NamesAddressesAndPorts) {
   }
 }
 
-TEST(CertHelper, UnusableTrustStoreOrArgumentsAreRefused) {
-  velt::test::ScopedLogCapture log;
-  long result = 0;
-  CCertHelper missing(result, eCertStoreDefaultOrFile, L"/nonexistent/velt-ca.pem");
-  EXPECT_EQ(result, GLOBAL_ERROR_NOT_INITIALIZED);
-  EXPECT_TRUE(log.Contains("/nonexistent/velt-ca.pem"));
-  CCertHelper unknownKind(result, 7, L"");
-  EXPECT_EQ(result, GLOBAL_ERROR_BAD_PARAMETER);
-
-  CCertHelper system(result, eCertStoreDefaultOrFile, L"");
-  ASSERT_EQ(result, 0);
-  std::wstring why;
-  unsigned status = 0;
-  EXPECT_EQ(system.VerifyServerCertificate(nullptr, eCertContextOpenSSLStoreCtx, L"h", why, status,
-                                           eCertRevocationChain, false, 0xFFFFFFFFu),
-            GLOBAL_ERROR_BAD_PARAMETER);
+TEST(UploadFailureText, TheServersTextReachesTheConsoleWithoutControlCharacters) {
+  TransferReport report;
+  report.httpStatus = 302;
+  report.location = "https://x.example/\x1b]0;owned\a" + std::string(600, 'a');
+  VELT_UPLOAD_ERROR error;
+  DescribeTransfer(report, error);
+  EXPECT_EQ(error.message.find(L"the server redirected to https://x.example/?]0;owned?aaa"), 0u);
+  EXPECT_EQ(error.location.size(), 512u);
 }
 
-}  // namespace
-}  // namespace upload
-}  // namespace velt
+TEST(UploadRequestReaders, TheFirstMatchingElementsTextUnchangedElseEmpty) {
+  VeltParser parser;
+  std::list<XMLObject*> trees;
+  ASSERT_NE(parser.Parse(L"<request><url>not below protocol</url><bundle><name>b</name></bundle>"
+                         L"<protocol><url>https://up.example/home/ x</url></protocol>"
+                         L"<protocol><url>https://second.example/</url></protocol>"
+                         L"<bundle><upload_size>0x10 MB</upload_size></bundle></request>",
+                         VELT_PARSER_INPUT_TEXT, trees), nullptr);
+  EXPECT_EQ(helperUtil::getUploadURLFromRequest(*trees.front()), L"https://up.example/home/ x");
+  EXPECT_EQ(helperUtil::getUploadMaxSizeFromRequest(*trees.front()), L"0x10 MB");
+  XMLObject empty;
+  EXPECT_EQ(helperUtil::getUploadURLFromRequest(empty), L"");
+  EXPECT_EQ(helperUtil::getUploadMaxSizeFromRequest(empty), L"");
+}
+
+}  // namespace velt::upload

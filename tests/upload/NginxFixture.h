@@ -1,117 +1,87 @@
 // Runs tests/upload/nginx_fixture.sh for a test: a real HTTPS upload service
 // on loopback with a test PKI, stopped by its process id when the fixture
-// goes. If the test process dies instead, the script gets SIGTERM (parent
-// death signal) and stops nginx itself.
+// goes. If the test process dies instead, the script sees its owner gone and
+// stops nginx itself. The fixture also holds a loopback port that takes
+// connections and never answers them (Host("PORT_SILENT")).
 #pragma once
 
-#include <signal.h>
-#include <sys/prctl.h>
+#include <arpa/inet.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <string>
-#include <thread>
 
 #include "support/TempDir.h"
 
-namespace velt {
-namespace test {
+namespace velt::test {
 
 class NginxFixture {
  public:
-  NginxFixture() = default;
   ~NginxFixture() { Stop(); }
-  NginxFixture(const NginxFixture&) = delete;
-  NginxFixture& operator=(const NginxFixture&) = delete;
 
   // Starts the service and waits until it has answered its own check.
   // False, with the script's output in `why`, when it does not come up.
   bool Start(std::string& why) {
     const std::string script = std::string(VELT_SOURCE_DIR) + "/tests/upload/nginx_fixture.sh";
-    // The script owns the whole folder: it removes it if this process dies.
-    const std::string work = m_dir.path();
-    const std::string log = m_dir.Path("fixture.log");
+    const std::string work = m_dir.path(), log = m_dir.Path("fixture.log");
     const std::string owner = std::to_string(getpid());
-    const pid_t parent = getpid();
-    m_pid = fork();
-    if (m_pid < 0) {
-      why = "fork failed";
-      return false;
-    }
-    if (m_pid == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      if (getppid() != parent) {
-        _exit(1);
-      }
-      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (out >= 0) {
-        dup2(out, 1);
-        dup2(out, 2);
-        close(out);
-      }
-      execl("/bin/bash", "bash", script.c_str(), work.c_str(), owner.c_str(),
-            static_cast<char*>(nullptr));
+    if ((m_pid = fork()) == 0) {  // bash SCRIPT WORK OWNER >WORK/fixture.log 2>&1
+      execl("/bin/sh", "sh", "-c", "exec bash \"$0\" \"$1\" \"$2\" >\"$1/fixture.log\" 2>&1",
+            script.c_str(), work.c_str(), owner.c_str(), nullptr);
       _exit(127);
     }
-    const std::string env = work + "/fixture.env";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!std::filesystem::exists(env)) {
-      int status = 0;
-      if (waitpid(m_pid, &status, WNOHANG) == m_pid || std::chrono::steady_clock::now() > deadline) {
+    // The script gives up by itself when nginx does not come up.
+    while (!std::filesystem::exists(work + "/fixture.env")) {
+      if (waitpid(m_pid, nullptr, WNOHANG) != 0) {
         Stop();
         why = "the upload service did not start:\n" + ReadFile(log);
         return false;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      usleep(50000);
     }
-    std::ifstream in(env);
-    std::string line;
-    while (std::getline(in, line)) {
-      const size_t equals = line.find('=');
-      if (equals != std::string::npos) {
-        m_values[line.substr(0, equals)] = line.substr(equals + 1);
-      }
+    std::ifstream in(work + "/fixture.env");
+    for (std::string line; std::getline(in, line);) {
+      m_values[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
     }
+    // Connections to the silent port wait in its backlog, unanswered.
+    m_silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    bind(m_silent, reinterpret_cast<sockaddr*>(&address), length);
+    listen(m_silent, 8);
+    getsockname(m_silent, reinterpret_cast<sockaddr*>(&address), &length);
+    m_values["PORT_SILENT"] = std::to_string(ntohs(address.sin_port));
     return true;
   }
 
   // Stops the script, which stops nginx by its pid, and reaps it.
   void Stop() {
-    if (m_pid > 0) {
-      kill(m_pid, SIGTERM);
-      int status = 0;
-      while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      m_pid = -1;
+    if (m_pid > 0 && kill(m_pid, SIGTERM) == 0) {
+      waitpid(m_pid, nullptr, 0);
     }
+    m_pid = -1;
+    close(m_silent);
+    m_silent = -1;
   }
 
   // A value of fixture.env (PORT_GOOD, CA_FILE, PASSWORD, UPLOAD_DIR, ...).
-  std::string Value(const std::string& key) const {
-    const auto it = m_values.find(key);
-    return it == m_values.end() ? std::string() : it->second;
-  }
+  std::string Value(const std::string& key) { return m_values[key]; }
   // "localhost:<port>" of one of the servers, e.g. Host("PORT_GOOD").
-  std::string Host(const std::string& portKey, const std::string& name = "localhost") const {
+  std::string Host(const std::string& portKey, const std::string& name = "localhost") {
     return name + ":" + Value(portKey);
   }
   // What the service stored under /home/.
-  std::string StoredPath(const std::string& name) const { return Value("UPLOAD_DIR") + "/" + name; }
-  std::string AccessLog() const { return ReadFile(Value("ACCESS_LOG")); }
+  std::string StoredPath(const std::string& name) { return Value("UPLOAD_DIR") + "/" + name; }
+  std::string AccessLog() { return ReadFile(Value("ACCESS_LOG")); }
   const TempDir& dir() const { return m_dir; }
 
  private:
   TempDir m_dir;
   pid_t m_pid = -1;
+  int m_silent = -1;
   std::map<std::string, std::string> m_values;
 };
 
-}  // namespace test
-}  // namespace velt
+}  // namespace velt::test

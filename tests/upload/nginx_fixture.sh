@@ -20,6 +20,7 @@
 #   PORT_REVOKED    certificate revoked in CA_CRL_FILE
 #   PORT_TLS13      good certificate, TLS 1.3 only
 #   PORT_ERROR      good certificate, answers 500 below /home/
+#   PORT_REDIRECT   good certificate, answers 301 to https://localhost/elsewhere/
 set -euo pipefail
 
 work=${1:?usage: nginx_fixture.sh WORKDIR [OWNER_PID]}
@@ -169,6 +170,8 @@ print(" ".join(str(s.getsockname()[1]) for s in socks))
 EOF
 }
 
+servers="GOOD OTHER EXPIRED UNTRUSTED REVOKED TLS13 ERROR REDIRECT"
+
 have_ipv6() { grep -q '^0\{31\}1 ' /proc/net/if_inet6 2>/dev/null; }
 
 server_block() {  # PORT CERT PROTOCOLS UPLOAD_LOCATION
@@ -220,23 +223,23 @@ $(server_block "$PORT_UNTRUSTED" untrusted "$all" "$put")
 $(server_block "$PORT_REVOKED" revoked "$all" "$put")
 $(server_block "$PORT_TLS13" good "TLSv1.3" "$put")
 $(server_block "$PORT_ERROR" good "$all" "return 500;")
+$(server_block "$PORT_REDIRECT" good "$all" "return 301 https://localhost/elsewhere/;")
 }
 EOF
 }
 
 ready() {  # every server answers its own check location
-  local port
-  for port in $PORT_GOOD $PORT_OTHER $PORT_EXPIRED $PORT_UNTRUSTED $PORT_REVOKED $PORT_TLS13 \
-              $PORT_ERROR; do
-    curl -sk --max-time 2 -o /dev/null "https://127.0.0.1:$port/fixture-check" || return 1
+  local name port
+  for name in $servers; do
+    port=PORT_$name
+    curl -sk --max-time 2 -o /dev/null "https://127.0.0.1:${!port}/fixture-check" || return 1
   done
 }
 
 start_nginx() {
   local attempt
   for attempt in 1 2 3 4 5; do
-    read -r PORT_GOOD PORT_OTHER PORT_EXPIRED PORT_UNTRUSTED PORT_REVOKED PORT_TLS13 PORT_ERROR \
-      < <(free_ports 7)
+    read -r $(printf 'PORT_%s ' $servers) < <(free_ports 8)
     write_config
     : >"$work/logs/error.log"
     nginx -p "$work/" -c "$work/nginx.conf" -e "$work/logs/error.log" &
@@ -265,14 +268,8 @@ chmod 644 "$work/htpasswd"
 
 start_nginx
 
-cat >"$work/fixture.env.tmp" <<EOF
-PORT_GOOD=$PORT_GOOD
-PORT_OTHER=$PORT_OTHER
-PORT_EXPIRED=$PORT_EXPIRED
-PORT_UNTRUSTED=$PORT_UNTRUSTED
-PORT_REVOKED=$PORT_REVOKED
-PORT_TLS13=$PORT_TLS13
-PORT_ERROR=$PORT_ERROR
+for name in $servers; do port=PORT_$name; echo "$port=${!port}"; done >"$work/fixture.env.tmp"
+cat >>"$work/fixture.env.tmp" <<EOF
 IPV6=$(have_ipv6 && echo 1 || echo 0)
 CA_FILE=$pki/trust.pem
 CA_CRL_FILE=$pki/trust-with-crl.pem

@@ -16,4 +16,7 @@ struct VELT_UPLOAD_SETTINGS {
   // Called while the bundle is sent with the bytes sent so far and the
   // bundle's size. Optional.
   std::function<void(int64_t sent, int64_t total)> progress;
+  // Seconds to wait for the connection (TCP and TLS) and, later, for any
+  // byte to move. 0: 60 seconds to connect, 120 seconds of standstill.
+  long timeoutSeconds = 0;
 };
