@@ -11,7 +11,6 @@
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
 #include "EngineRun.h"
-#include "InstallFolder.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -55,15 +54,12 @@ size_t PrintPlan(const ConfigCatalog& catalog, bool includeSystemLogs) {
 }
 
 int RunClear(const ClearOptions& options) {
-  ConsoleSession session(options.session.logFile, options.skipMSInfo32);
-  if (!session.ok()) {
-    return kExitUsage;
-  }
+  std::unique_ptr<ConsoleSession> session;
   EngineRequest request;
-  request.installFolder = ResolveInstallFolder(options.session.installDir);
   {
     ConfigCatalog catalog;
-    const int status = LoadConfigurations(request.installFolder, catalog);
+    const int status =
+        OpenConfigurations(options.session, session, request.installFolder, catalog);
     if (status >= 0) {
       return status;
     }

@@ -14,7 +14,6 @@
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
 #include "EngineRun.h"
-#include "InstallFolder.h"
 #include "RequestFile.h"
 #include "SecretInput.h"
 #include "velt/platform/TextEncoding.h"
@@ -68,15 +67,11 @@ int RunCollect(const CollectOptions& options) {
   if (!options.request.empty() && !CheckRequestFile(options.request)) {
     return kExitUsage;
   }
-  ConsoleSession session(options.session.logFile, options.skipMSInfo32);
-  if (!session.ok()) {
-    return kExitUsage;
-  }
+  std::unique_ptr<ConsoleSession> session;
   EngineRequest request;
-  request.installFolder = ResolveInstallFolder(options.session.installDir);
   {
     ConfigCatalog catalog;
-    int status = LoadConfigurations(request.installFolder, catalog);
+    int status = OpenConfigurations(options.session, session, request.installFolder, catalog);
     if (status < 0) {
       status = RejectUnknownIds(catalog, options.ids);
     }

@@ -118,8 +118,11 @@ bool IsSystemLogId(const std::wstring& id) {
   return id == L"system-logs" || id == L"system-log-hist";
 }
 
-int LoadConfigurations(const std::wstring& installFolder, ConfigCatalog& catalog) {
-  if (!CheckInstallFolder(installFolder)) {
+int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSession>& session,
+                       std::wstring& installFolder, ConfigCatalog& catalog) {
+  session = std::make_unique<ConsoleSession>(options.logFile, false);
+  installFolder = ResolveInstallFolder(options.installDir);
+  if (!session->ok() || !CheckInstallFolder(installFolder)) {
     return kExitUsage;
   }
   if (!catalog.Load(installFolder)) {

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "ConsoleSession.h"
 
 class XMLObject;
 class VeltParser;
@@ -52,11 +55,14 @@ class ConfigCatalog {
   std::vector<CatalogEntry> m_entries;
 };
 
-// Checks the install folder and loads its configurations into `catalog`.
-// Returns -1 when at least one loaded; otherwise prints why and returns the
-// exit status: a usage error for a missing or empty folder, a failed run
-// when no configuration in it could be read.
-int LoadConfigurations(const std::wstring& installFolder, ConfigCatalog& catalog);
+// What every command that reads the configurations does first: sets up the
+// application log (kept in `session`), resolves the install folder and
+// loads its configurations into `catalog`. Returns -1 when at least one
+// loaded; otherwise prints why and returns the exit status: a usage error
+// for a log file that cannot be opened or a missing or empty folder, a
+// failed run when no configuration in it could be read.
+int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSession>& session,
+                       std::wstring& installFolder, ConfigCatalog& catalog);
 
 // The file IDs of the operating system's own logs, which runs skip unless
 // system logs are allowed.

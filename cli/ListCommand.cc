@@ -7,7 +7,6 @@
 #include "Commands.h"
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
-#include "InstallFolder.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -22,13 +21,10 @@ Command DefineList(CLI::App& velt) {
       "a clear run deletes or runs anything for it on this system (default entries only; "
       "system-logs and system-log-hist only with --include-system-logs).");
   return {app, [options] {
-            ConsoleSession session(options->logFile, false);
-            if (!session.ok()) {
-              return kExitUsage;
-            }
-            const std::wstring installFolder = ResolveInstallFolder(options->installDir);
+            std::unique_ptr<ConsoleSession> session;
+            std::wstring installFolder;
             ConfigCatalog catalog;
-            const int status = LoadConfigurations(installFolder, catalog);
+            const int status = OpenConfigurations(*options, session, installFolder, catalog);
             if (status >= 0) {
               return status;
             }
