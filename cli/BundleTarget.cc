@@ -148,9 +148,15 @@ bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, Bund
   if (stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode)) {
     return Fail("cannot use the bundle's folder", resolved, ENOTDIR, kBundleHint);
   }
-  if (faccessat(AT_FDCWD, resolved, W_OK | X_OK, AT_EACCESS) != 0) {
+  // Trying is the only sure test: permissions, a read-only mount and
+  // pseudo file systems all show here, not at the end of the run.
+  std::string probe = target.folder + "/.velt-write-check-XXXXXX";
+  const int fd = mkostemp(&probe[0], O_CLOEXEC);
+  if (fd < 0) {
     return Fail("cannot write the bundle into", resolved, errno, kBundleHint);
   }
+  close(fd);
+  unlink(probe.c_str());
   return !Refuse(target.path(), replace) && !Refuse(target.checksumPath(), replace) &&
          !(maskHosts && Refuse(target.hostsMapPath(), replace));
 }
