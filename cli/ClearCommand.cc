@@ -1,95 +1,111 @@
-// velt clear: shows what the configurations would delete and run, then
-// clears only after the user agrees (or with --yes).
+// velt clear: shows what a clear run would delete and run, then clears only
+// after the user agrees (or with --yes).
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
-#include "Arguments.h"
 #include "Commands.h"
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
-#include "InstallFolder.h"
-#include "velt/engine/VeltEngine.h"
+#include "EngineRun.h"
 #include "velt/platform/TextEncoding.h"
-#include "velt/runtime/ResultCodes.h"
 
 namespace velt {
 namespace cli {
 namespace {
 
-// Prints the plan; returns the number of things a clear would touch.
+struct ClearOptions {
+  SessionOptions session;
+  bool yes = false;
+  bool includeSystemLogs = false;
+  bool skipMSInfo32 = false;
+  bool quiet = false;
+};
+
+// Prints what a clear run would do, entry by entry, as the run does it;
+// returns the number of deletions and commands.
 size_t PrintPlan(const ConfigCatalog& catalog, bool includeSystemLogs) {
   size_t actions = 0;
   for (const CatalogEntry& entry : catalog.entries()) {
-    if (!entry.clearable() || (!includeSystemLogs && IsSystemLogId(entry.id))) {
+    if (!entry.ClearedByRun(includeSystemLogs)) {
       continue;
     }
     std::printf("%s (%s):\n", Narrow(entry.id).c_str(), Narrow(entry.configTitle).c_str());
     for (const std::wstring& pattern : entry.clearPatterns) {
-      const std::vector<std::wstring> files = MatchingFiles(pattern);
-      std::printf("  delete %s (%zu file%s now)\n", Narrow(pattern).c_str(), files.size(),
-                  files.size() == 1 ? "" : "s");
-      for (const std::wstring& file : files) {
-        std::printf("    %s\n", Narrow(file).c_str());
+      const std::vector<ClearTarget> targets = ClearTargets(pattern);
+      std::printf("  delete what matches %s (%zu now)\n", Narrow(pattern).c_str(),
+                  targets.size());
+      for (const ClearTarget& target : targets) {
+        const std::string link =
+            target.linkTarget.empty() ? "" : " -> " + target.linkTarget + " (the link only)";
+        std::printf("    %s%s\n", Narrow(target.path).c_str(), link.c_str());
       }
-      ++actions;
+      actions += targets.size();
     }
     for (const std::wstring& command : entry.clearCommands) {
-      std::printf("  run    %s\n", Narrow(command).c_str());
+      std::printf("  run %s\n", Narrow(command).c_str());
       ++actions;
     }
   }
   return actions;
 }
 
-}  // namespace
-
-int Clear(int argc, char** argv) {
-  Arguments args(argc, argv, {"install-dir", "log-file"},
-                 {"yes", "include-system-logs", "skip-msinfo32", "help"});
-  if (!args.ok() || !args.positional().empty()) {
-    std::fprintf(stderr,
-                 "velt clear: %s\nusage: velt clear [--install-dir DIR] [--yes] "
-                 "[--include-system-logs] [--skip-msinfo32] [--log-file FILE]\n",
-                 args.ok() ? "unexpected argument" : args.error().c_str());
-    return 2;
-  }
-  if (args.Has("help")) {
-    std::printf("usage: velt clear [--install-dir DIR] [--yes] [--include-system-logs] "
-                "[--skip-msinfo32] [--log-file FILE]\n");
-    return 0;
-  }
-  ConsoleSession session(args.Get("log-file"), args.Has("skip-msinfo32"));
-  if (!session.ok()) {
-    return 2;
-  }
-  const std::wstring installFolder = ResolveInstallFolder(args.Get("install-dir"));
-  const bool includeSystemLogs = args.Has("include-system-logs");
+int RunClear(const ClearOptions& options) {
+  std::unique_ptr<ConsoleSession> session;
+  EngineRequest request;
   {
     ConfigCatalog catalog;
-    if (catalog.Load(installFolder)) {
-      std::printf("A clear run would do the following:\n");
-      if (PrintPlan(catalog, includeSystemLogs) == 0) {
-        std::printf("  nothing: no configuration marks anything as clearable here\n");
-      }
+    const int status =
+        OpenConfigurations(options.session, session, request.installFolder, catalog);
+    if (status >= 0) {
+      return status;
+    }
+    std::printf("A clear run would do the following:\n");
+    if (PrintPlan(catalog, options.includeSystemLogs) == 0) {
+      std::printf("  nothing: no default entry is clearable on this system\n");
+      return kExitSuccess;
     }
   }
-  if (!args.Has("yes")) {
+  if (!options.yes) {
     std::printf("Delete these files and run these commands? Type \"yes\" to go on: ");
     std::fflush(stdout);
     std::string answer;
     if (!std::getline(std::cin, answer) || answer != "yes") {
       std::printf("Nothing was cleared.\n");
-      return 1;
+      return kExitRunFailed;
     }
   }
-  VeltEngine engine(L"", installFolder, L"", L"", true, includeSystemLogs);
-  const long result = engine.start();
-  if (result != 0) {
-    ReportFailure("clear", result);
-    return 1;
-  }
-  return 0;
+  request.clearMode = true;
+  request.includeSystemLogs = options.includeSystemLogs;
+  request.skipMSInfo32 = options.skipMSInfo32;
+  const std::unique_ptr<ProgressDisplay> display = ProgressDisplay::Create(
+      ProgressDisplay::Choose(options.quiet, false), options.quiet);
+  const RunOutcome outcome = RunEngine(request, *display);
+  display->Result("clear", outcome, nullptr);
+  return ExitStatus(outcome);
+}
+
+}  // namespace
+
+Command DefineClear(CLI::App& velt) {
+  auto options = std::make_shared<ClearOptions>();
+  CLI::App* app = velt.add_subcommand(
+      "clear", "delete the logs the configurations mark clearable, after asking");
+  app->add_flag("-y,--yes", options->yes, "clear without asking (the plan is still shown)");
+  app->add_flag("--include-system-logs", options->includeSystemLogs,
+                "also clear the system-logs and system-log-hist entries");
+  app->add_flag("--skip-msinfo32", options->skipMSInfo32,
+                "skip commands that would run MSInfo32.exe");
+  app->add_flag("-q,--quiet", options->quiet, "show no progress, only errors");
+  AddSessionOptions(*app, options->session);
+  app->footer(
+      "A clear run acts on the entries collected by default only. The plan lists every file "
+      "it would delete (a link is deleted itself, never what it points at) and every "
+      "command exactly as the run starts it.");
+  return {app, [options] { return RunClear(*options); }};
 }
 
 }  // namespace cli

@@ -1,119 +1,205 @@
-// velt collect: a collect-logs run into a zip bundle.
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
+// velt collect: a collect-logs run into a zip bundle, checked before it
+// starts, shown while it runs, and described (size, SHA-256, checksum file)
+// when it ends.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "Arguments.h"
+#include "BundleTarget.h"
 #include "Commands.h"
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
-#include "InstallFolder.h"
+#include "EngineRun.h"
 #include "RequestFile.h"
 #include "SecretInput.h"
-#include "velt/engine/VeltEngine.h"
 #include "velt/platform/TextEncoding.h"
+#include "velt/runtime/ResultCodes.h"
 
 namespace velt {
 namespace cli {
 namespace {
 
-const char kUsage[] =
-    "usage: velt collect [--install-dir DIR] [--request FILE | --id ID... [--comment TEXT]]\n"
-    "                    [--bundle PATH] [--password-file FILE | --password-env VAR |\n"
-    "                    --password-prompt] [--include-system-logs] [--skip-msinfo32]\n"
-    "                    [--log-file FILE]\n";
-
-// "velt-bundle-YYYYMMDD-HHMMSS.zip" in the current folder.
-std::string DefaultBundlePath() {
-  std::time_t now = std::time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  char name[64];
-  std::strftime(name, sizeof(name), "velt-bundle-%Y%m%d-%H%M%S.zip", &local);
-  return name;
-}
-
-// The file IDs a default run collects.
-std::vector<std::string> DefaultIds(const std::wstring& installFolder, bool includeSystemLogs) {
+struct CollectOptions {
+  SessionOptions session;
+  std::string bundle;
+  bool force = false;
   std::vector<std::string> ids;
-  ConfigCatalog catalog;
-  catalog.Load(installFolder);
+  std::string comment;
+  std::string request;
+  std::string passwordFile;
+  std::string passwordEnvironment;
+  bool passwordPrompt = false;
+  bool includeSystemLogs = false;
+  bool skipMSInfo32 = false;
+  bool noMask = false;
+  bool maskHosts = false;
+  std::vector<std::string> domains;
+  bool quiet = false;
+  bool json = false;
+};
+
+// The requested IDs no configuration offers, listed as a usage error.
+int RejectUnknownIds(const ConfigCatalog& catalog, const std::vector<std::string>& ids) {
+  std::set<std::wstring> known;
   for (const CatalogEntry& entry : catalog.entries()) {
-    if (entry.collectedByDefault && (includeSystemLogs || !IsSystemLogId(entry.id))) {
-      ids.push_back(Narrow(entry.id));
+    known.insert(entry.id);
+  }
+  std::string unknown;
+  for (const std::string& id : ids) {
+    if (known.count(Widen(id)) == 0) {
+      unknown += (unknown.empty() ? "" : ", ") + id;
     }
   }
-  return ids;
+  if (unknown.empty()) {
+    return -1;
+  }
+  return UsageError("no configuration offers the file ID(s) " + unknown +
+                    "; 'velt list' shows the IDs on offer");
 }
 
-std::string Absolute(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) != nullptr ? resolved : path;
+int RunCollect(const CollectOptions& options) {
+  // The request is checked before the application log is set up (see
+  // CheckRequestFile).
+  if (!options.request.empty() && !CheckRequestFile(options.request)) {
+    return kExitUsage;
+  }
+  std::unique_ptr<ConsoleSession> session;
+  EngineRequest request;
+  {
+    ConfigCatalog catalog;
+    int status = OpenConfigurations(options.session, session, request.installFolder, catalog);
+    if (status < 0) {
+      status = RejectUnknownIds(catalog, options.ids);
+    }
+    if (status >= 0) {
+      return status;
+    }
+  }
+  BundleTarget target;
+  if (!ResolveBundle(options.bundle, options.force, options.maskHosts, target)) {
+    return kExitUsage;
+  }
+  SecretSource source;
+  source.file = options.passwordFile;
+  source.environmentVariable = options.passwordEnvironment;
+  source.prompt = options.passwordPrompt ? "Bundle password: " : "";
+  std::string password;
+  if (!ReadSecret(source, password)) {
+    return kExitUsage;
+  }
+  request.password = Widen(password);
+  WipeSecret(password);
+
+  RequestFile generated;
+  if (!options.ids.empty()) {
+    if (!generated.Write(options.ids, options.comment)) {
+      return kExitRunFailed;
+    }
+    request.requestPath = Widen(generated.path());
+  } else {
+    // A comment alone rides on a default run.
+    request.requestPath = Widen(options.request);
+    request.extras.comment = Widen(options.comment);
+  }
+  request.bundlePath = Widen(target.path());
+  request.includeSystemLogs = options.includeSystemLogs;
+  request.skipMSInfo32 = options.skipMSInfo32;
+  request.extras.replaceBundle = options.force;
+  request.extras.maskSecrets = !options.noMask;
+  request.extras.maskHosts = options.maskHosts;
+  for (const std::string& domain : options.domains) {
+    request.extras.maskDomains.push_back(Widen(domain));
+  }
+
+  const std::unique_ptr<ProgressDisplay> display = ProgressDisplay::Create(
+      ProgressDisplay::Choose(options.quiet, options.json), options.quiet);
+  RunOutcome outcome = RunEngine(request, *display);
+  BundleFacts facts;
+  const bool written = outcome.result == 0 && outcome.signal == 0;
+  if (written && !DescribeBundle(target, options.force, facts)) {
+    outcome.result = VELTENGINE_ERROR_WRITE_FAILURE;
+    outcome.message = L"the bundle " + Widen(target.path()) +
+                      L" was written, but its checksum file could not be";
+  }
+  display->Result("collect", outcome, outcome.result == 0 ? &facts : nullptr);
+  return ExitStatus(outcome);
 }
 
 }  // namespace
 
-int Collect(int argc, char** argv) {
-  Arguments args(argc, argv,
-                 {"install-dir", "request", "id", "comment", "bundle", "password-file",
-                  "password-env", "log-file"},
-                 {"password-prompt", "include-system-logs", "skip-msinfo32", "help"});
-  if (!args.ok() || !args.positional().empty()) {
-    std::fprintf(stderr, "velt collect: %s\n%s",
-                 args.ok() ? "unexpected argument" : args.error().c_str(), kUsage);
-    return 2;
-  }
-  if (args.Has("help")) {
-    std::printf("%s", kUsage);
-    return 0;
-  }
-  if (args.Has("request") && (args.Has("id") || args.Has("comment"))) {
-    std::fprintf(stderr, "velt collect: --request cannot be combined with --id or --comment\n%s",
-                 kUsage);
-    return 2;
-  }
-  std::string password;
-  SecretSource secret;
-  secret.file = args.Get("password-file");
-  secret.environmentVariable = args.Get("password-env");
-  secret.prompt = args.Has("password-prompt") ? "Bundle password: " : "";
-  if (!ReadSecret(secret, password)) {
-    return 2;
-  }
-  ConsoleSession session(args.Get("log-file"), args.Has("skip-msinfo32"));
-  if (!session.ok()) {
-    return 2;
-  }
-
-  const std::wstring installFolder = ResolveInstallFolder(args.Get("install-dir"));
-  std::string requestPath = args.Get("request");
-  RequestFile generated;
-  if (args.Has("id") || args.Has("comment")) {
-    std::vector<std::string> ids = args.GetAll("id");
-    if (ids.empty()) {
-      // A comment alone: request what a default run would collect, so the
-      // comment travels with the usual bundle.
-      ids = DefaultIds(installFolder, args.Has("include-system-logs"));
-    }
-    if (!generated.Write(ids, args.Get("comment"))) {
-      return 1;
-    }
-    requestPath = generated.path();
-  }
-  const std::string bundle = args.Get("bundle", DefaultBundlePath());
-  VeltEngine engine(Widen(requestPath), installFolder,
-                    Widen(bundle), Widen(password), false, args.Has("include-system-logs"));
-  WipeSecret(password);
-  const long result = engine.start();
-  if (result != 0) {
-    ReportFailure("collect", result);
-    return 1;
-  }
-  std::printf("Bundle: %s\n", Absolute(Narrow(engine.bundlePath())).c_str());
-  return 0;
+Command DefineCollect(CLI::App& velt) {
+  auto options = std::make_shared<CollectOptions>();
+  CLI::App* app = velt.add_subcommand("collect", "gather logs and command outputs into a zip bundle");
+  app->add_option("-o,--bundle", options->bundle,
+                  "the bundle to write: a file path (.zip is added when missing) or an "
+                  "existing folder for the default name (default: "
+                  "velt-<host>-<YYYYMMDD>-<HHMMSS>.zip in the current folder)")
+      ->type_name("PATH");
+  app->add_flag("--force", options->force,
+                "replace an existing bundle and its checksum file (and host map)");
+  CLI::Option* id = app->add_option("--id", options->ids,
+                                    "collect this file ID instead of the defaults (repeatable; "
+                                    "'velt list' shows them)")
+                        ->type_name("ID")
+                        ->allow_extra_args(false)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  CLI::Option* comment = app->add_option(
+      "--comment", options->comment,
+      "add comments.txt with TEXT to the bundle (with --id: to the requested IDs' bundle)");
+  comment->type_name("TEXT");
+  app->add_option("--request", options->request,
+                  "collect what the request document FILE names (and its comment)")
+      ->type_name("FILE")
+      ->excludes(id)
+      ->excludes(comment);
+  CLI::Option* passwordFile =
+      app->add_option("--password-file", options->passwordFile,
+                      "encrypt the bundle with the password in FILE (one final line end is "
+                      "dropped)")
+          ->type_name("FILE");
+  CLI::Option* passwordEnvironment =
+      app->add_option("--password-env", options->passwordEnvironment,
+                      "encrypt the bundle with the password in the environment variable VAR "
+                      "(removed from the environment once read)")
+          ->type_name("VAR")
+          ->excludes(passwordFile);
+  app->add_flag("--password-prompt", options->passwordPrompt,
+                "ask for the password on the terminal, without echo")
+      ->excludes(passwordFile)
+      ->excludes(passwordEnvironment);
+  app->add_flag("--include-system-logs", options->includeSystemLogs,
+                "also collect system-logs and system-log-hist in a default run");
+  app->add_flag("--skip-msinfo32", options->skipMSInfo32,
+                "skip commands that would run MSInfo32.exe");
+  app->add_flag("--no-mask", options->noMask,
+                "keep passwords, keys and tokens in the collected files (masked by default)");
+  CLI::Option* maskHosts = app->add_flag(
+      "--mask-hosts", options->maskHosts,
+      "replace host names, domains and addresses by consistent pseudonyms; the mapping is "
+      "written beside the bundle as <bundle>.hosts-map.txt");
+  app->add_option("--domain", options->domains,
+                  "with --mask-hosts, also replace names in this domain (repeatable)")
+      ->type_name("NAME")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->needs(maskHosts);
+  app->add_flag("-q,--quiet", options->quiet, "show no progress, only errors and the bundle path");
+  app->add_flag("--json", options->json,
+                "print JSON Lines on standard output: one object per progress post, then one "
+                "with the result (see velt(1))");
+  AddSessionOptions(*app, options->session);
+  app->footer(
+      "Exit status: 0 the bundle was written, 1 the run failed, 2 a usage error, 128+N "
+      "stopped by signal N (the run's temporary files are removed first).\n"
+      "Examples:\n"
+      "  velt collect -o /tmp/\n"
+      "  velt collect --id network-config --comment 'VPN drops at 9:00'\n"
+      "  velt collect --json | jq -r 'select(.event==\"result\") | .bundle'");
+  return {app, [options] { return RunCollect(*options); }};
 }
 
 }  // namespace cli

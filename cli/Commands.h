@@ -1,14 +1,21 @@
-// The commands of the console front end. Each returns the process's exit
-// status: 0 success, 1 a failed run, 2 a usage error.
+// The commands of velt. Each defines its subcommand of `velt` (options and
+// help) and returns it with the function that runs it; that function
+// returns the process's exit status (CommandLine.h).
 #pragma once
+
+#include "CommandLine.h"
 
 namespace velt {
 namespace cli {
 
-int Collect(int argc, char** argv);
-int Clear(int argc, char** argv);
-int List(int argc, char** argv);
-int Describe(int argc, char** argv);
+Command DefineCollect(CLI::App& velt);
+Command DefineClear(CLI::App& velt);
+Command DefineList(CLI::App& velt);
+Command DefineDescribe(CLI::App& velt);
+
+// velt upload keeps its own parser: the subcommand hands everything after
+// the word "upload" to it.
+Command DefineUpload(CLI::App& velt);
 int Upload(int argc, char** argv);
 
 }  // namespace cli

@@ -1,9 +1,18 @@
 #include "ConfigCatalog.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+
+#include "CommandLine.h"
+#include "InstallFolder.h"
 #include "velt/helpers/OsNames.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
 #include "velt/platform/PathSeparator.h"
+#include "velt/platform/TextEncoding.h"
 #include "velt/xml/VeltParser.h"
 
 namespace velt {
@@ -95,7 +104,7 @@ void ConfigCatalog::AddConfiguration(XMLObject* config, unsigned ordinal) {
                 entry.clearPatterns.push_back(helperUtil::translatePath(loc->GetVal()));
               }
             } else if (kind->GetType() == L"use_extern_action") {
-              entry.clearCommands.push_back(helperUtil::translatePath(parameter->GetVal()));
+              entry.clearCommands.push_back(parameter->GetVal());
             }
           }
         }
@@ -109,20 +118,52 @@ bool IsSystemLogId(const std::wstring& id) {
   return id == L"system-logs" || id == L"system-log-hist";
 }
 
-std::vector<std::wstring> MatchingFiles(const std::wstring& pattern) {
-  std::vector<std::wstring> files;
+int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSession>& session,
+                       std::wstring& installFolder, ConfigCatalog& catalog) {
+  session = std::make_unique<ConsoleSession>(options.logFile, false);
+  installFolder = ResolveInstallFolder(options.installDir);
+  if (!session->ok() || !CheckInstallFolder(installFolder)) {
+    return kExitUsage;
+  }
+  if (!catalog.Load(installFolder)) {
+    std::fprintf(stderr,
+                 "velt: none of the configurations in %sxml/config/ could be read; the "
+                 "application log says why\n",
+                 Narrow(installFolder).c_str());
+    return kExitRunFailed;
+  }
+  return -1;
+}
+
+bool CatalogEntry::ClearedByRun(bool includeSystemLogs) const {
+  return collectedByDefault && (!clearPatterns.empty() || !clearCommands.empty()) &&
+         (includeSystemLogs || !IsSystemLogId(id));
+}
+
+std::vector<ClearTarget> ClearTargets(const std::wstring& pattern) {
+  std::vector<ClearTarget> targets;
   const std::wstring folder = helperUtil::getAllExLastPart(pattern, kPathSeparatorString, true);
   std::list<FILE_INFO> found;
   if (helperUtil::fileFindAll(folder, helperUtil::getLastPart(pattern, kPathSeparatorString),
                               found) != 0) {
-    return files;
+    return targets;
   }
   for (const FILE_INFO& info : found) {
-    if (!info.isDirectory && info.fileName != L"." && info.fileName != L"..") {
-      files.push_back(folder + info.fileName);
+    const std::string path = Narrow(folder + info.fileName);
+    struct stat status;
+    if (info.fileName == L"." || info.fileName == L".." || lstat(path.c_str(), &status) != 0 ||
+        S_ISDIR(status.st_mode) || (!S_ISLNK(status.st_mode) && !(status.st_mode & S_IWUSR))) {
+      continue;
     }
+    ClearTarget target{folder + info.fileName, ""};
+    if (S_ISLNK(status.st_mode)) {
+      std::string link(PATH_MAX, '\0');
+      const ssize_t length = readlink(path.c_str(), &link[0], link.size());
+      target.linkTarget = length > 0 ? link.substr(0, static_cast<size_t>(length)) : "?";
+    }
+    targets.push_back(target);
   }
-  return files;
+  return targets;
 }
 
 }  // namespace cli

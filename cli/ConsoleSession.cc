@@ -1,6 +1,10 @@
 #include "ConsoleSession.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "velt/control/VeltThread.h"
 #include "velt/runtime/CAppLog.h"
@@ -14,7 +18,9 @@ ConsoleSession::ConsoleSession(const std::string& logFile, bool skipMSInfo32) : 
   if (!logFile.empty()) {
     CFileLogger* fileLogger = new CFileLogger(logFile);
     if (!fileLogger->IsOpen()) {
-      std::fprintf(stderr, "velt: cannot open the log file %s\n", logFile.c_str());
+      const int error = errno;
+      std::fprintf(stderr, "velt: cannot open the log file %s: %s; name another with --log-file\n",
+                   logFile.c_str(), std::strerror(error));
       delete fileLogger;
       m_ok = false;
       return;
@@ -31,6 +37,16 @@ ConsoleSession::ConsoleSession(const std::string& logFile, bool skipMSInfo32) : 
 }
 
 ConsoleSession::~ConsoleSession() = default;
+
+void AddSessionOptions(CLI::App& app, SessionOptions& options) {
+  app.add_option("--install-dir", options.installDir,
+                 "the install folder, the one above xml/config (default: the registered "
+                 "install path, else the folder velt was installed with)")
+      ->type_name("DIR");
+  app.add_option("--log-file", options.logFile,
+                 "append the application log to FILE instead of the system log")
+      ->type_name("FILE");
+}
 
 void ReportFailure(const char* what, long code) {
   std::fprintf(stderr, "velt: %s failed: 0x%08lX %s\n", what, static_cast<unsigned long>(code),

@@ -6,9 +6,20 @@
 #include <string>
 
 class CAppLog;
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace velt {
 namespace cli {
+
+// The options of every command that reads the configurations: where they
+// are, and where the application log goes.
+struct SessionOptions {
+  std::string installDir;
+  std::string logFile;
+};
+void AddSessionOptions(CLI::App& app, SessionOptions& options);
 
 class ConsoleSession {
  public:

@@ -1,9 +1,14 @@
 #include "InstallFolder.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
@@ -58,6 +63,30 @@ std::wstring ResolveInstallFolder(const std::string& option) {
     }
   }
   return Widen(WithSeparator(VELT_INSTALL_ROOT));
+}
+
+bool CheckInstallFolder(const std::wstring& installFolder) {
+  const std::string config = Narrow(installFolder) + "xml/config/";
+  std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(config.c_str()), closedir);
+  const int error = errno;
+  while (folder) {
+    const struct dirent* entry = readdir(folder.get());
+    if (entry == nullptr) {
+      break;
+    }
+    const size_t length = std::strlen(entry->d_name);
+    if (length > 4 && std::strcmp(entry->d_name + length - 4, ".xml") == 0) {
+      return true;
+    }
+  }
+  const char kTodo[] = "name the install folder (the one above xml/config) with --install-dir";
+  if (folder) {
+    std::fprintf(stderr, "velt: %s holds no configuration (*.xml); %s\n", config.c_str(), kTodo);
+  } else {
+    std::fprintf(stderr, "velt: cannot read the configurations in %s: %s; %s\n", config.c_str(),
+                 std::strerror(error), kTodo);
+  }
+  return false;
 }
 
 }  // namespace cli

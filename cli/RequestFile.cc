@@ -1,11 +1,18 @@
 #include "RequestFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/xml/VeltParser.h"
 
 namespace velt {
 namespace cli {
@@ -27,7 +34,58 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
+// Keeps the last line of the first error logged: the parser's own reason.
+class FirstErrorLogger : public ILogger {
+ public:
+  explicit FirstErrorLogger(std::string& reason) : m_reason(reason) {}
+  long Log(Logging::Severity, const char* text, const char*, unsigned,
+           Logging::DebugImportance importance) override {
+    if (importance == 'E' && m_reason.empty() && text != nullptr) {
+      const char* lastLine = std::strrchr(text, '\n');
+      m_reason = lastLine != nullptr ? lastLine + 1 : text;
+    }
+    return 0;
+  }
+
+ private:
+  std::string& m_reason;
+};
+
+bool RequestProblem(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr,
+               "velt: cannot use the request file %s: %s; fix the file, or leave out --request "
+               "for a default run\n",
+               path.c_str(), reason.c_str());
+  return false;
+}
+
 }  // namespace
+
+bool CheckRequestFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info;
+  const int error = fd < 0 ? errno : fstat(fd, &info) != 0 ? errno : 0;
+  if (fd >= 0) {
+    close(fd);
+  }
+  if (error != 0) {
+    return RequestProblem(path, std::strerror(error));
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return RequestProblem(path, "not a regular file");
+  }
+  std::string reason;
+  long created = 0;
+  CAppLog log(created, "velt", new FirstErrorLogger(reason));
+  VeltParser parser;
+  std::list<XMLObject*> trees;
+  if (parser.Parse(Widen(path), VELT_PARSER_INPUT_FILE, trees) == nullptr || trees.size() != 1) {
+    return RequestProblem(path, "not a valid request document (" +
+                                    (reason.empty() ? std::string("it does not parse") : reason) +
+                                    ")");
+  }
+  return true;
+}
 
 RequestFile::~RequestFile() {
   if (!m_path.empty()) {

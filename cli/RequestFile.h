@@ -27,5 +27,12 @@ class RequestFile {
   std::string m_path;
 };
 
+// True when `path` is a request the engine will read: a readable regular
+// file that parses into one document. Otherwise prints the path, the reason
+// (the system's, or the XML parser's) and what to do on standard error.
+// Call it before the application log is set up: the parser's reason is
+// taken from what it logs.
+bool CheckRequestFile(const std::string& path);
+
 }  // namespace cli
 }  // namespace velt

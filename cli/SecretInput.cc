@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -130,14 +131,42 @@ bool ReadFromTerminal(const std::string& prompt, std::string& secret) {
   return true;
 }
 
-}  // namespace
-
-void WipeSecret(std::string& secret) {
-  volatile char* bytes = secret.empty() ? nullptr : &secret[0];
+template <typename Text>
+void Wipe(Text& secret) {
+  using Unit = typename Text::value_type;
+  volatile Unit* units = secret.empty() ? nullptr : &secret[0];
   for (size_t i = 0; i < secret.size(); ++i) {
-    bytes[i] = '\0';
+    units[i] = Unit();
   }
 }
+
+}  // namespace
+
+void WipeSecret(std::string& secret) { Wipe(secret); }
+void WipeSecret(std::wstring& secret) { Wipe(secret); }
+
+namespace {
+
+bool ReadFromSource(const SecretSource& source, std::string& secret) {
+  if (!source.file.empty()) {
+    return ReadFromFile(source.file, secret);
+  }
+  if (!source.environmentVariable.empty()) {
+    const char* value = std::getenv(source.environmentVariable.c_str());
+    if (value == nullptr) {
+      std::fprintf(stderr, "velt: the environment variable %s is not set; export it, or name "
+                           "another source for the secret\n",
+                   source.environmentVariable.c_str());
+      return false;
+    }
+    secret = value;
+    unsetenv(source.environmentVariable.c_str());
+    return true;
+  }
+  return ReadFromTerminal(source.prompt, secret);
+}
+
+}  // namespace
 
 bool ReadSecret(const SecretSource& source, std::string& secret) {
   secret.clear();
@@ -148,21 +177,20 @@ bool ReadSecret(const SecretSource& source, std::string& secret) {
                          "variable or the prompt)\n");
     return false;
   }
-  if (!source.file.empty()) {
-    return ReadFromFile(source.file, secret);
-  }
-  if (!source.environmentVariable.empty()) {
-    const char* value = std::getenv(source.environmentVariable.c_str());
-    if (value == nullptr) {
-      std::fprintf(stderr, "velt: the environment variable %s is not set\n",
-                   source.environmentVariable.c_str());
-      return false;
-    }
-    secret = value;
+  if (named == 0) {
     return true;
   }
-  if (!source.prompt.empty()) {
-    return ReadFromTerminal(source.prompt, secret);
+  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  if (!ReadFromSource(source, secret)) {
+    return false;
+  }
+  if (secret.empty()) {
+    std::fprintf(stderr, "velt: the secret from %s is empty; give a non-empty one, or leave "
+                         "out the option for no secret\n",
+                 !source.file.empty() ? source.file.c_str()
+                 : !source.environmentVariable.empty() ? source.environmentVariable.c_str()
+                                                       : "the prompt");
+    return false;
   }
   return true;
 }

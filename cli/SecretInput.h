@@ -17,11 +17,19 @@ struct SecretSource {
 
 // At most one source may be named. With none, `secret` is empty and the
 // result true. False, with the reason printed on standard error (never the
-// secret), when the source cannot be read or more than one is named.
+// secret), when the source cannot be read, more than one is named, or the
+// secret is empty (an empty variable, a file holding only a line end, an
+// empty answer): a secret that was asked for is never silently dropped.
+//
+// Once a source is named the process is made non-dumpable (no core file,
+// no ptrace by other processes of the user) for the rest of its life, and a
+// variable is removed from the environment as soon as it is read, so that no
+// command the engine starts inherits it.
 bool ReadSecret(const SecretSource& source, std::string& secret);
 
 // Overwrites the characters of `secret` before it is released.
 void WipeSecret(std::string& secret);
+void WipeSecret(std::wstring& secret);
 
 }  // namespace cli
 }  // namespace velt

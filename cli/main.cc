@@ -1,58 +1,108 @@
 // velt: the console front end of the engine.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 
+namespace velt {
+namespace cli {
 namespace {
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out,
-               "usage: velt <command> [options]\n"
-               "\n"
-               "commands:\n"
-               "  collect         gather logs into a zip bundle (velt collect --help)\n"
-               "  clear           delete the logs the configurations mark clearable\n"
-               "  list            list the file IDs the configurations offer\n"
-               "  upload BUNDLE   send a bundle to the upload service (velt upload --help)\n"
-               "  describe CODE   print the name and description of a result code\n"
-               "  --version       print the version\n"
-               "  --help          print this help\n");
+// `velt help [COMMAND]`: the same text as `velt [COMMAND] --help`.
+Command DefineHelp(CLI::App& velt) {
+  auto topic = std::make_shared<std::string>();
+  CLI::App* app = velt.add_subcommand("help", "describe velt or one of its commands");
+  app->add_option("COMMAND", *topic, "the command to describe");
+  return {app, [&velt, topic] {
+            if (topic->empty()) {
+              std::printf("%s", velt.help().c_str());
+              return kExitSuccess;
+            }
+            if (*topic == "upload") {
+              char help[] = "--help";
+              char* argv[] = {help, nullptr};
+              return Upload(1, argv);
+            }
+            CLI::App* command = nullptr;
+            try {
+              command = velt.get_subcommand(*topic);
+            } catch (const CLI::OptionNotFound&) {
+              std::vector<std::string> names;
+              for (const CLI::App* sub : velt.get_subcommands({})) {
+                names.push_back(sub->get_name());
+              }
+              return UsageError("help: unknown command '" + *topic + "' (did you mean '" +
+                                Nearest(*topic, names) + "'?)");
+            }
+            std::printf("%s", command->help(velt.get_name()).c_str());
+            return kExitSuccess;
+          }};
 }
 
 }  // namespace
 
+Command DefineUpload(CLI::App& velt) {
+  CLI::App* app = velt.add_subcommand("upload", "send a bundle to the upload service "
+                                                "(velt upload --help)");
+  app->prefix_command();
+  app->set_help_flag();
+  return {app, [app] {
+            std::vector<std::string> words = app->remaining();
+            std::vector<char*> argv;
+            for (std::string& word : words) {
+              argv.push_back(&word[0]);
+            }
+            argv.push_back(nullptr);
+            return Upload(static_cast<int>(words.size()), argv.data());
+          }};
+}
+
+}  // namespace cli
+}  // namespace velt
+
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    PrintUsage(stderr);
-    return 2;
+  using namespace velt::cli;
+  CLI::App velt("velt gathers logs and command outputs into a zip bundle, clears logs, and "
+                "uploads bundles, as the configurations in its install folder describe.",
+                "velt");
+  velt.formatter(HelpFormatter());
+  // A single-valued option given twice takes its last value, as is usual.
+  velt.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  velt.set_version_flag("--version", "velt " VELT_VERSION);
+  velt.require_subcommand(0, 1);
+  velt.allow_extras();
+  velt.footer(
+      "Run 'velt help COMMAND' or 'velt COMMAND --help' for a command's options.\n"
+      "Exit status: 0 success, 1 the run failed, 2 a usage error, 128+N stopped by signal N.");
+  const std::vector<Command> commands = {DefineCollect(velt), DefineClear(velt),
+                                         DefineList(velt),    DefineUpload(velt),
+                                         DefineDescribe(velt), DefineHelp(velt)};
+  std::vector<std::string> names;
+  for (const Command& command : commands) {
+    names.push_back(command.app->get_name());
+    // Leftovers are reported by velt itself, with the nearest option.
+    command.app->allow_extras();
   }
-  const std::string command = argv[1];
-  if (command == "--help" || command == "-h" || command == "help") {
-    PrintUsage(stdout);
-    return 0;
+  try {
+    velt.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return ReportParseError(velt, error);
   }
-  if (command == "--version") {
-    std::printf("velt %s\n", VELT_VERSION);
-    return 0;
+  for (const Command& command : commands) {
+    if (command.app->parsed()) {
+      const int leftover =
+          command.app->get_prefix_command() ? -1 : RejectLeftovers(*command.app);
+      return leftover >= 0 ? leftover : command.run();
+    }
   }
-  if (command == "collect") {
-    return velt::cli::Collect(argc - 2, argv + 2);
+  const int leftover = RejectLeftovers(velt, names);
+  if (leftover >= 0) {
+    return leftover;
   }
-  if (command == "clear") {
-    return velt::cli::Clear(argc - 2, argv + 2);
-  }
-  if (command == "list") {
-    return velt::cli::List(argc - 2, argv + 2);
-  }
-  if (command == "upload") {
-    return velt::cli::Upload(argc - 2, argv + 2);
-  }
-  if (command == "describe") {
-    return velt::cli::Describe(argc - 2, argv + 2);
-  }
-  std::fprintf(stderr, "velt: unknown command '%s'\n", command.c_str());
-  PrintUsage(stderr);
-  return 2;
+  std::fprintf(stderr, "%s", velt.help().c_str());
+  return kExitUsage;
 }

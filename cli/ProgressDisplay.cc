@@ -1,0 +1,293 @@
+#include "ProgressDisplay.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "velt/control/VeltThread.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+
+namespace velt {
+namespace cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// "m:ss", or "h:mm:ss" from an hour on.
+std::string Clock(double elapsed) {
+  const long seconds = static_cast<long>(elapsed);
+  char text[32];
+  if (seconds >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", seconds / 60, seconds % 60);
+  }
+  return text;
+}
+
+// A status line as one line of text: control characters (a line break in a
+// configured description) become blanks.
+std::string OneLine(std::wstring text) {
+  std::replace_if(text.begin(), text.end(), [](wchar_t c) { return c < L' ' || c == 0x7f; }, L' ');
+  return Narrow(text);
+}
+
+// What every human style prints at the end: failures and stops on standard
+// error, the bundle (or only its path when quiet) on standard output.
+void PrintHumanResult(const char* command, const RunOutcome& outcome, const BundleFacts* bundle,
+                      bool quiet) {
+  if (outcome.signal != 0) {
+    std::fprintf(stderr, "velt: %s stopped by %s; the run's temporary files were removed\n",
+                 command, SignalName(outcome.signal).c_str());
+    return;
+  }
+  if (outcome.result != 0) {
+    const unsigned code = static_cast<uint32_t>(outcome.result);
+    std::fprintf(stderr,
+                 "velt: %s failed: %s\n"
+                 "velt: result 0x%08X %s: %s\n"
+                 "velt: the application log (syslog identity velt, or --log-file) says why\n",
+                 command, Narrow(outcome.message).c_str(), code,
+                 ResultName(outcome.result).c_str(), ResultDescription(outcome.result).c_str());
+    return;
+  }
+  if (bundle == nullptr) {
+    if (!quiet) {
+      WriteOut(std::string(command) == "clear" ? "Cleared.\n" : "Done.\n");
+    }
+    return;
+  }
+  if (quiet) {
+    WriteOut(bundle->path + "\n");
+    return;
+  }
+  char size[32];
+  std::snprintf(size, sizeof size, "%" PRIu64, bundle->size);
+  WriteOut("Bundle:   " + bundle->path + "\nSize:     " + size + " bytes\nSHA-256:  " +
+           bundle->sha256 + "\nChecksum: " + bundle->checksumFile + "\n");
+}
+
+void PrintStopping(int signalNumber) {
+  std::fprintf(stderr, "velt: %s received: stopping the run and removing its temporary files\n",
+               SignalName(signalNumber).c_str());
+}
+
+// One line redrawn in place with carriage returns, padded to the terminal's
+// width so that a shorter line covers a longer one.
+class TerminalDisplay : public ProgressDisplay {
+ public:
+  bool Progress(const PROGRESSSTATUS& record, double elapsed) override {
+    m_percent = Shown(record.percent);
+    if (!record.status.empty()) {
+      m_status = record.status;
+    }
+    return Draw(elapsed);
+  }
+  bool Tick(double elapsed) override { return m_drawn ? Draw(elapsed) : true; }
+  void Stopping(int signalNumber) override {
+    EndLine();
+    PrintStopping(signalNumber);
+  }
+  void Result(const char* command, const RunOutcome& outcome,
+              const BundleFacts* bundle) override {
+    EndLine();
+    PrintHumanResult(command, outcome, bundle, false);
+  }
+
+ private:
+  static size_t Width() {
+    struct winsize size;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+      return size.ws_col;
+    }
+    return 80;
+  }
+
+  bool Draw(double elapsed) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, " %3u%% %5s", m_percent, Clock(elapsed).c_str());
+    // The last column stays free: writing into it wraps on some terminals.
+    const size_t room = std::max<size_t>(Width(), 20) - 1 - std::strlen(suffix);
+    std::wstring text = m_status;
+    if (text.size() > room) {
+      text = text.substr(0, room - 3) + L"...";
+    }
+    text.resize(room, L' ');
+    m_drawn = true;
+    return WriteOut("\r" + OneLine(text) + suffix);
+  }
+
+  void EndLine() {
+    if (m_drawn) {
+      WriteOut("\n");
+      m_drawn = false;
+    }
+  }
+
+  std::wstring m_status;
+  unsigned m_percent = 0;
+  bool m_drawn = false;
+};
+
+// One line per change of the status text, for pipes and log files.
+class LinesDisplay : public ProgressDisplay {
+ public:
+  explicit LinesDisplay(bool quiet) : m_quiet(quiet) {}
+
+  bool Progress(const PROGRESSSTATUS& record, double) override {
+    const unsigned percent = Shown(record.percent);
+    if (m_quiet || record.status.empty() || record.status == m_status) {
+      return true;
+    }
+    m_status = record.status;
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%3u%% ", percent);
+    return WriteOut(prefix + OneLine(m_status) + "\n");
+  }
+  void Stopping(int signalNumber) override { PrintStopping(signalNumber); }
+  void Result(const char* command, const RunOutcome& outcome,
+              const BundleFacts* bundle) override {
+    PrintHumanResult(command, outcome, bundle, m_quiet);
+  }
+
+ private:
+  bool m_quiet;
+  std::wstring m_status;
+};
+
+// JSON Lines on standard output; human messages still go to standard error.
+class JsonDisplay : public ProgressDisplay {
+ public:
+  explicit JsonDisplay(bool quiet) : m_quiet(quiet) {}
+
+  bool Progress(const PROGRESSSTATUS& record, double elapsed) override {
+    const unsigned percent = Shown(record.percent);
+    if (m_quiet) {
+      return true;
+    }
+    Json line;
+    line["event"] = "progress";
+    line["percent"] = percent;
+    line["status"] = Narrow(record.status);
+    line["elapsed"] = static_cast<int64_t>(elapsed * 1000) / 1000.0;
+    return Emit(line);
+  }
+  void Stopping(int signalNumber) override {
+    PrintStopping(signalNumber);
+    Json line;
+    line["event"] = "stopping";
+    line["signal"] = SignalName(signalNumber);
+    Emit(line);
+  }
+  void Result(const char* command, const RunOutcome& outcome,
+              const BundleFacts* bundle) override {
+    if (outcome.signal != 0 || outcome.result != 0) {
+      PrintHumanResult(command, outcome, bundle, true);
+    }
+    Json line;
+    line["event"] = "result";
+    line["command"] = command;
+    line["code"] = static_cast<uint32_t>(outcome.result);
+    line["name"] = ResultName(outcome.result);
+    line["description"] = ResultDescription(outcome.result);
+    line["message"] = Narrow(outcome.message);
+    line["signal"] = outcome.signal != 0 ? Json(SignalName(outcome.signal)) : Json(nullptr);
+    line["bundle"] = bundle != nullptr ? Json(bundle->path) : Json(nullptr);
+    line["size"] = bundle != nullptr ? Json(bundle->size) : Json(nullptr);
+    line["sha256"] = bundle != nullptr ? Json(bundle->sha256) : Json(nullptr);
+    line["checksum_file"] = bundle != nullptr ? Json(bundle->checksumFile) : Json(nullptr);
+    Emit(line);
+  }
+
+ private:
+  static bool Emit(const Json& line) {
+    // Bytes that are not UTF-8 (a file name in another encoding) become
+    // U+FFFD, so every line stays valid JSON.
+    return WriteOut(line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
+  }
+
+  bool m_quiet;
+};
+
+}  // namespace
+
+ProgressDisplay::Style ProgressDisplay::Choose(bool quiet, bool json) {
+  if (json) {
+    return Style::kJson;
+  }
+  if (quiet) {
+    return Style::kQuiet;
+  }
+  return isatty(STDOUT_FILENO) ? Style::kTerminal : Style::kLines;
+}
+
+std::unique_ptr<ProgressDisplay> ProgressDisplay::Create(Style style, bool quiet) {
+  switch (style) {
+    case Style::kTerminal:
+      return std::make_unique<TerminalDisplay>();
+    case Style::kJson:
+      return std::make_unique<JsonDisplay>(quiet);
+    case Style::kLines:
+    case Style::kQuiet:
+      break;
+  }
+  return std::make_unique<LinesDisplay>(style == Style::kQuiet);
+}
+
+unsigned ProgressDisplay::Shown(unsigned percent) {
+  m_shown = std::max(m_shown, std::min(percent, 100u));
+  return m_shown;
+}
+
+std::string SignalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    case SIGPIPE: return "SIGPIPE";
+    default: return "signal " + std::to_string(signalNumber);
+  }
+}
+
+std::string ResultName(long code) {
+  if (code == 0) {
+    return "SUCCESS";
+  }
+  const std::string described = CAppLog::DescribeCode(static_cast<uint32_t>(code));
+  return described.substr(0, described.find(':'));
+}
+
+std::string ResultDescription(long code) {
+  if (code == 0) {
+    return "Success";
+  }
+  const std::string described = CAppLog::DescribeCode(static_cast<uint32_t>(code));
+  const size_t colon = described.find(':');
+  return colon == std::string::npos ? described : described.substr(colon + 1);
+}
+
+bool WriteOut(const std::string& text) {
+  errno = 0;
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+  if (!std::ferror(stdout)) {
+    return true;
+  }
+  const bool closed = errno == EPIPE;
+  std::clearerr(stdout);
+  return !closed;
+}
+
+}  // namespace cli
+}  // namespace velt

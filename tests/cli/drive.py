@@ -1,0 +1,36 @@
+#!/usr/bin/env python3
+"""Runs a command as a user watches it: its standard output on a pseudo-
+terminal of --cols columns, or else on a pipe; with --signal, sends that
+signal half a second after the text --when has appeared. Prints what the
+command wrote and exits with its status (128 + N when signal N ended it)."""
+import argparse, fcntl, os, pty, signal, struct, subprocess, sys, termios, time
+
+parser = argparse.ArgumentParser()
+parser.add_argument("--cols", type=int)
+parser.add_argument("--signal")
+parser.add_argument("--when", default="")
+parser.add_argument("command", nargs=argparse.REMAINDER)
+args = parser.parse_args()
+if args.cols:
+    reader, writer = pty.openpty()
+    fcntl.ioctl(writer, termios.TIOCSWINSZ, struct.pack("HHHH", 24, args.cols, 0, 0))
+else:
+    reader, writer = os.pipe()
+child = subprocess.Popen(args.command, stdout=writer)
+os.close(writer)
+seen, sent = b"", False
+while True:
+    try:
+        chunk = os.read(reader, 4096)
+    except OSError:  # a pseudo-terminal reports EIO once the command has closed it
+        chunk = b""
+    if not chunk:
+        break
+    seen += chunk
+    if args.signal and not sent and args.when.encode() in seen:
+        time.sleep(0.5)
+        child.send_signal(getattr(signal, args.signal))
+        sent = True
+status = child.wait()
+sys.stdout.buffer.write(seen)
+sys.exit(128 - status if status < 0 else status)
