@@ -1,5 +1,6 @@
 // Zips one folder with the engine's writer, for bench/zip_bench.sh to time
 // against Info-ZIP: zip_bench <folder> <archive> [password]
+// The archive must not exist yet; VELT_ZIP_THREADS sets the thread count.
 // Prints the result code and the wall time; exits non-zero on failure.
 #include <chrono>
 #include <cstdio>

@@ -1,24 +1,30 @@
 #!/usr/bin/env bash
-# Times the engine's zip writer against Info-ZIP zip at the same level on
-# two generated log corpora (about 200 files / 200 MB and about 5,000 files /
-# 50 MB), with and without a password, and prints the wall-time ratio, the
-# size ratio and the writer's peak memory.
+# Times the engine's zip writer at several thread counts against Info-ZIP
+# zip at the same level on two generated log corpora (about 200 files /
+# 200 MB and about 5,000 files / 50 MB), with and without a password, and
+# prints the wall-time ratio, the CPU-time ratio, the size ratio and the
+# peak memory; on the large corpus also against `tar | pigz -9 -p2`, the
+# same deflate work on two cores without the zip format.
 #
-# usage: bench/zip_bench.sh <build-dir> [work-dir] [runs]
+# usage: bench/zip_bench.sh <build-dir> [work-dir] [runs] [threads...]
 #   <build-dir>  a build configured with -DVELT_BUILD_BENCH=ON in which the
 #                zip_bench target is built (this script builds nothing)
 #   [work-dir]   where corpora and archives go (default /tmp/velt-zip-bench);
 #                corpora already there are reused
 #   [runs]       runs per measurement, the fastest counts (default 3)
+#   [threads]    values of VELT_ZIP_THREADS to measure (default: 1 2)
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
-  sed -n '2,13p' "$0"
+  sed -n '2,17p' "$0"
   exit 2
 fi
 build=$(cd "$1" && pwd)
 work=${2:-/tmp/velt-zip-bench}
 runs=${3:-3}
+shift $(( $# < 3 ? $# : 3 ))
+threads=("$@")
+[[ ${#threads[@]} -gt 0 ]] || threads=(1 2)
 here=$(cd "$(dirname "$0")" && pwd)
 driver=$build/bench/zip_bench
 password=bench-Pw-7
@@ -26,6 +32,7 @@ password=bench-Pw-7
 [[ -x $driver ]] || { echo "missing $driver: build the zip_bench target first" >&2; exit 1; }
 [[ -x /usr/bin/time ]] || { echo "missing /usr/bin/time (Debian package 'time')" >&2; exit 1; }
 command -v zip >/dev/null || { echo "missing zip (Debian package 'zip')" >&2; exit 1; }
+command -v pigz >/dev/null || { echo "missing pigz (Debian package 'pigz')" >&2; exit 1; }
 
 mkdir -p "$work/out"
 for corpus in large small; do
@@ -48,36 +55,48 @@ run() {
     END { printf "%.3f %.3f %d\n", s, cpu, rss }' "$work/out/time.txt"
 }
 
+# keep <name> <wall> <cpu> <rss>: the fastest wall and CPU time and the
+# largest peak memory seen for <name>.
+declare -A wall cpu rss
+keep() {
+  if [[ -z ${wall[$1]:-} ]] || awk "BEGIN{exit !($2 < ${wall[$1]})}"; then wall[$1]=$2; fi
+  if [[ -z ${cpu[$1]:-} ]] || awk "BEGIN{exit !($3 < ${cpu[$1]})}"; then cpu[$1]=$3; fi
+  (( $4 > ${rss[$1]:-0} )) && rss[$1]=$4
+  return 0
+}
+
 # Wall time is what the aim is about; CPU time (user + system) is shown too
 # because it moves less when the machine is busy with other work.
-printf '%-6s %-8s %8s %8s %6s %8s %8s %6s %10s %10s %6s %9s %6s\n' corpus password engine_s zip_s \
-  time engine_cpu zip_cpu cpu engine_B zip_B size engine_MB zip_MB
+printf '%-6s %-8s %7s %8s %8s %6s %8s %8s %6s %10s %10s %6s %9s %6s %7s %6s\n' corpus password \
+  threads engine_s zip_s time engine_cpu zip_cpu cpu engine_B zip_B size engine_MB zip_MB \
+  pigz_s pigz
 for corpus in large small; do
   source=$work/corpus/$corpus
-  find "$source" -type f -exec cat {} + >/dev/null  # same page cache for both
+  find "$source" -type f -exec cat {} + >/dev/null  # same page cache for every tool
   for mode in plain password; do
-    best_engine=""; best_zip=""; cpu_engine=""; cpu_zip=""; rss_engine=0; rss_zip=0
+    wall=(); cpu=(); rss=()
+    pw=(); [[ $mode == password ]] && pw=(-P "$password")
     for ((i = 0; i < runs; i++)); do
-      if [[ $mode == plain ]]; then
-        read -r t tc m < <(run "$work/out/engine.zip" "$driver" "$source" "$work/out/engine.zip")
-        read -r u uc n < <(cd "$source" && run "$work/out/infozip.zip" zip -9 -r -q "$work/out/infozip.zip" .)
-      else
-        read -r t tc m < <(run "$work/out/engine.zip" "$driver" "$source" "$work/out/engine.zip" "$password")
-        read -r u uc n < <(cd "$source" && run "$work/out/infozip.zip" zip -9 -r -q -P "$password" "$work/out/infozip.zip" .)
+      keep zip $(cd "$source" && run "$work/out/infozip.zip" zip -9 -r -q "${pw[@]}" "$work/out/infozip.zip" .)
+      for t in "${threads[@]}"; do
+        keep "engine$t" $(VELT_ZIP_THREADS=$t run "$work/out/engine$t.zip" "$driver" "$source" \
+                          "$work/out/engine$t.zip" ${pw[1]:-})
+      done
+      if [[ $corpus == large && $mode == plain ]]; then
+        keep pigz $(run "$work/out/pigz.tar.gz" sh -c \
+                    "tar -cf - -C '$source' . | pigz -9 -p2 > '$work/out/pigz.tar.gz'")
       fi
-      if [[ -z $best_engine ]] || awk "BEGIN{exit !($t < $best_engine)}"; then best_engine=$t; fi
-      if [[ -z $best_zip ]] || awk "BEGIN{exit !($u < $best_zip)}"; then best_zip=$u; fi
-      if [[ -z $cpu_engine ]] || awk "BEGIN{exit !($tc < $cpu_engine)}"; then cpu_engine=$tc; fi
-      if [[ -z $cpu_zip ]] || awk "BEGIN{exit !($uc < $cpu_zip)}"; then cpu_zip=$uc; fi
-      (( m > rss_engine )) && rss_engine=$m
-      (( n > rss_zip )) && rss_zip=$n
     done
-    engine_bytes=$(stat -c %s "$work/out/engine.zip")
     zip_bytes=$(stat -c %s "$work/out/infozip.zip")
-    awk -v c="$corpus" -v p="$mode" -v te="$best_engine" -v tz="$best_zip" -v ce="$cpu_engine" \
-        -v cz="$cpu_zip" -v se="$engine_bytes" -v sz="$zip_bytes" -v re="$rss_engine" -v rz="$rss_zip" 'BEGIN {
-      printf "%-6s %-8s %8.2f %8.2f %6.3f %8.2f %8.2f %6.3f %10d %10d %6.4f %9.1f %6.1f\n",
-             c, p, te, tz, te / tz, ce, cz, ce / cz, se, sz, se / sz, re / 1024, rz / 1024 }'
+    for t in "${threads[@]}"; do
+      engine_bytes=$(stat -c %s "$work/out/engine$t.zip")
+      awk -v c="$corpus" -v p="$mode" -v n="$t" -v te="${wall[engine$t]}" -v tz="${wall[zip]}" \
+          -v ce="${cpu[engine$t]}" -v cz="${cpu[zip]}" -v se="$engine_bytes" -v sz="$zip_bytes" \
+          -v re="${rss[engine$t]}" -v rz="${rss[zip]}" -v tp="${wall[pigz]:-0}" 'BEGIN {
+        printf "%-6s %-8s %7d %8.2f %8.2f %6.3f %8.2f %8.2f %6.3f %10d %10d %6.4f %9.1f %6.1f",
+               c, p, n, te, tz, te / tz, ce, cz, ce / cz, se, sz, se / sz, re / 1024, rz / 1024
+        if (tp > 0) printf " %7.2f %6.3f\n", tp, te / tp; else printf " %7s %6s\n", "-", "-" }'
+    done
   done
 done
-rm -f "$work/out/engine.zip" "$work/out/infozip.zip" "$work/out/time.txt"
+rm -f "$work/out/"*.zip "$work/out/pigz.tar.gz" "$work/out/time.txt"

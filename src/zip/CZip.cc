@@ -1,15 +1,21 @@
 #include "velt/zip/CZip.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <memory>
+#include <thread>
 
 #include "platform/Directory.h"
+#include "platform/Environment.h"
 #include "platform/InputFile.h"
 #include "platform/LocalTime.h"
+#include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
-#include "zip/EntryWriter.h"
+#include "zip/ArchiveWriter.h"
+#include "zip/EntryName.h"
 #include "zip/FileCrc.h"
 #include "zip/ZipArchive.h"
 
@@ -20,6 +26,11 @@ constexpr uint64_t kLargeFileSize = 0xFFFFFFFFull;
 
 // The regular-file mode recorded for a file whose own cannot be read.
 constexpr uint32_t kDefaultFileMode = 0100644;
+
+// The environment variable that sets the number of compressing threads,
+// and the most it may ask for.
+constexpr char kThreadsVariable[] = "VELT_ZIP_THREADS";
+constexpr unsigned kMaxThreads = 64;
 
 // MS-DOS date (high half) and time (low half, two-second steps) of a local
 // time, limited to the years the format holds.
@@ -40,6 +51,27 @@ bool ToDosDateTime(int64_t secondsSinceEpoch, uint32_t& dosDateTime) {
   return true;
 }
 
+unsigned OnlineProcessors() {
+  unsigned count = std::thread::hardware_concurrency();
+  return std::max(1u, std::min(count, kMaxThreads));
+}
+
+// A whole number from 1 to kMaxThreads, digits only.
+bool ParseThreads(const std::string& text, unsigned& threads) {
+  if (text.empty() || text.size() > 3 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return false;
+  }
+  unsigned long value = std::stoul(text);
+  threads = static_cast<unsigned>(value);
+  return value >= 1 && value <= kMaxThreads;
+}
+
+std::string ErrorText(int error) {
+  std::string text = velt::platform::SystemErrorText(static_cast<unsigned long>(error));
+  return text.empty() ? "error " + std::to_string(error) : text;
+}
+
 }  // namespace
 
 long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
@@ -48,59 +80,65 @@ long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstr
     VELT_LOG_MESSAGE('E', "Bad parameter(s), parameter(s) is equal to NULL.");
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
-  std::vector<std::wstring> files;
-  long result = getDirContents(files, sourceFolder, includeSubFolders);
+  std::string folder = velt::Narrow(sourceFolder);
+  std::vector<std::string> files;
+  long result = getDirContents(files, folder, includeSubFolders);
   if (result != 0) {
     VELT_LOG_CODE('E', "CZip::getDirContents", result);
     return result;
   }
   // Every listed path starts with the folder and one separator.
-  size_t prefix = sourceFolder.size() + (sourceFolder.back() == L'/' ? 0 : 1);
-  std::vector<std::wstring> names;
+  size_t prefix = folder.size() + (folder.back() == '/' ? 0 : 1);
+  std::vector<std::string> names;
   names.reserve(files.size());
-  for (const std::wstring& file : files) {
+  for (const std::string& file : files) {
     names.push_back(file.substr(prefix));
   }
-  result = createZipFile(files, destinationZip, names, password);
+  result = createZipFile(files, velt::Narrow(destinationZip), names, velt::Narrow(password));
   if (result != 0) {
-    VELT_LOG_CODE('E', "CZip::createZipFile", result);
+    VELT_LOG_CODE(result == VELTENGINE_ERROR_ACTION_CANCELED_BY_USER ? 'I' : 'E',
+                  "CZip::createZipFile", result);
     return result;
   }
   return 0;
 }
 
 long CZip::getDirContents(std::vector<std::wstring>& files, std::wstring path, bool recursive) {
-  if (!path.empty() && path.back() != L'/') {
-    path += L'/';
+  std::vector<std::string> found;
+  long result = getDirContents(found, velt::Narrow(path), recursive);
+  for (const std::string& file : found) {
+    files.push_back(velt::Widen(file));
   }
-  std::string narrowPath = velt::Narrow(path);
+  return result;
+}
+
+long CZip::getDirContents(std::vector<std::string>& files, const std::string& folder,
+                          bool recursive) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') {
+    path += '/';
+  }
   velt::platform::FileDetails details;
-  if (velt::platform::GetFileDetails(narrowPath, details) != 0) {
-    VELT_LOG_MESSAGE('E', "Failed to get file attributes for %s", narrowPath.c_str());
+  if (velt::platform::GetFileDetails(path, details) != 0) {
+    VELT_LOG_MESSAGE('E', "Failed to get file attributes for %s", path.c_str());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
   std::vector<velt::platform::DirEntry> entries;
-  int listError = velt::platform::ListDirectory(narrowPath, entries);
+  int listError = velt::platform::ListDirectory(path, entries);
   if (listError != 0) {
-    VELT_LOG_CODE('E', "ListDirectory", listError, "Cannot list %s", narrowPath.c_str());
+    VELT_LOG_CODE('E', "ListDirectory", listError, "Cannot list %s", path.c_str());
     return GLOBAL_ERROR_UNEXPECTED;
   }
   for (const velt::platform::DirEntry& entry : entries) {
     if (entry.name == "." || entry.name == "..") {
       continue;
     }
-    std::wstring wideName = velt::Widen(entry.name);
-    std::string full = narrowPath + entry.name;
-    if (velt::Narrow(wideName) != entry.name) {
-      // Wide text cannot carry this name back to the file system.
-      VELT_LOG_MESSAGE('W', "Skipping %s: its name is not valid UTF-8", full.c_str());
-      continue;
-    }
+    std::string full = path + entry.name;
     if (entry.isDirectory) {
       if (!recursive) {
         continue;
       }
-      long result = getDirContents(files, path + wideName, recursive);
+      long result = getDirContents(files, full, recursive);
       if (result != 0) {
         VELT_LOG_CODE('E', "CZip::getDirContents", result);
         return result;
@@ -124,84 +162,123 @@ long CZip::getDirContents(std::vector<std::wstring>& files, std::wstring path, b
       VELT_LOG_MESSAGE('W', "Skipping %s: not a regular file", full.c_str());
       continue;
     }
-    files.push_back(path + wideName);
+    files.push_back(full);
   }
   return 0;
 }
 
 long CZip::createZipFile(const std::vector<std::wstring>& files, std::wstring zipPath,
                          const std::vector<std::wstring>& names, std::wstring password) {
+  std::vector<std::string> narrowFiles;
+  std::vector<std::string> narrowNames;
+  for (const std::wstring& file : files) {
+    narrowFiles.push_back(velt::Narrow(file));
+  }
+  for (const std::wstring& name : names) {
+    narrowNames.push_back(velt::Narrow(name));
+  }
+  return createZipFile(narrowFiles, velt::Narrow(zipPath), narrowNames, velt::Narrow(password));
+}
+
+long CZip::createZipFile(const std::vector<std::string>& files, const std::string& zipPath,
+                         const std::vector<std::string>& names, const std::string& password) {
   if (files.size() != names.size()) {
     VELT_LOG_MESSAGE('E', "Bad parameter(s), %zu files but %zu entry names.", files.size(),
                      names.size());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
-  std::string narrowZipPath = velt::Narrow(zipPath);
+  unsigned threads = OnlineProcessors();
+  std::string setting;
+  if (velt::platform::GetEnvironmentValue(kThreadsVariable, setting) &&
+      !ParseThreads(setting, threads)) {
+    threads = OnlineProcessors();
+    VELT_LOG_MESSAGE('W', "%s=\"%s\" is not a number from 1 to %u; using %u threads.",
+                     kThreadsVariable, setting.c_str(), kMaxThreads, threads);
+  }
+
   velt::zip::ZipArchive archive;
-  if (narrowZipPath.empty() || !archive.Create(narrowZipPath)) {
-    VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "Cannot create %s",
-                  narrowZipPath.c_str());
+  int createError = zipPath.empty() ? ENOENT : archive.Create(zipPath);
+  if (createError != 0) {
+    VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "Cannot create %s: %s",
+                  zipPath.c_str(), ErrorText(createError).c_str());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
-  velt::platform::FileDetails archiveDetails;
-  bool archiveKnown = velt::platform::GetFileDetails(narrowZipPath, archiveDetails) == 0;
 
-  velt::zip::EntryWriter writer(archive, velt::Narrow(password));
-  for (size_t i = 0; i < files.size(); ++i) {
-    std::string path = velt::Narrow(files[i]);
+  velt::zip::ArchiveWriter writer(archive, password, threads);
+  velt::zip::EntryNames entryNames;
+  velt::zip::WriteOutcome outcome;
+  for (size_t i = 0; i < files.size() && !outcome.failed(); ++i) {
+    const std::string& path = files[i];
     velt::zip::EntryHeader header;
-    header.name = velt::Narrow(names[i]);
+    header.name = entryNames.Unique(velt::zip::SafeEntryName(names[i]));
 
-    velt::platform::InputFile input;
+    std::unique_ptr<velt::platform::InputFile> input(new velt::platform::InputFile);
     velt::platform::FileDetails details;
-    int openError = input.Open(path);
+    bool detailsKnown = true;
+    int openError = input->Open(path);
     if (openError == 0) {
-      openError = input.Details(details);
+      openError = input->Details(details);
     }
     if (openError != 0) {
       VELT_LOG_CODE('E', "open", openError, "Could not open %s", path.c_str());
-      input.Close();
+      input.reset();
       details = velt::platform::FileDetails();
-      if (velt::platform::GetFileDetails(path, details) != 0) {
+      detailsKnown = velt::platform::GetFileDetails(path, details) == 0;
+      if (!detailsKnown) {
         details.mode = kDefaultFileMode;
       }
-    } else if (archiveKnown && velt::platform::IsSameFile(details, archiveDetails)) {
+    } else if (archive.IsArchive(details.device, details.index)) {
       VELT_LOG_MESSAGE('W', "Skipping %s: it is the archive being written", path.c_str());
       continue;
     }
 
-    // One size, taken here, decides zip64 and bounds both passes over the file.
-    uint64_t size = input.IsOpen() ? details.size : 0;
-    bool timeKnown = input.IsOpen() ? ToDosDateTime(details.lastWriteSeconds, header.dosDateTime)
-                                    : getFileTime(files[i], header.dosDateTime);
-    if (!timeKnown) {
+    // One size, taken here, decides zip64 and bounds every pass over the file.
+    uint64_t size = input != nullptr ? details.size : 0;
+    if (!detailsKnown || !ToDosDateTime(details.lastWriteSeconds, header.dosDateTime)) {
       VELT_LOG_MESSAGE('W', "Failed to get file time attributes.");
       header.dosDateTime = 0;
     }
     header.mode = details.mode;
     header.zip64 = size >= kLargeFileSize;
     header.encrypted = !password.empty();
+    outcome = writer.Add(header, std::move(input), size, path);
+  }
+  if (!outcome.failed()) {
+    outcome = writer.Finish();
+  }
+  for (const std::string& path : writer.TakeChangedFiles()) {
+    VELT_LOG_MESSAGE('W',
+                     "%s changed while it was being zipped; its entry holds the bytes "
+                     "read last and may not open with the password.",
+                     path.c_str());
+  }
+  if (!outcome.failed()) {
+    outcome.path = zipPath;
+    outcome.failedCall = "zipClose";
+    outcome.result = archive.Close();
+    if (outcome.result == ZIP_OK) {
+      return 0;
+    }
+  }
 
-    velt::zip::EntryOutcome outcome =
-        writer.Add(header, input.IsOpen() ? &input : nullptr, size);
-    if (outcome.changed) {
-      VELT_LOG_MESSAGE('W',
-                       "%s changed while it was being zipped; its entry holds the bytes "
-                       "read last and may not open with the password.",
-                       path.c_str());
-    }
-    if (outcome.result < 0) {
-      archive.Close();
-      VELT_LOG_CODE('E', outcome.failedCall, outcome.result, "Writing %s failed", path.c_str());
-      return outcome.result;
-    }
+  long result = outcome.result;
+  if (outcome.stopped) {
+    VELT_LOG_MESSAGE('I', "Zipping into %s stopped on request; the archive is removed.",
+                     zipPath.c_str());
+    result = VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
+  } else {
+    std::string reason = outcome.result == ZIP_ERRNO && archive.systemError() != 0
+                             ? ErrorText(archive.systemError())
+                             : "minizip error " + std::to_string(outcome.result);
+    VELT_LOG_CODE('E', outcome.failedCall, outcome.result, "Writing %s into %s failed: %s",
+                  outcome.path.c_str(), zipPath.c_str(), reason.c_str());
   }
-  int closed = archive.Close();
-  if (closed != ZIP_OK) {
-    VELT_LOG_CODE('E', "zipClose", closed, "Finishing %s failed", narrowZipPath.c_str());
-    return closed;
+  int removeError = archive.Abandon();
+  if (removeError != 0) {
+    VELT_LOG_MESSAGE('W', "Could not remove the unfinished archive %s: %s", zipPath.c_str(),
+                     ErrorText(removeError).c_str());
   }
-  return 0;
+  return result;
 }
 
 bool CZip::getFileTime(const std::wstring& path, std::uint32_t& dosDateTime) {

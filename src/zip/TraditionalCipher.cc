@@ -1,9 +1,32 @@
 #include "zip/TraditionalCipher.h"
 
+#include <memory>
+#include <mutex>
+
 namespace velt {
 namespace zip {
 
+namespace {
+
+std::mutex g_randomLock;
+TraditionalCipher::RandomSource g_randomSource;
+
+}  // namespace
+
+void TraditionalCipher::SetRandomSource(RandomSource source) {
+  std::lock_guard<std::mutex> hold(g_randomLock);
+  g_randomSource = std::move(source);
+}
+
 TraditionalCipher::TraditionalCipher(const std::string& password) : m_table(get_crc_table()) {
+  {
+    std::lock_guard<std::mutex> hold(g_randomLock);
+    m_random = g_randomSource;
+  }
+  if (!m_random) {
+    auto device = std::make_shared<std::random_device>();
+    m_random = [device]() { return static_cast<uint32_t>((*device)()); };
+  }
   m_keys[0] = 0x12345678u;
   m_keys[1] = 0x23456789u;
   m_keys[2] = 0x34567890u;
@@ -39,7 +62,7 @@ void TraditionalCipher::BeginEntry(uint32_t crc, unsigned char (&header)[kHeader
     m_keys[i] = m_passwordKeys[i];
   }
   for (size_t i = 0; i + 1 < kHeaderSize; i += 4) {
-    unsigned int random = m_random();
+    uint32_t random = m_random();
     for (size_t j = i; j < i + 4 && j + 1 < kHeaderSize; ++j) {
       header[j] = static_cast<unsigned char>(random >> (8 * (j - i)));
     }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -16,6 +17,13 @@ namespace zip {
 class TraditionalCipher {
  public:
   static constexpr size_t kHeaderSize = 12;
+
+  // Where the random bytes of the encryption headers come from: a function
+  // returning 32 random bits a call. Empty (the default): the system's
+  // random device. Tests install a fixed random source to compare archives
+  // byte for byte; a cipher keeps the source it was made with.
+  using RandomSource = std::function<uint32_t()>;
+  static void SetRandomSource(RandomSource source);
 
   explicit TraditionalCipher(const std::string& password);
 
@@ -34,7 +42,7 @@ class TraditionalCipher {
   const z_crc_t* m_table;  // zlib's 32-bit CRC table
   uint32_t m_passwordKeys[3];
   uint32_t m_keys[3];
-  std::random_device m_random;
+  RandomSource m_random;
 };
 
 }  // namespace zip

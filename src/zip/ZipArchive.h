@@ -1,13 +1,16 @@
-// One zip archive being written through minizip, closed on every path: the
-// destructor closes an archive that is still open. Entries are written in
-// minizip's raw mode; compression and encryption happen before the bytes
-// get here.
+// One zip archive being written through minizip into a file created
+// exclusively for it. Entries are written in minizip's raw mode:
+// compression and encryption happen before the bytes get here. An archive
+// that is not finished with Close is abandoned: its file is removed, also
+// by the destructor, so a failed or stopped run leaves nothing behind.
 #pragma once
 
 #include <minizip/zip.h>
 
 #include <cstdint>
 #include <string>
+
+#include "zip/ArchiveFile.h"
 
 namespace velt {
 namespace zip {
@@ -27,18 +30,38 @@ class ZipArchive {
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
-  // Creates the archive, replacing a file at `path`. False on failure.
-  bool Create(const std::string& path);
+  // Creates the archive's file at `path`, which must not exist. 0 or the
+  // system's error number.
+  int Create(const std::string& path);
   // ZIP_OK or minizip's negative error.
   int OpenEntry(const EntryHeader& header);
   int Write(const unsigned char* data, unsigned size);
   // Closes the open entry with the plain data's size and CRC-32.
   int CloseEntry(uint64_t size, uint32_t crc);
-  // Writes the central directory and closes the file.
+  // Writes the central directory and the end records and closes the file.
+  // ZIP_OK or a negative minizip error (see systemError).
   int Close();
+  // Gives the archive up: the file created is closed and removed. 0 or the
+  // error number of the removal (ESTALE: the name leads elsewhere now).
+  int Abandon();
+
+  // The system's error number behind a ZIP_ERRNO; 0 when none is known.
+  int systemError() const { return m_error != 0 ? m_error : m_file.error(); }
+  // Whether `device` and `index` identify the archive's own file.
+  bool IsArchive(uint64_t device, uint64_t index) {
+    return m_file.file().IsOpen() && device == m_file.file().device() &&
+           index == m_file.file().index();
+  }
 
  private:
+  int CompleteEndRecords(uint64_t centralDirectory);
+
+  ArchiveFile m_file;
   zipFile m_handle = nullptr;
+  uint64_t m_entries = 0;
+  bool m_zip64Entries = false;
+  int m_error = 0;          // a system error met outside minizip's writes
+  bool m_finished = false;  // closed complete, or given up
 };
 
 }  // namespace zip

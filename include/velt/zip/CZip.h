@@ -2,6 +2,11 @@
 // deflated entry named by its path relative to the folder, optionally
 // protected with the traditional zip password encryption. No state is kept
 // between calls.
+//
+// Files are compressed on several threads: as many as the machine has
+// online processors, or the number in the environment variable
+// VELT_ZIP_THREADS (1: everything on the calling thread). The archive's
+// bytes do not depend on that number.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +18,14 @@
 class VELT_API CZip {
  public:
   // Zips every file under `sourceFolder` (its sub-folders too when
-  // `includeSubFolders`) into `destinationZip`, replacing a file there.
-  // An empty `password` writes unencrypted entries. Returns 0,
-  // GLOBAL_ERROR_BAD_PARAMETER, GLOBAL_ERROR_UNEXPECTED or a negative
+  // `includeSubFolders`) into a new file `destinationZip`, created here
+  // with permission bits 0600; an existing file or link there is refused
+  // and left as it is. An empty `password` writes unencrypted entries.
+  // A stop request (VeltThread::StopRequested) ends the work between two
+  // blocks of data. On any failure and on a stop the file created is
+  // removed. Returns 0, GLOBAL_ERROR_BAD_PARAMETER (also: the destination
+  // cannot be created), GLOBAL_ERROR_UNEXPECTED,
+  // VELTENGINE_ERROR_ACTION_CANCELED_BY_USER (stopped) or a negative
   // minizip error.
   static long Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
                   bool includeSubFolders);
@@ -25,7 +35,8 @@ class VELT_API CZip {
   // when `recursive`.
   static long getDirContents(std::vector<std::wstring>& files, std::wstring path, bool recursive);
 
-  // Writes files[i] as the entry names[i], in list order.
+  // Writes files[i] as the entry names[i], in list order, into a new file
+  // `zipPath` as Zip does. Names are made safe first (see docs/zip.md).
   static long createZipFile(const std::vector<std::wstring>& files, std::wstring zipPath,
                             const std::vector<std::wstring>& names, std::wstring password);
 
@@ -38,4 +49,13 @@ class VELT_API CZip {
 
   // CRC-32 of the file's contents; 0 when it cannot be read.
   static unsigned long getCrc(const std::wstring& path);
+
+ private:
+  // The same on the file system's own names (bytes, UTF-8 where valid),
+  // so that a file whose name is not valid UTF-8 is still read from its
+  // real path.
+  static long getDirContents(std::vector<std::string>& files, const std::string& path,
+                             bool recursive);
+  static long createZipFile(const std::vector<std::string>& files, const std::string& zipPath,
+                            const std::vector<std::string>& names, const std::string& password);
 };

@@ -1,0 +1,55 @@
+// A file this process creates itself and nobody else: never an existing
+// file, never reached through a symbolic link, readable by its owner only.
+// Written and read at explicit offsets; removed by name only while the name
+// still leads to this very file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace velt {
+namespace platform {
+
+class ExclusiveFile {
+ public:
+  ExclusiveFile() = default;
+  ~ExclusiveFile();  // closes, does not remove
+  ExclusiveFile(const ExclusiveFile&) = delete;
+  ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+  // Creates `path` for reading and writing with permission bits 0600
+  // whatever the process's file-creation mask. EEXIST when anything (a
+  // file, a folder, a link, even a dangling one) already has the name.
+  // 0 or the system's error number.
+  int Create(const std::string& path);
+  bool IsOpen() const { return m_fd >= 0; }
+  const std::string& path() const { return m_path; }
+
+  // Writes all `size` bytes at `offset`, retrying partial writes. 0 or the
+  // error number (ENOSPC, EFBIG, EIO...).
+  int WriteAt(const void* data, size_t size, uint64_t offset);
+  // Reads exactly `size` bytes at `offset`; EIO when the file ends first.
+  int ReadAt(void* data, size_t size, uint64_t offset);
+  int Size(uint64_t& size) const;
+  // Device and index of the file created, to compare with what a name
+  // leads to.
+  uint64_t device() const { return m_device; }
+  uint64_t index() const { return m_index; }
+
+  // 0 or the error of closing (data not stored).
+  int Close();
+  // Closes the file if open and unlinks its name, when the name still
+  // leads to the file created here (a name replaced meanwhile is left
+  // alone: ESTALE).
+  int Remove();
+
+ private:
+  int m_fd = -1;
+  std::string m_path;
+  uint64_t m_device = 0;
+  uint64_t m_index = 0;
+};
+
+}  // namespace platform
+}  // namespace velt

@@ -1,0 +1,119 @@
+#include "zip/ArchiveFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace velt {
+namespace zip {
+
+namespace {
+
+// Enough for the headers of many small entries and a good share of a
+// large one's data between two system calls.
+constexpr size_t kBufferSize = 256 * 1024;
+
+ArchiveFile& Self(voidpf opaque) { return *static_cast<ArchiveFile*>(opaque); }
+
+}  // namespace
+
+ArchiveFile::ArchiveFile() : m_buffer(kBufferSize) {}
+
+int ArchiveFile::Create(const std::string& path) { return m_file.Create(path); }
+
+void ArchiveFile::FillFunctions(zlib_filefunc64_def& functions) {
+  functions.zopen64_file = &ArchiveFile::Open;
+  functions.zread_file = &ArchiveFile::Read;
+  functions.zwrite_file = &ArchiveFile::Write;
+  functions.ztell64_file = &ArchiveFile::Tell;
+  functions.zseek64_file = &ArchiveFile::Seek;
+  functions.zclose_file = &ArchiveFile::Close;
+  functions.zerror_file = &ArchiveFile::Error;
+  functions.opaque = this;
+}
+
+int ArchiveFile::Flush() {
+  if (m_buffered > 0 && !m_discarding && m_error == 0) {
+    m_error = m_file.WriteAt(m_buffer.data(), m_buffered, m_bufferStart);
+  }
+  m_bufferStart += m_buffered;
+  m_buffered = 0;
+  return m_error;
+}
+
+int ArchiveFile::Append(const unsigned char* data, size_t size) {
+  if (m_position != m_bufferStart + m_buffered) {
+    // minizip went back to complete a header, or forward again.
+    Flush();
+    m_bufferStart = m_position;
+  }
+  if (m_buffered + size > m_buffer.size()) {
+    Flush();
+  }
+  if (size >= m_buffer.size()) {
+    if (m_error == 0) {
+      m_error = m_file.WriteAt(data, size, m_position);
+    }
+    m_bufferStart += size;
+  } else {
+    std::memcpy(m_buffer.data() + m_buffered, data, size);
+    m_buffered += size;
+  }
+  m_position += size;
+  return m_error;
+}
+
+voidpf ArchiveFile::Open(voidpf opaque, const void* /*filename*/, int /*mode*/) {
+  return Self(opaque).m_file.IsOpen() ? opaque : nullptr;
+}
+
+uLong ArchiveFile::Read(voidpf opaque, voidpf /*stream*/, void* data, uLong size) {
+  ArchiveFile& self = Self(opaque);
+  if (self.Flush() != 0 || self.m_file.ReadAt(data, size, self.m_position) != 0) {
+    return 0;
+  }
+  self.m_position += size;
+  return size;
+}
+
+uLong ArchiveFile::Write(voidpf opaque, voidpf /*stream*/, const void* data, uLong size) {
+  ArchiveFile& self = Self(opaque);
+  if (self.m_discarding) {
+    self.m_position += size;
+    return size;
+  }
+  return self.Append(static_cast<const unsigned char*>(data), size) == 0 ? size : 0;
+}
+
+ZPOS64_T ArchiveFile::Tell(voidpf opaque, voidpf /*stream*/) { return Self(opaque).m_position; }
+
+long ArchiveFile::Seek(voidpf opaque, voidpf /*stream*/, ZPOS64_T offset, int origin) {
+  ArchiveFile& self = Self(opaque);
+  switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET:
+      self.m_position = offset;
+      return 0;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      self.m_position += offset;
+      return 0;
+    case ZLIB_FILEFUNC_SEEK_END: {
+      uint64_t size = 0;
+      if (self.m_file.Size(size) != 0) {
+        return -1;
+      }
+      self.m_position = std::max<uint64_t>(size, self.m_bufferStart + self.m_buffered) + offset;
+      return 0;
+    }
+    default:
+      return -1;
+  }
+}
+
+int ArchiveFile::Close(voidpf opaque, voidpf /*stream*/) {
+  return Self(opaque).Flush() == 0 ? 0 : -1;
+}
+
+int ArchiveFile::Error(voidpf opaque, voidpf /*stream*/) { return Self(opaque).m_error != 0; }
+
+}  // namespace zip
+}  // namespace velt

@@ -1,0 +1,60 @@
+// The archive's file as minizip sees it: minizip's file functions (open,
+// write, seek, tell...) over a file created exclusively, with the small
+// writes of zip headers gathered into one buffer. The descriptor is never
+// closed through minizip: the archive is checked and completed after
+// minizip has closed it, and removed when it is abandoned.
+#pragma once
+
+#include <minizip/ioapi.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ExclusiveFile.h"
+
+namespace velt {
+namespace zip {
+
+class ArchiveFile {
+ public:
+  ArchiveFile();
+
+  // Creates the file (see ExclusiveFile::Create). 0 or the error number.
+  int Create(const std::string& path);
+  // minizip's file functions over this file; the opaque value is `this`.
+  void FillFunctions(zlib_filefunc64_def& functions);
+
+  // Where the next write goes.
+  uint64_t Position() const { return m_position; }
+  // Stores the buffered bytes. 0 or the error number.
+  int Flush();
+  // The first error number a write met; 0 while every write went through.
+  int error() const { return m_error; }
+  // From now on writes are dropped unwritten: the archive is being given up.
+  void Discard() { m_discarding = true; }
+
+  platform::ExclusiveFile& file() { return m_file; }
+
+ private:
+  static voidpf Open(voidpf opaque, const void* filename, int mode);
+  static uLong Read(voidpf opaque, voidpf stream, void* data, uLong size);
+  static uLong Write(voidpf opaque, voidpf stream, const void* data, uLong size);
+  static ZPOS64_T Tell(voidpf opaque, voidpf stream);
+  static long Seek(voidpf opaque, voidpf stream, ZPOS64_T offset, int origin);
+  static int Close(voidpf opaque, voidpf stream);
+  static int Error(voidpf opaque, voidpf stream);
+
+  int Append(const unsigned char* data, size_t size);
+
+  platform::ExclusiveFile m_file;
+  std::vector<unsigned char> m_buffer;
+  uint64_t m_bufferStart = 0;  // file offset of the buffer's first byte
+  size_t m_buffered = 0;
+  uint64_t m_position = 0;
+  int m_error = 0;
+  bool m_discarding = false;
+};
+
+}  // namespace zip
+}  // namespace velt
