@@ -52,7 +52,13 @@ void VeltThread::OpenExitEvent() {
 }
 
 bool VeltThread::StopRequested() {
-  return !sm_veltCLIOptions.consoleMode && m_ExitVeltEvent != nullptr && m_ExitVeltEvent->Wait(0);
+  if (sm_veltCLIOptions.consoleMode || m_ExitVeltEvent == nullptr || !m_ExitVeltEvent->Wait(0)) {
+    return false;
+  }
+  // Looking must not consume the request: an auto-reset event is reset by
+  // the wait that sees it, so it is set again for the check that ends the run.
+  m_ExitVeltEvent->Set();
+  return true;
 }
 
 void VeltThread::ExitCheck() {

@@ -340,27 +340,29 @@ std::wstring VeltEngine::finalBundlePath() const {
 
 long VeltEngine::zipBundle() {
   // The archive is written under a name nobody can guess, created by the
-  // zip writer itself, and renamed to the bundle path only when complete:
-  // a failed or stopped zip never leaves a file that looks like a bundle,
-  // and nothing planted beside the bundle is ever written through.
-  m_partialPath = m_bundlePath + L"." + velt::Widen(velt::platform::RandomHex(8)) + L".partial";
-  long rc = CZip::Zip(m_tempDir, m_partialPath, m_zipPassword, true);
-  if (rc == 0) {
-    const int error = velt::platform::MoveIntoPlace(
-        velt::Narrow(m_partialPath), velt::Narrow(m_bundlePath), m_extras.replaceBundle);
-    if (error != 0) {
-      VELT_LOG_CODE('E', "rename", error, "cannot move the bundle to \"%s\"",
-                    velt::Narrow(m_bundlePath).c_str());
-      rc = VELTENGINE_ERROR_WRITE_FAILURE;
-    } else {
-      m_partialPath.clear();
-    }
+  // zip writer itself (exclusively, never through a link, mode 0600), and
+  // renamed to the bundle path only when complete: a failed or stopped zip
+  // never leaves a file that looks like a bundle (the writer removes what
+  // it made), and nothing planted beside the bundle is written through.
+  const std::wstring partial =
+      m_bundlePath + L"." + velt::Widen(velt::platform::RandomHex(8)) + L".partial";
+  long rc = CZip::Zip(m_tempDir, partial, m_zipPassword, true);
+  if (rc == VELTENGINE_ERROR_ACTION_CANCELED_BY_USER) {
+    VeltThread::ExitCheck();  // the front end's stop ends the run here
   }
-  if (rc != 0 && !m_partialPath.empty()) {
-    helperUtil::fileDelete(m_partialPath);
-    m_partialPath.clear();
+  if (rc != 0) {
+    return rc;
   }
-  return rc;
+  m_partialPath = partial;  // complete and ours until it is renamed
+  const int error = velt::platform::MoveIntoPlace(
+      velt::Narrow(m_partialPath), velt::Narrow(m_bundlePath), m_extras.replaceBundle);
+  if (error != 0) {
+    VELT_LOG_CODE('E', "rename", error, "cannot move the bundle to \"%s\"",
+                  velt::Narrow(m_bundlePath).c_str());
+    return VELTENGINE_ERROR_WRITE_FAILURE;  // the partial file goes with the run
+  }
+  m_partialPath.clear();
+  return 0;
 }
 
 long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {
