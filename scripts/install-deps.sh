@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   unzip zip p7zip-full libarchive-tools python3
   nginx openssl curl time bc
+  libre2-dev
 )
 
 missing=()
