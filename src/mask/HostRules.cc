@@ -119,13 +119,17 @@ bool Ipv6Extent(const re2::StringPiece& text, size_t& begin, size_t& end, size_t
   if (ParseIpv6(candidate, address)) {
     return true;
   }
-  // "address:port" without brackets.
+  // "address:port" without brackets, as netstat prints ":::22"; only a
+  // compressed address can be told from its port.
   size_t colon = candidate.rfind(':');
   if (colon == std::string::npos || colon + 1 == candidate.size() ||
       !std::all_of(candidate.begin() + colon + 1, candidate.end(), IsDigit)) {
     return false;
   }
   candidate.resize(colon);
+  if (candidate.find("::") == std::string::npos) {
+    return false;
+  }
   end = begin + colon;
   return ParseIpv6(candidate, address);
 }

@@ -163,6 +163,10 @@ std::vector<PrefixPseudonyms::Pair> PrefixPseudonyms::List() const {
       }
     }
   }
+  // Addresses whose every group stays were not replaced.
+  pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
+                             [](const Pair& pair) { return pair.original == pair.pseudonym; }),
+              pairs.end());
   std::sort(pairs.begin(), pairs.end(),
             [](const Pair& a, const Pair& b) { return a.original < b.original; });
   return pairs;

@@ -47,7 +47,8 @@ class PrefixPseudonyms {
     std::array<uint8_t, 16> original;  // the first `bytes` bytes are used
     std::array<uint8_t, 16> pseudonym;
   };
-  // Every address replaced so far with its pseudonym, by original address.
+  // Every address replaced so far with its pseudonym (when they differ), by
+  // original address.
   std::vector<Pair> List() const;
 
  private:
