@@ -11,19 +11,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Trims [begin, end) of blanks and adds what is left as a span.
-void AddSpan(const re2::StringPiece& text, size_t begin, size_t end, std::vector<MaskSpan>& spans) {
-  while (begin < end && IsBlank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && IsBlank(text[end - 1])) {
-    --end;
-  }
-  if (begin < end) {
-    spans.push_back(MaskSpan{begin, end, MaskKind::kPrivateKey, false, std::string()});
-  }
-}
-
 // Base64 (white space at the end aside), blank, or one of the headers of encrypted PEM and armored PGP
 // keys ("Proc-Type: 4,ENCRYPTED").
 bool CanBeKeyLine(const re2::StringPiece& text, size_t begin, size_t end) {
@@ -58,6 +45,20 @@ unsigned PemBlocks::Mask(const re2::StringPiece& text, size_t begin, size_t end,
     return nullptr;
   };
   unsigned blocks = 0;
+  // Adds [from, to) without its blanks; a block counts once something of it is masked.
+  auto mask = [&](size_t from, size_t to) {
+    while (from < to && IsBlank(text[from])) {
+      ++from;
+    }
+    while (to > from && IsBlank(text[to - 1])) {
+      --to;
+    }
+    if (from < to) {
+      spans.push_back(MaskSpan{from, to, MaskKind::kPrivateKey, false, std::string()});
+      blocks += m_counted ? 0 : 1;
+      m_counted = true;
+    }
+  };
   size_t line = begin;
   while (line < end) {
     if (!m_inside) {
@@ -76,11 +77,11 @@ unsigned PemBlocks::Mask(const re2::StringPiece& text, size_t begin, size_t end,
     size_t position = line;
     if (m_inside) {
       if (const PemMarker* last = next(false, line, lineEnd)) {
-        AddSpan(text, line, last->start, spans);
+        mask(line, last->start);
         m_inside = false;
         position = last->end;
       } else if (CanBeKeyLine(text, line, lineEnd)) {
-        AddSpan(text, line, lineEnd, spans);
+        mask(line, lineEnd);
         position = lineEnd;
       } else {
         m_inside = false;
@@ -91,15 +92,15 @@ unsigned PemBlocks::Mask(const re2::StringPiece& text, size_t begin, size_t end,
       if (opening == nullptr) {
         break;
       }
-      ++blocks;
       m_inside = true;
+      m_counted = false;
       position = opening->end;
       if (const PemMarker* closing = next(false, position, lineEnd)) {
-        AddSpan(text, position, closing->start, spans);
+        mask(position, closing->start);
         m_inside = false;
         position = closing->end;
       } else {
-        AddSpan(text, position, lineEnd, spans);
+        mask(position, lineEnd);
       }
     }
     line = lineEnd + 1;

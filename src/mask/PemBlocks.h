@@ -28,12 +28,14 @@ class PemBlocks {
   bool inside() const { return m_inside; }
 
   // Adds spans for the key material in the lines of text[begin, end), given
-  // the markers found there (in any order); returns how many blocks began.
+  // the markers found there (in any order); returns how many blocks had
+  // their first line masked here.
   unsigned Mask(const re2::StringPiece& text, size_t begin, size_t end,
                 std::vector<PemMarker>& markers, std::vector<MaskSpan>& spans);
 
  private:
   bool m_inside = false;
+  bool m_counted = false;  // the block in hand has been counted
 };
 
 }  // namespace mask
