@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   velt::BundleMasker masker(options);
   long failure = 0;
   for (const auto& file : files) {
-    long result = masker.MaskFile(velt::Widen(file.string()), velt::Widen(file.filename().string()));
+    long result =
+        masker.MaskFile(velt::Widen(file.string()), velt::Widen(file.filename().string()));
     failure = failure != 0 ? failure : result;
   }
   if (!mapping.empty()) {

@@ -30,10 +30,11 @@ void AddName(const std::string& name, std::vector<std::string>& names) {
   }
 }
 
-std::vector<RuleSpec> Specs(const MaskOptions& options, std::vector<std::string>& domains) {
-  std::vector<RuleSpec> specs;
+std::vector<RuleDefinition> Definitions(const MaskOptions& options,
+                                        std::vector<std::string>& domains) {
+  std::vector<RuleDefinition> rules;
   if (options.secrets) {
-    AppendSecretRules(specs);
+    AppendSecretRules(rules);
   }
   if (options.hosts) {
     std::vector<std::string> own;
@@ -44,9 +45,9 @@ std::vector<RuleSpec> Specs(const MaskOptions& options, std::vector<std::string>
     for (const std::wstring& domain : options.domains) {
       AddName(Narrow(domain), domains);
     }
-    AppendHostRules(own, domains, specs);
+    AppendHostRules(own, domains, rules);
   }
-  return specs;
+  return rules;
 }
 
 }  // namespace
@@ -56,7 +57,7 @@ class MaskState {
  public:
   explicit MaskState(const MaskOptions& options)
       : options(options),
-        rules(Specs(options, domains)),
+        rules(Definitions(options, domains)),
         pseudonyms(options.hosts ? new Pseudonyms(domains) : nullptr),
         text(rules, pseudonyms.get()),
         file(text) {}

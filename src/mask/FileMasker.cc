@@ -78,7 +78,8 @@ long FileMasker::Run(const std::string& path, SourceFile& source, KindCounts& co
       // The unchanged start of the file, read again from the original.
       std::string block(std::min<uint64_t>(kReadBlock, std::max<uint64_t>(input, 1)), '\0');
       for (uint64_t done = 0; done < input;) {
-        long count = source.ReadAt(&block[0], std::min<uint64_t>(block.size(), input - done), done, error);
+        long count =
+            source.ReadAt(&block[0], std::min<uint64_t>(block.size(), input - done), done, error);
         if (count <= 0) {
           return failed("reading", count < 0 ? error : EIO);
         }

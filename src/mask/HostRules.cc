@@ -26,16 +26,17 @@ char Before(const re2::StringPiece& text, size_t begin, size_t back) {
 }  // namespace
 
 void AppendHostRules(const std::vector<std::string>& names, const std::vector<std::string>& domains,
-                     std::vector<RuleSpec>& specs) {
+                     std::vector<RuleDefinition>& rules) {
   const char kOctet[] = "(?:25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])";
-  specs.push_back({MaskKind::kIpv4, RuleAction::kIpv4,
+  rules.push_back({MaskKind::kIpv4, RuleAction::kIpv4,
                    std::string(R"re(\b)re") + kOctet + R"re((?:\.)re" + kOctet + R"re(){3}\b)re"});
   // Either compressed ("::") or all eight groups; "12:00:00" is neither.
-  specs.push_back({MaskKind::kIpv6, RuleAction::kIpv6,
+  rules.push_back({MaskKind::kIpv6, RuleAction::kIpv6,
                    R"re((?i)[0-9a-f]*::[0-9a-f]*|[0-9a-f]{1,4}(?::[0-9a-f]{1,4}){7})re"});
-  specs.push_back({MaskKind::kMac, RuleAction::kMac,
-                   R"re((?i)\b(?:[0-9a-f]{2}:){5}[0-9a-f]{2}\b|\b(?:[0-9a-f]{2}-){5}[0-9a-f]{2}\b|)re"
-                   R"re(\b[0-9a-f]{4}\.[0-9a-f]{4}\.[0-9a-f]{4}\b)re"});
+  rules.push_back(
+      {MaskKind::kMac, RuleAction::kMac,
+       R"re((?i)\b(?:[0-9a-f]{2}:){5}[0-9a-f]{2}\b|\b(?:[0-9a-f]{2}-){5}[0-9a-f]{2}\b|)re"
+       R"re(\b[0-9a-f]{4}\.[0-9a-f]{4}\.[0-9a-f]{4}\b)re"});
 
   std::vector<std::string> alternatives;
   if (!domains.empty()) {
@@ -57,7 +58,7 @@ void AppendHostRules(const std::vector<std::string>& names, const std::vector<st
     for (size_t i = 0; i < alternatives.size(); ++i) {
       pattern += (i ? "|" : "") + alternatives[i];
     }
-    specs.push_back({MaskKind::kHostName, RuleAction::kHostName, pattern});
+    rules.push_back({MaskKind::kHostName, RuleAction::kHostName, pattern});
   }
 }
 

@@ -19,7 +19,7 @@ namespace mask {
 // (the domain itself and every name ending in "." + domain) are replaced.
 // Both lower case (see NormalName).
 void AppendHostRules(const std::vector<std::string>& names, const std::vector<std::string>& domains,
-                     std::vector<RuleSpec>& specs);
+                     std::vector<RuleDefinition>& rules);
 
 // Lower case, without a leading "*." or "." and a trailing "."; empty when
 // the name cannot be told from ordinary words (a single character,

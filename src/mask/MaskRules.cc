@@ -22,16 +22,16 @@ RE2::Options Options(int64_t memory) {
 
 }  // namespace
 
-MaskRules::MaskRules(const std::vector<RuleSpec>& specs)
+MaskRules::MaskRules(const std::vector<RuleDefinition>& rules)
     : m_set(new RE2::Set(Options(kSetMemory), RE2::UNANCHORED)) {
-  for (const RuleSpec& spec : specs) {
+  for (const RuleDefinition& definition : rules) {
     MaskRule rule;
-    rule.kind = spec.kind;
-    rule.action = spec.action;
-    rule.regex.reset(new RE2(spec.pattern, Options(kRuleMemory)));
+    rule.kind = definition.kind;
+    rule.action = definition.action;
+    rule.regex.reset(new RE2(definition.pattern, Options(kRuleMemory)));
     std::string error;
-    if (!rule.regex->ok() || m_set->Add(spec.pattern, &error) < 0) {
-      VELT_LOG_MESSAGE('E', "Masking pattern %s does not compile: %s", spec.pattern.c_str(),
+    if (!rule.regex->ok() || m_set->Add(definition.pattern, &error) < 0) {
+      VELT_LOG_MESSAGE('E', "Masking pattern %s does not compile: %s", definition.pattern.c_str(),
                        (rule.regex->ok() ? error : rule.regex->error()).c_str());
       m_ok = false;
       continue;
@@ -41,7 +41,7 @@ MaskRules::MaskRules(const std::vector<RuleSpec>& specs)
     m_rules.push_back(std::move(rule));
   }
   if (!m_set->Compile()) {
-    VELT_LOG_MESSAGE('E', "The set of %zu masking patterns does not fit in memory", specs.size());
+    VELT_LOG_MESSAGE('E', "The set of %zu masking patterns does not fit in memory", rules.size());
     m_ok = false;
   }
 }

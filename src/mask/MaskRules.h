@@ -27,7 +27,7 @@ enum class RuleAction {
   kHostName,    // a host name of this machine or under a given domain, pseudonymised
 };
 
-struct RuleSpec {
+struct RuleDefinition {
   MaskKind kind;
   RuleAction action;
   std::string pattern;  // RE2 syntax
@@ -42,7 +42,7 @@ struct MaskRule {
 
 class MaskRules {
  public:
-  explicit MaskRules(const std::vector<RuleSpec>& specs);
+  explicit MaskRules(const std::vector<RuleDefinition>& rules);
   MaskRules(const MaskRules&) = delete;
   MaskRules& operator=(const MaskRules&) = delete;
 

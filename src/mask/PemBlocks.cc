@@ -11,11 +11,11 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Base64 (white space at the end aside), blank, or one of the headers of encrypted PEM and armored PGP
-// keys ("Proc-Type: 4,ENCRYPTED").
+// Base64 (white space at the end aside), blank, or one of the headers of encrypted PEM and armored
+// PGP keys ("Proc-Type: 4,ENCRYPTED").
 bool CanBeKeyLine(const re2::StringPiece& text, size_t begin, size_t end) {
-  static const char* const kHeaders[] = {"Proc-Type:", "DEK-Info:", "Version:", "Comment:",
-                                         "Hash:",      "Charset:"};
+  static const char* const kHeaders[] = {
+      "Proc-Type:", "DEK-Info:", "Version:", "Comment:", "Hash:", "Charset:"};
   re2::StringPiece line(text.data() + begin, end - begin);
   if (std::any_of(std::begin(kHeaders), std::end(kHeaders),
                   [&line](const char* header) { return line.starts_with(header); })) {

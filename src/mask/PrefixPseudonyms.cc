@@ -59,7 +59,8 @@ int PrefixPseudonyms::KindOf(const uint8_t* address, int bits) const {
       if (SamePrefix(address, block.prefix.data(), bits)) {
         return kFixed;
       }
-    } else if (block.length > kindLength && SamePrefix(address, block.prefix.data(), block.length)) {
+    } else if (block.length > kindLength &&
+               SamePrefix(address, block.prefix.data(), block.length)) {
       kind = static_cast<int>(i);
       kindLength = block.length;
     }
@@ -67,9 +68,7 @@ int PrefixPseudonyms::KindOf(const uint8_t* address, int bits) const {
   return kind;
 }
 
-int PrefixPseudonyms::BlockOf(const uint8_t* address) const {
-  return KindOf(address, m_bytes * 8);
-}
+int PrefixPseudonyms::BlockOf(const uint8_t* address) const { return KindOf(address, m_bytes * 8); }
 
 uint32_t PrefixPseudonyms::Choose(uint32_t node, const uint8_t* address, uint8_t* pseudonym,
                                   int index) {

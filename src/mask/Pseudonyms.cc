@@ -34,11 +34,11 @@ std::vector<AddressBlock> Ipv4Blocks() {
 }
 
 std::vector<AddressBlock> Ipv6Blocks() {
-  return {Block("::", 128, true),         Block("::1", 128, true),
-          Block("2001:db8::", 32, true),  Block("3fff::", 20, true),
-          Block("ff00::", 8, true),       Block("ff02::1:ff00:0", 104, false),
-          Block("fe80::", 64, false),     Block("fc00::", 7, false),
-          Block("2000::", 3, false),      Block("64:ff9b::", 96, false)};
+  return {Block("::", 128, true),        Block("::1", 128, true),
+          Block("2001:db8::", 32, true), Block("3fff::", 20, true),
+          Block("ff00::", 8, true),      Block("ff02::1:ff00:0", 104, false),
+          Block("fe80::", 64, false),    Block("fc00::", 7, false),
+          Block("2000::", 3, false),     Block("64:ff9b::", 96, false)};
 }
 
 // Ones followed by zeros: 255.255.255.0, 255.255.0.0, 128.0.0.0...
@@ -61,9 +61,7 @@ std::string Lower(const re2::StringPiece& text) {
   return lower;
 }
 
-int HexValue(char c) {
-  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
+int HexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 std::string MacText(uint64_t mac, char separator, bool upper) {
   char text[20];
@@ -163,9 +161,10 @@ std::string Pseudonyms::NamePseudonym(const std::string& name) {
   // fully qualified name, the part after its first label.
   std::string root;
   for (const std::string& domain : m_domains) {
-    bool inside = name == domain || (name.size() > domain.size() &&
-                                     name.compare(name.size() - domain.size(), domain.size(), domain) == 0 &&
-                                     name[name.size() - domain.size() - 1] == '.');
+    bool inside =
+        name == domain || (name.size() > domain.size() &&
+                           name.compare(name.size() - domain.size(), domain.size(), domain) == 0 &&
+                           name[name.size() - domain.size() - 1] == '.');
     if (inside && domain.size() > root.size()) {
       root = domain;
     }

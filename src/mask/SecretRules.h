@@ -13,7 +13,7 @@
 namespace velt {
 namespace mask {
 
-void AppendSecretRules(std::vector<RuleSpec>& specs);
+void AppendSecretRules(std::vector<RuleDefinition>& rules);
 
 // A setting whose name says that its value is not the secret itself:
 // "password-flags", "token_type", "PasswordAuthentication", "psk_file", and

@@ -148,7 +148,9 @@ void TextMasker::Merge(KindCounts& counts) {
   // Ties go to the kind listed first, so that counts do not depend on the
   // order the rules ran in.
   auto byStart = [](const MaskSpan& a, const MaskSpan& b) {
-    return a.begin != b.begin ? a.begin < b.begin : a.end != b.end ? a.end > b.end : a.kind < b.kind;
+    return a.begin != b.begin ? a.begin < b.begin
+           : a.end != b.end   ? a.end > b.end
+                              : a.kind < b.kind;
   };
   std::sort(m_secrets.begin(), m_secrets.end(), byStart);
   std::sort(m_hosts.begin(), m_hosts.end(), byStart);

@@ -80,7 +80,8 @@ class MaskCorpus : public ::testing::Test {
 
   void ExpectMasked(const std::string& set, const std::string& name, const Mapping& mapping) {
     std::string source = Corpus(set) + "/" + name;
-    std::string expected = WithHost(fs::exists(source + ".expected") ? source + ".expected" : source);
+    std::string expected =
+        WithHost(fs::exists(source + ".expected") ? source + ".expected" : source);
     for (size_t open = expected.find('{'); !mapping.empty() && open != std::string::npos;
          open = expected.find('{', open + 1)) {
       std::string original = expected.substr(open + 1, expected.find('}', open) - open - 1);
@@ -117,8 +118,7 @@ TEST_F(MaskCorpus, SecretsAreMaskedDecoysKeptAndBinaryFilesReported) {
       L"Masked in 12 scanned files: 31 credential settings, 7 command-line passwords, "
       L"2 authorization headers, 2 cookie headers, 2 URL passwords, 4 private keys, "
       L"1 bearer token, 1 cloud access key",
-      L"Masked in secrets/keys.pem: 3 private keys",
-      L"Not scanned (binary file): blob.bin"};
+      L"Masked in secrets/keys.pem: 3 private keys", L"Not scanned (binary file): blob.bin"};
   for (const std::wstring& line : expected) {
     EXPECT_NE(note.end(), std::find(note.begin(), note.end(), line)) << Narrow(line);
   }
@@ -169,7 +169,8 @@ TEST_F(MaskCorpus, HostsGetConsistentPseudonymsThatKeepNetworksAndMappingIsPriva
   EXPECT_EQ("fe80::", head("fe80::3e52:82ff:fe1a:2b3c", 6));
   EXPECT_EQ("3c:52:82:", head("3c:52:82:1a:2b:3c", 9));
   EXPECT_EQ(head("3c:52:82:1a:2b:3c", 9), head("3c:52:82:9f:8e:7d", 9));
-  EXPECT_EQ(mapping[HostName()] + ".", head(HostName() + ".corp.example", mapping[HostName()].size() + 1));
+  EXPECT_EQ(mapping[HostName()] + ".",
+            head(HostName() + ".corp.example", mapping[HostName()].size() + 1));
 
   // Never over an existing file or through a planted link.
   std::string target = m_outside.WriteFile("target.txt", "keep");
@@ -212,7 +213,8 @@ TEST_F(MaskCorpus, FilesAreReadWithoutLinksAndReplacedOnlyWhenChangedKeepingMode
   std::sort(left.begin(), left.end());
   EXPECT_EQ((std::vector<std::string>{"fifo.conf", "link.conf", "masked.conf", "plain.txt"}), left);
   std::vector<std::wstring> note = masker.SummaryNote();
-  EXPECT_NE(note.end(), std::find(note.begin(), note.end(), L"Not scanned (could not be read): link.conf"));
+  EXPECT_NE(note.end(),
+            std::find(note.begin(), note.end(), L"Not scanned (could not be read): link.conf"));
 }
 
 // Megabytes of text, streamed: secrets on both sides of every read block,
@@ -241,8 +243,9 @@ TEST(MaskStreaming, SecretsAcrossBlocksAndPiecesOfLongLinesAreAllMasked) {
   EXPECT_EQ(0, masker.MaskFile(Widen(path), L"huge.log"));
   std::string masked = ReadFile(path);
   ASSERT_EQ(expected.size(), masked.size());
-  EXPECT_TRUE(expected == masked) << "first difference at byte "
-                                  << std::mismatch(expected.begin(), expected.end(), masked.begin()).first - expected.begin();
+  EXPECT_TRUE(expected == masked)
+      << "first difference at byte "
+      << std::mismatch(expected.begin(), expected.end(), masked.begin()).first - expected.begin();
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 namespace velt {
 
 struct MaskOptions {
-  bool secrets = true;                  // passwords, keys, tokens, cookies, PEM keys, URL credentials
-  bool hosts = false;                   // host names, given domains, IPv4/IPv6, MAC -> pseudonyms
-  std::vector<std::wstring> domains;    // extra domain names to pseudonymise (with hosts)
+  bool secrets = true;                // passwords, keys, tokens, cookies, PEM keys, URL credentials
+  bool hosts = false;                 // host names, given domains, IPv4/IPv6, MAC -> pseudonyms
+  std::vector<std::wstring> domains;  // extra domain names to pseudonymise (with hosts)
 };
 
 namespace mask {
