@@ -1,0 +1,139 @@
+#include "velt/mask/BundleMasker.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "mask/FileMasker.h"
+#include "mask/HostRules.h"
+#include "mask/MaskFiles.h"
+#include "mask/MaskRules.h"
+#include "mask/MaskTally.h"
+#include "mask/OwnHostNames.h"
+#include "mask/Pseudonyms.h"
+#include "mask/SecretRules.h"
+#include "mask/TextMasker.h"
+#include "platform/SystemError.h"
+#include "velt/platform/TextEncoding.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace velt {
+namespace mask {
+
+namespace {
+
+void AddName(const std::string& name, std::vector<std::string>& names) {
+  std::string normal = NormalName(name);
+  if (!normal.empty() && std::find(names.begin(), names.end(), normal) == names.end()) {
+    names.push_back(normal);
+  }
+}
+
+std::vector<RuleDefinition> Definitions(const MaskOptions& options,
+                                        std::vector<std::string>& domains) {
+  std::vector<RuleDefinition> rules;
+  if (options.secrets) {
+    AppendSecretRules(rules);
+  }
+  if (options.hosts) {
+    std::vector<std::string> own;
+    for (const std::string& name : OwnHostNames()) {
+      AddName(name, own);
+      AddName(name.substr(0, name.find('.')), own);
+    }
+    for (const std::wstring& domain : options.domains) {
+      AddName(Narrow(domain), domains);
+    }
+    AppendHostRules(own, domains, rules);
+  }
+  return rules;
+}
+
+}  // namespace
+
+// Everything one run's masker holds.
+class MaskState {
+ public:
+  explicit MaskState(const MaskOptions& options)
+      : options(options),
+        rules(Definitions(options, domains)),
+        pseudonyms(options.hosts ? new Pseudonyms(domains) : nullptr),
+        text(rules, pseudonyms.get()),
+        file(text) {}
+
+  MaskOptions options;
+  std::vector<std::string> domains;
+  MaskRules rules;
+  std::unique_ptr<Pseudonyms> pseudonyms;
+  TextMasker text;
+  FileMasker file;
+  MaskTally tally;
+};
+
+}  // namespace mask
+
+BundleMasker::BundleMasker(MaskOptions options) : m_state(new mask::MaskState(options)) {}
+
+BundleMasker::~BundleMasker() = default;
+
+long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownName) {
+  std::string narrow = Narrow(path);
+  if (!m_state->rules.ok()) {
+    VELT_LOG_MESSAGE('E', "Cannot mask %s: the masking patterns did not compile", narrow.c_str());
+    m_state->tally.AddNotScanned(shownName, L"could not be masked");
+    return VELTENGINE_ERROR_INTERNAL;
+  }
+  mask::SourceFile source;
+  int error = source.Open(narrow);
+  if (error != 0) {
+    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(),
+                     error == ELOOP    ? "it is a symbolic link"
+                     : error == EINVAL ? "it is not a regular file"
+                                       : platform::SystemErrorText(error).c_str());
+    m_state->tally.AddNotScanned(shownName, L"could not be read");
+    return error == ENOENT ? VELTENGINE_ERROR_FILE_NOT_FOUND : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+  mask::KindCounts counts{};
+  mask::FileMasker::Outcome outcome;
+  long result = m_state->file.Run(narrow, source, counts, outcome);
+  if (result != 0) {
+    m_state->tally.AddNotScanned(shownName, L"could not be masked");
+  } else if (outcome == mask::FileMasker::Outcome::kBinary) {
+    m_state->tally.AddNotScanned(shownName, L"binary file");
+  } else {
+    m_state->tally.AddScanned(shownName, counts);
+  }
+  return result;
+}
+
+std::vector<std::wstring> BundleMasker::SummaryNote() const {
+  return m_state->tally.Note(m_state->options.secrets, m_state->options.hosts);
+}
+
+long BundleMasker::WriteMapping(const std::wstring& path) const {
+  if (!m_state->pseudonyms) {
+    return 0;
+  }
+  std::string narrow = Narrow(path);
+  mask::PrivateFile file;
+  int error = file.Create(narrow);
+  if (error == 0) {
+    error = file.Write("# original -> pseudonym\n");
+    m_state->pseudonyms->Mapping([&file, &error](const std::string& line) {
+      error = file.Write(line + "\n");
+      return error == 0;
+    });
+    int closed = file.Close();
+    error = error != 0 ? error : closed;
+  }
+  if (error != 0) {
+    VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(),
+                     error == EEXIST ? "the name is taken (by a file or a link)"
+                                     : platform::SystemErrorText(error).c_str());
+    return error == EEXIST ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
+  }
+  return 0;
+}
+
+}  // namespace velt

@@ -1,0 +1,115 @@
+#include "mask/FileMasker.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "mask/BinaryText.h"
+#include "mask/MaskFiles.h"
+#include "platform/SystemError.h"
+#include "velt/runtime/CAppLog.h"
+#include "velt/runtime/ResultCodes.h"
+
+namespace velt {
+namespace mask {
+
+namespace {
+
+// Bytes kept before a window for the anchors and boundaries of its first match.
+constexpr size_t kContext = 64;
+
+}  // namespace
+
+long FileMasker::Run(const std::string& path, SourceFile& source, KindCounts& counts,
+                     Outcome& outcome) {
+  outcome = Outcome::kUnchanged;
+  m_masker.Reset();
+  m_data.clear();
+  std::unique_ptr<ReplacementFile> copy;
+  uint64_t input = 0;  // input offset of m_data[start]
+  size_t start = 0;
+  bool atEnd = false;
+  bool first = true;
+  auto failed = [&path](const char* what, int error) {
+    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s failed: %s", path.c_str(), what,
+                     platform::SystemErrorText(error).c_str());
+    return error == EACCES || error == EPERM ? VELTENGINE_ERROR_ACCESS_DENIED
+                                             : VELTENGINE_ERROR_WRITE_FAILURE;
+  };
+  while (!atEnd || start < m_data.size()) {
+    if (!atEnd) {
+      size_t held = m_data.size();
+      m_data.resize(held + kReadBlock);
+      int error = 0;
+      long count = source.Read(&m_data[held], kReadBlock, error);
+      if (count < 0) {
+        return failed("reading", error);
+      }
+      m_data.resize(held + static_cast<size_t>(count));
+      atEnd = count == 0;
+      if (first && LooksBinary(m_data.data(), m_data.size())) {
+        outcome = Outcome::kBinary;
+        return 0;
+      }
+      first = false;
+    }
+    // A window of whole lines, a piece of a long line, or what is left at the end.
+    size_t end = m_data.size();
+    size_t textEnd = end;
+    if (!atEnd) {
+      size_t newline = m_data.rfind('\n');
+      if (newline != std::string::npos && newline >= start) {
+        end = textEnd = newline + 1;
+      } else if (m_data.size() - start >= kMaxPiece) {
+        end = m_data.size() - kOverlap;
+      } else {
+        continue;
+      }
+    }
+    m_masked.clear();
+    TextMasker::Result result =
+        m_masker.Mask(re2::StringPiece(m_data.data(), textEnd), start, end, m_masked, counts);
+    if (result.changed && !copy) {
+      copy.reset(new ReplacementFile);
+      int error = copy->Create(path, source);
+      if (error != 0) {
+        return failed("creating the masked copy", error);
+      }
+      // The unchanged start of the file, read again from the original.
+      std::string block(std::min<uint64_t>(kReadBlock, std::max<uint64_t>(input, 1)), '\0');
+      for (uint64_t done = 0; done < input;) {
+        long count =
+            source.ReadAt(&block[0], std::min<uint64_t>(block.size(), input - done), done, error);
+        if (count <= 0) {
+          return failed("reading", count < 0 ? error : EIO);
+        }
+        if ((error = copy->Write(block.data(), static_cast<size_t>(count))) != 0) {
+          return failed("writing the masked copy", error);
+        }
+        done += static_cast<uint64_t>(count);
+      }
+    }
+    if (copy) {
+      int error = result.changed ? copy->Write(m_masked.data(), m_masked.size())
+                                 : copy->Write(m_data.data() + start, result.consumed - start);
+      if (error != 0) {
+        return failed("writing the masked copy", error);
+      }
+    }
+    input += result.consumed - start;
+    size_t drop = result.consumed > kContext ? result.consumed - kContext : 0;
+    m_data.erase(0, drop);
+    start = result.consumed - drop;
+  }
+  if (copy) {
+    int error = copy->Commit();
+    if (error != 0) {
+      return failed("replacing the file by its masked copy", error);
+    }
+    outcome = Outcome::kMasked;
+  }
+  return 0;
+}
+
+}  // namespace mask
+}  // namespace velt

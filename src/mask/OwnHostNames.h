@@ -1,0 +1,15 @@
+// The names of this machine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velt {
+namespace mask {
+
+// The host name the system reports and the canonical name the resolver
+// gives for it (usually the fully qualified name); either may be missing.
+std::vector<std::string> OwnHostNames();
+
+}  // namespace mask
+}  // namespace velt

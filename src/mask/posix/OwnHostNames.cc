@@ -1,0 +1,34 @@
+#include "mask/OwnHostNames.h"
+
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace velt {
+namespace mask {
+
+std::vector<std::string> OwnHostNames() {
+  std::vector<std::string> names;
+  char name[256] = {};
+  if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0') {
+    return names;
+  }
+  names.push_back(name);
+  addrinfo hints;
+  std::memset(&hints, 0, sizeof(hints));
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_flags = AI_CANONNAME;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &found) == 0) {
+    if (found != nullptr && found->ai_canonname != nullptr && names[0] != found->ai_canonname) {
+      names.push_back(found->ai_canonname);
+    }
+    freeaddrinfo(found);
+  }
+  return names;
+}
+
+}  // namespace mask
+}  // namespace velt
