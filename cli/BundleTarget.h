@@ -6,6 +6,8 @@
 #include <string>
 
 #include "ProgressDisplay.h"
+#include "velt/engine/VeltEngine.h"
+#include "velt/platform/TextEncoding.h"
 
 namespace velt {
 namespace cli {
@@ -15,7 +17,9 @@ struct BundleTarget {
   std::string name;    // the bundle's file name, ending in ".zip"
   std::string path() const { return folder + "/" + name; }
   std::string checksumPath() const { return path() + ".sha256"; }
-  std::string hostsMapPath() const { return path() + ".hosts-map.txt"; }
+  std::string hostsMapPath() const {
+    return Narrow(VeltEngine::MaskMappingPath(Widen(path())));
+  }
 };
 
 // "velt-<short host name>-<YYYYMMDD>-<HHMMSS>.zip", local time.

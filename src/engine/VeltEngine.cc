@@ -13,6 +13,7 @@
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
 #include "velt/helpers/helperUtil.h"
+#include "velt/mask/BundleMasker.h"
 #include "velt/model/XMLObject.h"
 #include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
@@ -66,7 +67,8 @@ VeltEngine::VeltEngine(std::wstring requestPath, std::wstring installDir, std::w
       m_pDefaultRequest(nullptr),
       m_includeSystemLogs(includeSystemLogs),
       m_started(false),
-      m_pRunFolder(nullptr) {}
+      m_pRunFolder(nullptr),
+      m_pMasker(nullptr) {}
 
 VeltEngine::~VeltEngine() {
   for (XMLObject* config : m_configs) {
@@ -76,6 +78,7 @@ VeltEngine::~VeltEngine() {
   delete m_pRequestParser;  // takes the parsed request tree with it
   delete m_pDefaultRequest;
   delete m_pCollector;
+  delete m_pMasker;
   removeWorkFiles();
   // In window mode the engine's end is the worker's end: nothing posts
   // after this. The destructor never lets the unwinding escape.
@@ -187,6 +190,7 @@ long VeltEngine::collectRun() {
   }
 
   createCollector();
+  startMasking();
 
   // Every configuration gets a folder of its own at the top of the bundle;
   // the report files' names must not take any of them.
@@ -233,6 +237,10 @@ long VeltEngine::collectRun() {
   if (rc != 0) {
     VELT_LOG_CODE('W', "VeltEngine::writeFailedFilesToSummary", rc);
   }
+  rc = finishMasking(m_pCollector->GetSummaryPath());
+  if (rc != 0) {
+    VELT_LOG_CODE('W', "VeltEngine::finishMasking", rc);
+  }
 
   PostProgress(96, L"Zipping the bundle, please wait...");
   m_bundlePath = finalBundlePath();
@@ -242,6 +250,13 @@ long VeltEngine::collectRun() {
     return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
   removeWorkFiles();
+  if (m_extras.maskHosts && m_pMasker != nullptr) {
+    // Beside the bundle, never in it: the sender's key to the pseudonyms.
+    rc = m_pMasker->WriteMapping(MaskMappingPath(m_bundlePath));
+    if (rc != 0) {
+      VELT_LOG_CODE('E', "BundleMasker::WriteMapping", rc);
+    }
+  }
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
   return 0;
@@ -292,9 +307,48 @@ unsigned VeltEngine::computePercent(unsigned ordinal) {
 void VeltEngine::createCollector() {
   // Each configuration's share of the 92 points the configurations share.
   const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
-  m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath,
-                               m_includeSystemLogs);
+  m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath, m_includeSystemLogs);
   m_pCollector->setDefaultComment(m_extras.comment);
+}
+
+void VeltEngine::startMasking() {
+  if (!m_extras.maskSecrets && !m_extras.maskHosts) return;
+  velt::MaskOptions options;
+  options.secrets = m_extras.maskSecrets;
+  options.hosts = m_extras.maskHosts;
+  options.domains = m_extras.maskDomains;
+  m_pMasker = new velt::BundleMasker(options);
+  // Each collected file is masked before the summary lists its size; one
+  // that cannot be masked does not leave the machine.
+  m_pCollector->setFileFilter([this](const std::wstring& path) -> std::wstring {
+    const std::wstring shown =
+        path.compare(0, m_tempDir.size() + 1, m_tempDir + velt::kPathSeparatorString) == 0
+            ? path.substr(m_tempDir.size() + 1)
+            : path;
+    if (m_pMasker->MaskFile(path, shown) == 0) return std::wstring();
+    return L"The file could not be masked, so it was left out of the bundle";
+  });
+}
+
+long VeltEngine::finishMasking(const std::wstring& summaryPath) {
+  if (m_pMasker == nullptr) return 0;
+  // The report's own lines name this machine (the bundle path) only when
+  // host names are masked.
+  if (m_extras.maskHosts) m_pMasker->MaskFile(summaryPath, L"summary.txt");
+  velt::report::SummaryWriter out;
+  if (!out.Open(summaryPath, velt::report::SummaryWriter::Mode::Append)) {
+    VELT_LOG_MESSAGE('E', "Could not open file \"%s\"", velt::Narrow(summaryPath).c_str());
+    return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+  }
+  out.Write(L"\n" + velt::report::SummaryWriter::Rule(L'=', 100) + L"\n");
+  for (const std::wstring& line : m_pMasker->SummaryNote()) {
+    out.Write(velt::report::SummaryWriter::OneLine(line) + L"\n");
+  }
+  return out.Close() ? 0 : VELTENGINE_ERROR_WRITE_FAILURE;
+}
+
+std::wstring VeltEngine::MaskMappingPath(const std::wstring& bundlePath) {
+  return bundlePath + L".hosts-map.txt";
 }
 
 long VeltEngine::prepareTempFolder() {
@@ -374,13 +428,17 @@ long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {
   using velt::report::SummaryWriter;
   if (!m_failedConfigs.empty()) {
     out.Write(L"\n" + SummaryWriter::Rule(L'=', 100) + L"\n");
-    out.Write(L"VeltEngine failed to parse or use the following configuration files:\n");
+    out.Write(
+        L"VeltEngine failed to parse or use the following configuration "
+        L"files:\n");
     for (const std::wstring& failed : m_failedConfigs) {
       out.Write(SummaryWriter::OneLine(failed) + L"\n");
     }
   }
   if (!m_requestFiles.empty()) {
-    out.Write(L"\n\nNo instruction found in any config for the following file ID's from request:\n");
+    out.Write(
+        L"\n\nNo instruction found in any config for the following file "
+        L"ID's from request:\n");
     for (VeltComponent* entry : m_requestFiles) {
       Attribute* id = entry != nullptr ? entry->FindAttrib(L"id") : nullptr;
       if (id == nullptr || id->getValue() == L"comments" || id->getValue() == L"summary") {

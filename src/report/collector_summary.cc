@@ -171,9 +171,20 @@ long collector::writeComments(VeltComponent* pDCComments, const std::wstring& de
 long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig) {
   if (m_fileFilter) {
     // The summary lists the files as they go into the bundle.
-    for (truncAttributes& file : m_TruncAttrsList) {
-      if (m_filtered.insert(file.path).second) m_fileFilter(file.path);
-      file.size = helperUtil::getFileSize(file.path);
+    for (auto file = m_TruncAttrsList.begin(); file != m_TruncAttrsList.end();) {
+      const std::wstring refused =
+          m_filtered.insert(file->path).second ? m_fileFilter(file->path) : std::wstring();
+      if (!refused.empty()) {
+        helperUtil::fileDelete(file->path);
+        helperUtil::fillSummaryFailedFile(
+            m_pXMLSummary, file->fileID,
+            helperUtil::getLastPart(file->path, velt::kPathSeparatorString), file->description,
+            refused);
+        file = m_TruncAttrsList.erase(file);
+        continue;
+      }
+      file->size = helperUtil::getFileSize(file->path);
+      ++file;
     }
   }
   truncator listing(m_TruncAttrsList, m_pXMLSummary);

@@ -300,6 +300,32 @@ TEST_F(EngineRun, BundleNameRule) {
   EXPECT_EQ(m_fixture.dir().Path("out/b.zip"), m_finalBundle);
 }
 
+// Masking rewrites the collected files before the summary lists them: the
+// sizes are the masked files', the summary says what was masked, and the
+// host mapping lies beside the bundle, private, never in it.
+TEST_F(EngineRun, MaskingHappensBeforeTheSummaryAndTheZip) {
+  m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
+  m_fixture.dir().WriteFile("logs/one.log", "password=hunter2 from 10.20.30.40\n");
+  VeltCollectExtras mask;
+  mask.maskSecrets = mask.maskHosts = true;
+  ASSERT_EQ(0, Run("", m_bundle, "", false, mask));
+  const std::string masked = velt::test::ZipEntry(m_bundle, "Alpha/one.log");
+  EXPECT_EQ(std::string::npos, masked.find("hunter2"));
+  EXPECT_EQ(std::string::npos, masked.find("10.20.30.40"));
+  const std::string summary = Summary();
+  EXPECT_NE(std::string::npos,
+            summary.find(IncludedRow("a-logs", "one.log", "Alpha logs",
+                                     std::to_string(masked.size()) + " bytes")));
+  EXPECT_NE(std::string::npos, summary.find("Masked in Alpha/one.log"));
+  struct stat info;
+  ASSERT_EQ(0, stat((m_bundle + ".hosts-map.txt").c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);
+  EXPECT_NE(std::string::npos, ReadFile(m_bundle + ".hosts-map.txt").find("10.20.30.40 -> "));
+  for (const std::string& entry : velt::test::ZipEntries(m_bundle)) {
+    EXPECT_EQ(std::string::npos, entry.find("hosts-map")) << entry;
+  }
+}
+
 // Links another user planted at the bundle's names are never written
 // through; an existing bundle is replaced only when the front end says so.
 TEST_F(EngineRun, PlantedLinksAtTheBundleAreNeverFollowed) {

@@ -13,6 +13,7 @@
 class collector;
 class VeltComponent;
 namespace velt {
+class BundleMasker;
 namespace platform {
 class RunFolder;
 }
@@ -59,6 +60,10 @@ class VELT_API VeltEngine {
   // Takes effect for the next start().
   void setExtras(const VeltCollectExtras& extras) { m_extras = extras; }
 
+  // Where a collect run with maskHosts writes the pseudonym mapping: beside
+  // the bundle, "<bundle>.hosts-map.txt".
+  static std::wstring MaskMappingPath(const std::wstring& bundlePath);
+
   // The bundle written by a successful collect run (".zip" appended when
   // the given path did not end in it).
   const std::wstring& bundlePath() const { return m_bundlePath; }
@@ -80,6 +85,8 @@ class VELT_API VeltEngine {
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;
   long zipBundle();
+  void startMasking();
+  long finishMasking(const std::wstring& summaryPath);
 
   bool m_clearMode;
   collector* m_pCollector;
@@ -101,5 +108,6 @@ class VELT_API VeltEngine {
   VeltCollectExtras m_extras;
   velt::platform::RunFolder* m_pRunFolder;  // owned; the locked temporary folder
   std::wstring m_partialPath;  // the archive being written, until it is renamed
+  velt::BundleMasker* m_pMasker;  // owned; null when nothing is masked
 
 };

@@ -48,11 +48,12 @@ class VELT_API collector {
   // The names of the bundle's top-level folders, which the report files'
   // names may not take.
   void setReservedNames(std::vector<std::wstring> names) { m_reservedNames = std::move(names); }
-  // Called for every file placed in the bundle before the summary lists it
-  // with its size; it may rewrite the file in place (the engine's masking).
-  void setFileFilter(std::function<void(const std::wstring& path)> filter) {
-    m_fileFilter = std::move(filter);
-  }
+  // Called once for every file placed in the bundle before the summary
+  // lists it with its size; it may rewrite the file in place (the engine's
+  // masking). A non-empty result is why the file must not be shipped: it is
+  // deleted and listed as omitted with that reason.
+  using FileFilter = std::function<std::wstring(const std::wstring& path)>;
+  void setFileFilter(FileFilter filter) { m_fileFilter = std::move(filter); }
   // True for the report files' own default names ("summary.txt",
   // "comments.txt"), compared as a case-insensitive file system would.
   static bool IsReportFileName(const std::wstring& name);
@@ -114,6 +115,6 @@ class VELT_API collector {
   VeltComponent* m_pReader;  // the chosen "os" branch of the entry in hand
   std::wstring m_defaultComment;
   std::vector<std::wstring> m_reservedNames;
-  std::function<void(const std::wstring& path)> m_fileFilter;
+  FileFilter m_fileFilter;
   std::set<std::wstring> m_filtered;  // files the filter has seen (once each)
 };
