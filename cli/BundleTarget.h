@@ -22,8 +22,9 @@ struct BundleTarget {
   }
 };
 
-// "velt-<short host name>-<YYYYMMDD>-<HHMMSS>.zip", local time.
-std::string DefaultBundleName();
+// "velt-<short host name>-<YYYYMMDD>-<HHMMSS>.zip", local time; without the
+// host name when it is not to be shown (host names masked).
+std::string DefaultBundleName(bool withHostName);
 
 // Resolves --bundle: empty gives the default name in the current folder; an
 // existing folder (with or without a final "/") gets the default name in
