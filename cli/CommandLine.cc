@@ -77,6 +77,15 @@ bool LooksLikeOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' && (word[1] < '0' || word[1] > '9');
 }
 
+// The usage error for the unknown option `word` of `app`, with the nearest
+// option `app` knows.
+int UnknownOption(const CLI::App& app, const std::string& word) {
+  const std::string option = word.substr(0, word.find('='));
+  return UsageError(Prefix(app) + "unknown option '" + option + "' (did you mean '" +
+                    Nearest(option, OptionNames(app)) + "'?); see '" + CommandName(app) +
+                    " --help'");
+}
+
 }  // namespace
 
 std::shared_ptr<CLI::FormatterBase> HelpFormatter() {
@@ -140,9 +149,7 @@ int RejectLeftovers(const CLI::App& app, const std::vector<std::string>& command
   const std::string help = "; see '" + CommandName(app) + " --help'";
   const std::string& first = left.front();
   if (LooksLikeOption(first)) {
-    const std::string option = first.substr(0, first.find('='));
-    return UsageError(Prefix(app) + "unknown option '" + option + "' (did you mean '" +
-                      Nearest(option, OptionNames(app)) + "'?)" + help);
+    return UnknownOption(app, first);
   }
   if (!commands.empty()) {
     return UsageError("unknown command '" + first + "' (did you mean '" +
@@ -156,6 +163,15 @@ int ReportParseError(const CLI::App& velt, const CLI::ParseError& error) {
     return velt.exit(error, std::cout, std::cerr) == 0 ? kExitSuccess : kExitUsage;
   }
   const CLI::App& command = SelectedCommand(velt);
+  // An unknown option is named first: what the parser found missing or
+  // wrong is most often that option misspelled ("--usr" for a required
+  // "--user").
+  const std::vector<std::string> left = command.remaining();
+  const auto options = std::find(left.begin(), left.end(), "--");
+  const auto unknown = std::find_if(left.begin(), options, LooksLikeOption);
+  if (unknown != options) {
+    return UnknownOption(command, *unknown);
+  }
   return UsageError(Prefix(command) + error.what() + "; see '" + CommandName(command) +
                     " --help'");
 }

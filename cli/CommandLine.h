@@ -52,7 +52,8 @@ std::vector<std::string> OptionNames(const CLI::App& app);
 int RejectLeftovers(const CLI::App& app, const std::vector<std::string>& commands = {});
 
 // The parser's own failures: help and version requests print and give 0,
-// everything else is a usage error with a pointer to the command's help.
+// everything else is a usage error with a pointer to the command's help,
+// naming an unknown option the command was given before the failure itself.
 int ReportParseError(const CLI::App& velt, const CLI::ParseError& error);
 
 }  // namespace cli

@@ -11,12 +11,8 @@ namespace cli {
 Command DefineCollect(CLI::App& velt);
 Command DefineClear(CLI::App& velt);
 Command DefineList(CLI::App& velt);
-Command DefineDescribe(CLI::App& velt);
-
-// velt upload keeps its own parser: the subcommand hands everything after
-// the word "upload" to it.
 Command DefineUpload(CLI::App& velt);
-int Upload(int argc, char** argv);
+Command DefineDescribe(CLI::App& velt);
 
 }  // namespace cli
 }  // namespace velt

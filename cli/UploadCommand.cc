@@ -1,12 +1,13 @@
 // velt upload: send a finished bundle to the upload service.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <string>
 
-#include "Arguments.h"
 #include "Commands.h"
 #include "ConsoleSession.h"
 #include "SecretInput.h"
@@ -17,18 +18,17 @@ namespace velt {
 namespace cli {
 namespace {
 
-const char kUsage[] =
-    "usage: velt upload BUNDLE --user NAME [--secret-file FILE | --secret-env VAR]\n"
-    "                   [--host HOST[:PORT]] [--ca-file FILE] [--timeout SECONDS]\n"
-    "                   [--log-file FILE] [--quiet]\n"
-    "\n"
-    "Sends BUNDLE with one authenticated HTTPS PUT to https://HOST/home/<bundle name>.\n"
-    "The password or token is read from FILE, from the environment variable VAR, or\n"
-    "typed at the terminal (without echo) when neither is named. HOST defaults to the\n"
-    "service the engine was built for; --ca-file names a PEM file of trusted CAs (and\n"
-    "optional CRLs) to use instead of the system's trust store. --timeout limits the\n"
-    "wait for the connection and for any progress (default 60 and 120 seconds).\n"
-    "Only a 2xx answer counts as stored; anything else fails, saying why.\n";
+struct UploadOptions {
+  std::string bundle;
+  std::string user;
+  std::string secretFile;
+  std::string secretEnvironment;
+  std::string host;
+  std::string caFile;
+  long timeout = 0;  // 0: the uploader's own limits
+  std::string logFile;
+  bool quiet = false;
+};
 
 // Prints the share sent: on a terminal one line rewritten in place, else a
 // line every tenth of the bundle.
@@ -95,68 +95,54 @@ const char* WhatToDo(const VELT_UPLOAD_ERROR& error) {
   }
 }
 
-// A whole number of seconds from 1 to a day, or 0.
-long ParseSeconds(const std::string& text) {
-  char* end = nullptr;
-  const long seconds = std::strtol(text.c_str(), &end, 10);
-  return !text.empty() && *end == '\0' && seconds >= 1 && seconds <= 86400 ? seconds : 0;
+// Accepts a whole number of seconds from 1 to a day, written in decimal
+// digits only, and hands it on without leading zeros (which the parser
+// would otherwise read as octal).
+std::string CheckSeconds(std::string& text) {
+  const std::size_t digits = text.find_first_not_of('0');
+  const std::string value = digits == std::string::npos ? "" : text.substr(digits);
+  if (text.find_first_not_of("0123456789") != std::string::npos || value.empty() ||
+      value.size() > 5 || std::stol(value) > 86400) {
+    return "give a whole number of seconds from 1 to 86400, not '" + text + "'";
+  }
+  text = value;
+  return "";
 }
 
-}  // namespace
-
-int Upload(int argc, char** argv) {
-  Arguments args(argc, argv,
-                 {"host", "user", "secret-file", "secret-env", "ca-file", "timeout", "log-file"},
-                 {"quiet", "help"});
-  if (args.ok() && args.Has("help")) {
-    std::printf("%s", kUsage);
-    return 0;
-  }
-  const long timeout = args.Has("timeout") ? ParseSeconds(args.Get("timeout")) : 0;
-  if (!args.ok() || args.positional().size() != 1 || args.Get("user").empty() ||
-      (args.Has("timeout") && timeout == 0)) {
-    const std::string why = !args.ok()                      ? args.error()
-                            : args.positional().size() != 1 ? "name one bundle file"
-                            : args.Get("user").empty()      ? "--user is required"
-                                                            : "--timeout takes 1 to 86400 seconds";
-    std::fprintf(stderr, "velt upload: %s\n%s", why.c_str(), kUsage);
-    return 2;
-  }
+int RunUpload(const UploadOptions& options) {
   SecretSource source;
-  source.file = args.Get("secret-file");
-  source.environmentVariable = args.Get("secret-env");
+  source.file = options.secretFile;
+  source.environmentVariable = options.secretEnvironment;
   if (source.file.empty() && source.environmentVariable.empty()) {
-    source.prompt = "Password or token for " + args.Get("user") + ": ";
+    source.prompt = "Password or token for " + options.user + ": ";
   }
   std::string secret;
   if (!ReadSecret(source, secret)) {
-    return 2;
+    return kExitUsage;
   }
-  ConsoleSession session(args.Get("log-file"), false);
+  ConsoleSession session(options.logFile, false);
   if (!session.ok()) {
     WipeSecret(secret);
-    return 2;
+    return kExitUsage;
   }
 
-  const std::string bundle = args.positional().front();
-  ProgressPrinter printer(args.Has("quiet"));
+  const std::string& bundle = options.bundle;
+  ProgressPrinter printer(options.quiet);
   VELT_UPLOAD_SETTINGS settings;
-  settings.host = Widen(args.Get("host"));
-  settings.caFile = Widen(args.Get("ca-file"));
-  settings.timeoutSeconds = timeout;
+  settings.host = Widen(options.host);
+  settings.caFile = Widen(options.caFile);
+  settings.timeoutSeconds = options.timeout;
   settings.progress = [&printer](int64_t sent, int64_t total) { printer(sent, total); };
   std::wstring password = Widen(secret);
   WipeSecret(secret);
   // The uploader itself rather than the factory's interface: its LastError
   // says why an upload failed.
-  CVeltUploader uploader(Widen(bundle), Widen(args.Get("user")), password, settings);
-  for (wchar_t& c : password) {
-    c = L'\0';
-  }
+  CVeltUploader uploader(Widen(bundle), Widen(options.user), password, settings);
+  WipeSecret(password);
 
   const std::wstring host = settings.host.empty() ? CVeltUploader::DefaultHost() : settings.host;
   const std::string url = CVeltUploader::BuildUploadURL(host, Widen(bundle));
-  if (!args.Has("quiet")) {
+  if (!options.quiet) {
     std::printf("Uploading %s to %s\n", bundle.c_str(), url.c_str());
   }
   const long result = uploader.SendHTTP();
@@ -172,10 +158,63 @@ int Upload(int argc, char** argv) {
     if (const char* hint = WhatToDo(error)) {
       std::fprintf(stderr, "velt upload: %s\n", hint);
     }
-    return 1;
+    return kExitRunFailed;
   }
   std::printf("Uploaded %s to %s\n", bundle.c_str(), url.c_str());
-  return 0;
+  return kExitSuccess;
+}
+
+}  // namespace
+
+Command DefineUpload(CLI::App& velt) {
+  auto options = std::make_shared<UploadOptions>();
+  CLI::App* app = velt.add_subcommand("upload", "send a bundle to the upload service");
+  app->add_option("BUNDLE", options->bundle,
+                  "the bundle to send; the service stores it as "
+                  "https://HOST/home/<its file name>")
+      ->required()
+      ->type_name("");
+  app->add_option("--user", options->user, "the account to authenticate as")
+      ->required()
+      ->type_name("NAME")
+      ->check(CLI::Validator(
+          [](const std::string& name) { return name.empty() ? "the name is empty" : ""; }, ""));
+  CLI::Option* secretFile =
+      app->add_option("--secret-file", options->secretFile,
+                      "read the password or token from FILE (one final line end is dropped)")
+          ->type_name("FILE");
+  app->add_option("--secret-env", options->secretEnvironment,
+                  "take the password or token from the environment variable VAR (removed from "
+                  "the environment once read)")
+      ->type_name("VAR")
+      ->excludes(secretFile);
+  app->add_option("--host", options->host,
+                  "the upload service's host name or address, with an optional port "
+                  "(default: " + Narrow(CVeltUploader::DefaultHost()) + ")")
+      ->type_name("HOST[:PORT]");
+  app->add_option("--ca-file", options->caFile,
+                  "trust the CAs (and CRLs) in the PEM file FILE instead of the system's "
+                  "trust store")
+      ->type_name("FILE");
+  app->add_option("--timeout", options->timeout,
+                  "wait at most SECONDS (1 to 86400) for the connection and for any progress "
+                  "(default: 60 and 120 seconds)")
+      ->type_name("SECONDS")
+      ->check(CLI::Validator(CheckSeconds, ""));
+  app->add_option("--log-file", options->logFile,
+                  "append the application log to FILE instead of the system log")
+      ->type_name("FILE");
+  app->add_flag("-q,--quiet", options->quiet,
+                "show no progress, only errors and the address the bundle was stored at");
+  app->footer(
+      "The bundle is sent with one authenticated HTTPS PUT. The password or token is never "
+      "taken from the command line: it is read from --secret-file or --secret-env, or typed "
+      "at the terminal (without echo) when neither is given. Only a 2xx answer counts as "
+      "stored; anything else fails, saying why and what to do.\n"
+      "Exit status: 0 the bundle was stored, 1 the upload failed, 2 a usage error.\n"
+      "Example:\n"
+      "  velt upload velt-db1-20261205-153012.zip --user jdoe --secret-env VELT_TOKEN");
+  return {app, [options] { return RunUpload(*options); }};
 }
 
 }  // namespace cli

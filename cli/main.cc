@@ -19,13 +19,11 @@ Command DefineHelp(CLI::App& velt) {
   app->add_option("COMMAND", *topic, "the command to describe");
   return {app, [&velt, topic] {
             if (topic->empty()) {
-              std::printf("%s", velt.help().c_str());
+              // velt.help() would describe the selected command, help itself.
+              std::printf("%s", velt.get_formatter()
+                                    ->make_help(&velt, velt.get_name(), CLI::AppFormatMode::Normal)
+                                    .c_str());
               return kExitSuccess;
-            }
-            if (*topic == "upload") {
-              char help[] = "--help";
-              char* argv[] = {help, nullptr};
-              return Upload(1, argv);
             }
             CLI::App* command = nullptr;
             try {
@@ -44,22 +42,6 @@ Command DefineHelp(CLI::App& velt) {
 }
 
 }  // namespace
-
-Command DefineUpload(CLI::App& velt) {
-  CLI::App* app = velt.add_subcommand("upload", "send a bundle to the upload service "
-                                                "(velt upload --help)");
-  app->prefix_command();
-  app->set_help_flag();
-  return {app, [app] {
-            std::vector<std::string> words = app->remaining();
-            std::vector<char*> argv;
-            for (std::string& word : words) {
-              argv.push_back(&word[0]);
-            }
-            argv.push_back(nullptr);
-            return Upload(static_cast<int>(words.size()), argv.data());
-          }};
-}
 
 }  // namespace cli
 }  // namespace velt
@@ -94,8 +76,7 @@ int main(int argc, char** argv) {
   }
   for (const Command& command : commands) {
     if (command.app->parsed()) {
-      const int leftover =
-          command.app->get_prefix_command() ? -1 : RejectLeftovers(*command.app);
+      const int leftover = RejectLeftovers(*command.app);
       return leftover >= 0 ? leftover : command.run();
     }
   }
