@@ -43,7 +43,11 @@ void AddSessionOptions(CLI::App& app, SessionOptions& options) {
                  "the install folder, the one above xml/config (default: the registered "
                  "install path, else the folder velt was installed with)")
       ->type_name("DIR");
-  app.add_option("--log-file", options.logFile,
+  AddLogFileOption(app, options.logFile);
+}
+
+void AddLogFileOption(CLI::App& app, std::string& logFile) {
+  app.add_option("--log-file", logFile,
                  "append the application log to FILE instead of the system log")
       ->type_name("FILE");
 }

@@ -20,6 +20,8 @@ struct SessionOptions {
   std::string logFile;
 };
 void AddSessionOptions(CLI::App& app, SessionOptions& options);
+// --log-file alone, for commands without an install folder.
+void AddLogFileOption(CLI::App& app, std::string& logFile);
 
 class ConsoleSession {
  public:

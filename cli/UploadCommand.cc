@@ -201,9 +201,7 @@ Command DefineUpload(CLI::App& velt) {
                   "(default: 60 and 120 seconds)")
       ->type_name("SECONDS")
       ->check(CLI::Validator(CheckSeconds, ""));
-  app->add_option("--log-file", options->logFile,
-                  "append the application log to FILE instead of the system log")
-      ->type_name("FILE");
+  AddLogFileOption(*app, options->logFile);
   app->add_flag("-q,--quiet", options->quiet,
                 "show no progress, only errors and the address the bundle was stored at");
   app->footer(
