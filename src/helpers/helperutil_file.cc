@@ -81,7 +81,7 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
       return path + " lies more than " + std::to_string(velt::platform::kMaxCopyDepth) +
              " folders deep; not copied";
     case CopyRefusal::kReadLimit:
-      return path + " reports no size; only its first " +
+      return path + " has no real size; only its first " +
              std::to_string(velt::platform::kSizelessReadLimit >> 20) + " MiB were copied";
     case CopyRefusal::kNone:
       if (problem.error == ENOENT) {

@@ -10,10 +10,11 @@
 //   itself, for every link met in a link's own target, and for every link
 //   inside a copied folder. The folder holding the source is taken as given.
 // - Holes of sparse files stay holes in the copy.
-// - Files that report no size (those of /proc and /sys) are read to their
-//   end, but no further than kSizelessReadLimit bytes; other files up to
-//   the size they had when opened, so a file that grows meanwhile (perhaps
-//   written by someone else) is copied as it was.
+// - Files that report no size, and every file of /proc, /sys and the
+//   kernel's other made-up file systems, are read to their end, but no
+//   further than kSizelessReadLimit bytes; other files up to the size they
+//   had when opened, so a file that grows meanwhile (perhaps written by
+//   someone else) is copied as it was.
 // - The copy keeps the source's last-access and last-write times.
 #pragma once
 
@@ -40,7 +41,7 @@ enum class CopyRefusal {
   kFolderLoop,    // a folder met again below itself through a link
   kCopyTarget,    // the folder the copy is being written to
   kTooDeep,       // deeper than kMaxCopyDepth folders
-  kReadLimit,     // a file without a size, cut at kSizelessReadLimit bytes
+  kReadLimit,     // a file without a real size, cut at kSizelessReadLimit bytes
 };
 
 // One path that was refused (refusal) or failed (error, a system error

@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -163,6 +165,27 @@ int Walk(int start, const std::string& shown, const std::string& text, int& link
   return ENOENT;  // not reached: the last name returns above
 }
 
+// True for files the kernel makes up as they are read (/proc, /sys and
+// their kind).
+bool OnKernelFileSystem(int fd) {
+  struct statfs info;
+  if (fstatfs(fd, &info) != 0) {
+    return false;
+  }
+  switch (info.f_type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsDiskFull(int error) {
   return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
 }
@@ -272,6 +295,7 @@ class TreeCopier {
     error = ReadNames(folder.get(), names);
     if (error != 0) {
       Note(shown, CopyRefusal::kNone, error);  // the names read before it are still copied
+      error = 0;
     }
     m_ancestors.push_back(self);
     for (std::string& entry : names) {
@@ -345,8 +369,9 @@ class TreeCopier {
   static int CopyData(int in, const struct stat& info, int out, bool& shortened) {
     const uint64_t size = static_cast<uint64_t>(info.st_size);
     uint64_t copied = 0;
-    if (size == 0) {
-      // No size: a file of /proc or /sys, or one still empty when opened.
+    if (size == 0 || OnKernelFileSystem(in)) {
+      // The kernel's files report no size or one that means nothing
+      // (/proc/kcore): they are read to their end, within the bound.
       int error = CopyRange(in, out, 0, 0, kSizelessReadLimit, copied);
       char probe;
       shortened = error == 0 && copied == kSizelessReadLimit &&
