@@ -42,19 +42,29 @@ for i in range(n):
 PY
 }
 
+# Copies $1 RUNS times with fileCopy and with the tool command given after
+# the label ($2), checks the copy and prints the medians and their ratio.
+compare_copy() {
+  local source=$1 label=$2 ours=() theirs=() a b
+  shift 2
+  for _ in $(seq "$RUNS"); do
+    rm -rf "$WORK/ours" "$WORK/theirs"
+    sync
+    ours+=("$(engine_time copy "$source" "$WORK/ours")")
+    sync
+    theirs+=("$(timed "$@" "$source" "$WORK/theirs")")
+  done
+  diff -r "$source" "$WORK/ours" >/dev/null || { echo "copy differs"; exit 1; }
+  [ ! -f "$source" ] || echo "allocated: source $(du -k "$source" | cut -f1) KiB, copy $(du -k "$WORK/ours" | cut -f1) KiB"
+  a=$(median "${ours[@]}"); b=$(median "${theirs[@]}")
+  echo "fileCopy ${a}s  $label ${b}s  ratio $(ratio "$a" "$b")"
+  rm -rf "$source" "$WORK/ours" "$WORK/theirs"
+}
+
 echo "== fileCopy, 1 GiB"
 head -c $((1 << 30)) /dev/urandom > "$WORK/big.bin"
 cat "$WORK/big.bin" > /dev/null
-ours=(); theirs=()
-for _ in $(seq "$RUNS"); do
-  rm -f "$WORK/copy1" "$WORK/copy2"
-  ours+=("$(engine_time copy "$WORK/big.bin" "$WORK/copy1")")
-  theirs+=("$(timed cp "$WORK/big.bin" "$WORK/copy2")")
-done
-cmp -s "$WORK/big.bin" "$WORK/copy1" || { echo "copy differs"; exit 1; }
-c1=$(median "${ours[@]}"); c2=$(median "${theirs[@]}")
-echo "fileCopy ${c1}s  cp ${c2}s  ratio $(ratio "$c1" "$c2")"
-rm -f "$WORK/big.bin" "$WORK/copy1" "$WORK/copy2"
+compare_copy "$WORK/big.bin" cp cp
 
 echo "== fileCopy, 16 GiB sparse file with 64 MiB of data"
 python3 - "$WORK/sparse.bin" <<'PY'
@@ -65,32 +75,11 @@ with open(sys.argv[1], "wb") as f:
         f.write(os.urandom(1 << 20))
     f.truncate(16 << 30)
 PY
-ours=(); theirs=()
-for _ in $(seq "$RUNS"); do
-  rm -f "$WORK/sparse1" "$WORK/sparse2"
-  ours+=("$(engine_time copy "$WORK/sparse.bin" "$WORK/sparse1")")
-  theirs+=("$(timed cp "$WORK/sparse.bin" "$WORK/sparse2")")
-done
-cmp -s "$WORK/sparse.bin" "$WORK/sparse1" || { echo "sparse copy differs"; exit 1; }
-echo "allocated: source $(du -k "$WORK/sparse.bin" | cut -f1) KiB, copy $(du -k "$WORK/sparse1" | cut -f1) KiB"
-s1=$(median "${ours[@]}"); s2=$(median "${theirs[@]}")
-echo "fileCopy ${s1}s  cp ${s2}s  ratio $(ratio "$s1" "$s2")"
-rm -f "$WORK/sparse.bin" "$WORK/sparse1" "$WORK/sparse2"
+compare_copy "$WORK/sparse.bin" cp cp
 
 echo "== fileCopy of a folder, 20,000 files"
 make_tree "$WORK/tree" 20000
-ours=(); theirs=()
-for _ in $(seq "$RUNS"); do
-  rm -rf "$WORK/tree1" "$WORK/tree2"
-  sync
-  ours+=("$(engine_time copy "$WORK/tree" "$WORK/tree1")")
-  sync
-  theirs+=("$(timed cp -r "$WORK/tree" "$WORK/tree2")")
-done
-diff -r "$WORK/tree" "$WORK/tree1" >/dev/null || { echo "folder copy differs"; exit 1; }
-t1=$(median "${ours[@]}"); t2=$(median "${theirs[@]}")
-echo "fileCopy ${t1}s  cp -r ${t2}s  ratio $(ratio "$t1" "$t2")"
-rm -rf "$WORK/tree" "$WORK/tree1" "$WORK/tree2"
+compare_copy "$WORK/tree" "cp -r" cp -r
 
 echo "== fileFindAll, 100,000 entries"
 mkdir "$WORK/many"
