@@ -87,7 +87,8 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
       if (problem.error == ENOENT) {
         return path + " not found";
       }
-      return path + ": " + velt::platform::SystemErrorText(static_cast<unsigned long>(problem.error));
+      return path + ": " +
+             velt::platform::SystemErrorText(static_cast<unsigned long>(problem.error));
   }
   return path + " is " + kind + "; only regular files are collected";
 }

@@ -155,7 +155,8 @@ int Walk(int start, const std::string& shown, const std::string& text, int& link
     } else if (!S_ISDIR(info.st_mode)) {
       return ENOTDIR;
     } else {
-      folder.Reset(openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      folder.Reset(
+          openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     if (!folder.ok()) {
       return errno;
@@ -513,7 +514,9 @@ int CopyForCollection(const std::string& source, const std::string& destination,
                                outcome.failure)
                         : errno;
   if (error != 0) {
-    if (outcome.failure.path.empty()) outcome.failure = CopyProblem{source, CopyRefusal::kNone, error};
+    if (outcome.failure.path.empty()) {
+      outcome.failure = CopyProblem{source, CopyRefusal::kNone, error};
+    }
     return error;
   }
   auto [destinationFolder, destinationName] = SplitPath(destination);

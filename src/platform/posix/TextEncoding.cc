@@ -14,7 +14,9 @@ namespace {
 constexpr unsigned long kReplacement = 0xFFFD;
 constexpr unsigned long kEscapeBase = 0xDC00;  // + a byte of 0x80..0xFF
 
-bool IsEscapedByte(unsigned long cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
+bool IsEscapedByte(unsigned long cp) {
+  return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF;
+}
 
 void AppendUtf8(std::string& out, unsigned long cp) {
   if (IsEscapedByte(cp)) {
