@@ -1,6 +1,6 @@
 // Times one helperUtil file operation, for bench/file_ops_bench.sh to
 // compare with the standard tools:
-//   file_ops_bench copy <source> <destination>
+//   file_ops_bench copy <source> <destination>   (a file or a folder)
 //   file_ops_bench find <folder> <pattern>
 //   file_ops_bench deletedir <folder>
 // Prints the result code, the entry count (find) and the wall time; exits

@@ -1,9 +1,12 @@
 // helperUtil: searching folders, copying and deleting files and trees.
+#include <cerrno>
 #include <climits>
 #include <vector>
 
 #include "helpers/PathText.h"
+#include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -40,75 +43,66 @@ FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
   return info;
 }
 
-// "name (2).ext", "name (3).ext", ... beside `path`: the name a copy gets
-// instead of replacing a file that appeared at its destination.
-std::string CollisionName(const std::string& path, int number) {
-  size_t slash = path.find_last_of(kSeparator);
-  size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-      dot == (slash == std::string::npos ? 0 : slash + 1)) {
-    dot = path.size();
-  }
-  return path.substr(0, dot) + " (" + std::to_string(number) + ")" + path.substr(dot);
-}
+// The reason of the calling thread's last failed file operation.
+thread_local std::wstring t_lastFileError;
 
-// Copies one file to a destination that does not exist, creating its
-// folders and keeping the source's times. Nothing is left at the
-// destination when the copy fails. 0 or the error number.
-int CopyOneFile(const std::string& source, const std::string& destination,
-                const FileStatus& sourceStatus) {
-  if (sourceStatus.isDirectory) {
-    return EISDIR;
+// Records the outcome of a file operation: `reason` (narrow) when it
+// failed, nothing when it succeeded.
+void SetLastFileError(const std::string& reason) { t_lastFileError = velt::Widen(reason); }
+
+// Why `problem.path` was not copied, as a sentence naming the path.
+std::string Describe(const velt::platform::CopyProblem& problem) {
+  using velt::platform::CopyRefusal;
+  const std::string& path = problem.path;
+  const char* kind = nullptr;
+  switch (problem.refusal) {
+    case CopyRefusal::kFifo:
+      kind = "a FIFO";
+      break;
+    case CopyRefusal::kSocket:
+      kind = "a socket";
+      break;
+    case CopyRefusal::kCharacterDevice:
+      kind = "a character device";
+      break;
+    case CopyRefusal::kBlockDevice:
+      kind = "a block device";
+      break;
+    case CopyRefusal::kNotRegular:
+      kind = "not a regular file";
+      break;
+    case CopyRefusal::kForeignLink:
+      return path + " is a link owned by another user than its target's owner; not followed";
+    case CopyRefusal::kFolderLoop:
+      return path + " is a folder met again inside itself through a link; not copied";
+    case CopyRefusal::kCopyTarget:
+      return path + " is the folder the copy is written to; not copied";
+    case CopyRefusal::kTooDeep:
+      return path + " lies more than " + std::to_string(velt::platform::kMaxCopyDepth) +
+             " folders deep; not copied";
+    case CopyRefusal::kReadLimit:
+      return path + " has no real size; only its first " +
+             std::to_string(velt::platform::kSizelessReadLimit >> 20) + " MiB were copied";
+    case CopyRefusal::kNone:
+      if (problem.error == ENOENT) {
+        return path + " not found";
+      }
+      return path + ": " +
+             velt::platform::SystemErrorText(static_cast<unsigned long>(problem.error));
   }
-  size_t slash = destination.find_last_of(kSeparator);
-  if (slash != std::string::npos && slash > 0) {
-    int error = velt::platform::CreateDirectories(destination.substr(0, slash));
-    if (error != 0) {
-      return error;
-    }
-  }
-  velt::platform::File in;
-  int error = in.OpenForReading(source);
-  if (error != 0) {
-    return error;
-  }
-  uint64_t size = 0;
-  if ((error = in.Size(size)) != 0) {
-    return error;
-  }
-  velt::platform::File out;
-  std::string target = destination;
-  error = out.CreateNew(target);
-  for (int number = 2; error == EEXIST && number < 1000; ++number) {
-    target = CollisionName(destination, number);
-    error = out.CreateNew(target);
-  }
-  if (error != 0) {
-    return error;
-  }
-  // Files that report no size (those of /proc and /sys) are read to their
-  // end; others up to the size they had when opened, so a log that grows
-  // meanwhile is copied as it was.
-  error = out.CopyFrom(in, 0, size > 0 ? size : UINT64_MAX);
-  if (error == 0) {
-    error = out.SetTimes(sourceStatus.lastAccessTime, sourceStatus.lastWriteTime);
-  }
-  int closeError = out.Close();
-  if (error == 0) {
-    error = closeError;
-  }
-  if (error != 0) {
-    velt::platform::DeleteFileEntry(target);
-  }
-  return error;
+  return path + " is " + kind + "; only regular files are collected";
 }
 
 }  // namespace
 
+std::wstring helperUtil::lastFileError() { return t_lastFileError; }
+
 long helperUtil::fileFindAll(const std::wstring& directory, const std::wstring& pattern,
                              std::list<FILE_INFO>& files) {
+  SetLastFileError("");
   if (directory.empty()) {
     VELT_LOG_MESSAGE('E', "tstrDirectory is an empty string");
+    SetLastFileError("no folder given to search");
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   // A pattern may carry folders of its own; only its last element is
@@ -117,37 +111,48 @@ long helperUtil::fileFindAll(const std::wstring& directory, const std::wstring& 
   size_t slash = full.find_last_of(kSeparator);
   std::string folder = full.substr(0, slash + 1);
   std::string namePattern = full.substr(slash + 1);
-  if (namePattern.empty()) {
-    return VELTENGINE_ERROR_FILE_NOT_FOUND;
-  }
   if (namePattern == "*.*") {
     namePattern = "*";  // every name, with or without a dot
   }
+  if (namePattern.empty()) {
+    SetLastFileError(full + " not found");
+    return VELTENGINE_ERROR_FILE_NOT_FOUND;
+  }
+  std::vector<velt::platform::FoundEntry> entries;
+  int readError = 0;
   if (!HasWildcard(namePattern)) {
     // One name: look it up instead of reading the folder.
     velt::platform::FoundEntry entry;
     entry.name = namePattern;
     std::string path = folder + namePattern;
-    if (velt::platform::GetFileStatus(path, false, entry.status) != 0) {
-      return VELTENGINE_ERROR_FILE_NOT_FOUND;
-    }
     FileStatus target;
-    entry.leadsToDirectory =
-        entry.status.isDirectory ||
-        (entry.status.isSymlink && velt::platform::GetFileStatus(path, true, target) == 0 &&
-         target.isDirectory);
-    files.push_back(MakeFileInfo(entry));
-    return 0;
+    if (velt::platform::GetFileStatus(path, false, entry.status) == 0) {
+      entry.leadsToDirectory =
+          entry.status.isDirectory ||
+          (entry.status.isSymlink && velt::platform::GetFileStatus(path, true, target) == 0 &&
+           target.isDirectory);
+      entries.push_back(entry);
+    }
+  } else {
+    auto accept = [&](const std::string& name) {
+      return wildcmp(namePattern.c_str(), name.c_str()) != 0;
+    };
+    if (velt::platform::SearchDirectory(folder, accept, entries, readError) != 0) {
+      entries.clear();
+    }
   }
-  std::vector<velt::platform::FoundEntry> entries;
-  auto accept = [&](const std::string& name) {
-    return wildcmp(namePattern.c_str(), name.c_str()) != 0;
-  };
-  if (velt::platform::SearchDirectory(folder, accept, entries) != 0 || entries.empty()) {
+  if (entries.empty() && readError == 0) {
+    SetLastFileError(full + " not found");
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
   }
   for (const velt::platform::FoundEntry& entry : entries) {
     files.push_back(MakeFileInfo(entry));
+  }
+  if (readError != 0) {
+    // What was found before the failure stays in the list.
+    VELT_LOG_CODE('E', "::FindNextFile", readError, "%s", folder.c_str());
+    SetLastFileError(folder + ": " + velt::platform::SystemErrorText(readError));
+    return VELTENGINE_ERROR_UNEXPECTED;
   }
   return 0;
 }
@@ -180,13 +185,16 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
   std::string to = velt::Narrow(destination);
   FileStatus sourceStatus;
   if (velt::platform::GetFileStatus(from, true, sourceStatus) != 0) {
+    SetLastFileError(from + " not found");
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
   }
+  SetLastFileError("");
   if (source == destination) {
     return 0;
   }
   if (from.size() >= PATH_MAX || to.size() >= PATH_MAX) {
     VELT_LOG_MESSAGE('E', "Path too long to copy: \"%s\" to \"%s\"", from.c_str(), to.c_str());
+    SetLastFileError(from + ": path too long");
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   // The same file under another name: deleting the destination would
@@ -200,22 +208,37 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
   long rc = fileDelete(destination);
   if (rc != 0) {
     VELT_LOG_CODE('E', "helperUtil::fileDelete", rc);
-    return rc;
+    return rc;  // fileDelete gave the reason
   }
-  int error = CopyOneFile(from, to, sourceStatus);
-  if (error != 0) {
-    VELT_LOG_CODE('E', "::SHFileOperation", error, "\"%s\" to \"%s\"", from.c_str(), to.c_str());
-    return VELTENGINE_ERROR_UNEXPECTED;
+  velt::platform::CopyOutcome outcome;
+  int error = velt::platform::CopyForCollection(from, to, outcome);
+  for (const velt::platform::CopyProblem& note : outcome.notes) {
+    VELT_LOG_MESSAGE('W', "%s", Describe(note).c_str());
   }
-  return 0;
+  if (error == 0) {
+    return 0;
+  }
+  const std::string reason = Describe(outcome.failure);
+  SetLastFileError(reason);
+  if (outcome.failure.refusal != velt::platform::CopyRefusal::kNone) {
+    VELT_LOG_MESSAGE('W', "%s", reason.c_str());
+    return VELTENGINE_ERROR_ACCESS_DENIED;
+  }
+  if (error == ENOENT && outcome.failure.path == from) {
+    return VELTENGINE_ERROR_FILE_NOT_FOUND;  // vanished since it was found
+  }
+  VELT_LOG_CODE('E', "::SHFileOperation", error, "\"%s\" to \"%s\"", from.c_str(), to.c_str());
+  return VELTENGINE_ERROR_UNEXPECTED;
 }
 
 long helperUtil::fileDelete(const std::wstring& path) {
   int error = velt::platform::DeleteFileEntry(velt::Narrow(path));
   if (error == 0 || error == ENOENT) {
+    SetLastFileError("");
     return 0;
   }
   VELT_LOG_CODE('E', "unlink_file", error, "%s", velt::Narrow(path).c_str());
+  SetLastFileError(velt::Narrow(path) + ": " + velt::platform::SystemErrorText(error));
   return VELTENGINE_ERROR_UNEXPECTED;
 }
 

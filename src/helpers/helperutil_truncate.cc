@@ -1,4 +1,7 @@
 // helperUtil: shortening files to their first or last bytes, and file sizes.
+#include <cerrno>
+
+#include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
@@ -21,13 +24,16 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   }
   std::string name = velt::Narrow(path);
   velt::platform::File in;
-  if (in.OpenForReading(name) != 0) {
+  if (in.OpenForReading(name, false) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"",
                              name.c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
+  // The work file is made anew, never opened through a link or over a file
+  // someone else put there: the working directory may be open to others.
   velt::platform::File out;
-  if (out.CreateOrTruncate(kTempOut) != 0) {
+  int gone = velt::platform::DeleteFileEntry(kTempOut);
+  if ((gone != 0 && gone != ENOENT) || out.CreateNew(kTempOut) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", kTempOut);
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
@@ -80,10 +86,15 @@ double helperUtil::getFileSize(const wchar_t* path) {
     return -1.0;
   }
   velt::platform::FileStatus status;
-  if (velt::platform::GetFileStatus(velt::Narrow(path), true, status) != 0) {
+  std::string name = velt::Narrow(path);
+  if (velt::platform::GetFileStatus(name, true, status) != 0) {
     return -1.0;
   }
-  return static_cast<double>(status.size);
+  uint64_t total = status.size;
+  if (status.isDirectory && velt::platform::TotalRegularFileSize(name, total) != 0) {
+    return -1.0;
+  }
+  return static_cast<double>(total);
 }
 
 double helperUtil::getFileSize(const std::wstring& path) {

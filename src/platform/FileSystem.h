@@ -38,10 +38,12 @@ struct FoundEntry {
 // The entries of `folder` ("." and ".." included) whose names `accept`
 // approves, examined without following links, in byte order of their
 // names. Entries that vanish while the folder is read are left out.
-// 0 or the error number of opening or reading the folder.
+// Returns 0 or the error number of opening the folder. When reading the
+// folder or examining an entry fails later, the listing stops there,
+// `readError` holds that error and `found` the entries read before it.
 int SearchDirectory(const std::string& folder,
                     const std::function<bool(const std::string&)>& accept,
-                    std::vector<FoundEntry>& found);
+                    std::vector<FoundEntry>& found, int& readError);
 
 // Removes one file or link (never what a link points at). A read-only file
 // is refused with EACCES, as the Windows file system refuses it.
@@ -52,6 +54,36 @@ int RemoveEmptyDirectory(const std::string& path);
 int CreateOneDirectory(const std::string& path);
 int CreateDirectories(const std::string& path);
 
+// What a directory entry is.
+enum class FileKind {
+  kRegular,
+  kDirectory,
+  kSymlink,
+  kFifo,
+  kSocket,
+  kCharacterDevice,
+  kBlockDevice,
+  kOther,
+};
+FileKind KindOfMode(uint32_t mode);
+
+// Opens the regular file `name` (relative to the open folder `folder`, or
+// to the working directory for AT_FDCWD) for reading. Nothing else is ever
+// opened: the entry is examined first, so a device is never opened at all,
+// and the open itself does not wait (a FIFO swapped in meanwhile is opened
+// without blocking and then refused). Returns 0 with `fd` set, or an error
+// number: EISDIR for a folder, EINVAL for other kinds (with `kind` saying
+// which), ELOOP for a link when followLinks is false.
+int OpenRegularFile(int folder, const std::string& name, bool followLinks, int& fd,
+                    FileKind& kind);
+
+// Copies up to `length` bytes of the open file `in` from `inOffset` to the
+// open file `out` at `outOffset`, through the kernel's copy where it can.
+// Stops early, without error, when `in` ends first; `copied` says how much
+// was copied.
+int CopyRange(int in, int out, uint64_t inOffset, uint64_t outOffset, uint64_t length,
+              uint64_t& copied);
+
 // An open file, closed by the destructor.
 class File {
  public:
@@ -60,22 +92,18 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  int OpenForReading(const std::string& path);
-  // Creates a new file; EEXIST when the name is taken.
+  // A regular file only (see OpenRegularFile).
+  int OpenForReading(const std::string& path, bool followLinks);
+  // Creates a new file, never through a link; EEXIST when the name is taken.
   int CreateNew(const std::string& path);
-  // Creates the file or empties an existing one.
-  int CreateOrTruncate(const std::string& path);
   // 0 or the error of closing (data not written).
   int Close();
   bool IsOpen() const { return m_fd >= 0; }
 
   int Size(uint64_t& size) const;
-  // Appends `length` bytes of `source` from `offset` on, through the
-  // kernel's copy where it can. Stops early, without error, when the source
-  // ends first.
+  // Appends up to `length` bytes of `source` from `offset` on (see
+  // CopyRange).
   int CopyFrom(const File& source, uint64_t offset, uint64_t length);
-  // Sets the last-access and last-write times.
-  int SetTimes(uint64_t lastAccessTime, uint64_t lastWriteTime);
 
  private:
   int m_fd = -1;

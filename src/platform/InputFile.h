@@ -26,6 +26,14 @@ int GetFileDetails(const std::string& path, FileDetails& details);
 // True when both details describe the same file.
 bool IsSameFile(const FileDetails& a, const FileDetails& b);
 
+// The whole of the regular file `path` (links followed), which must not
+// hold more than `limit` bytes: 0, or an error number (EFBIG when it holds
+// more, EINVAL when it is a FIFO, socket or device, opened without waiting).
+int ReadSmallFile(const std::string& path, size_t limit, std::string& bytes);
+// The bound for small text files of the system and the user (os-release,
+// user-dirs.dirs).
+constexpr size_t kSmallTextLimit = 64 * 1024;
+
 // A regular file open for reading, closed by the destructor. Opening never
 // waits: a pipe, socket or device is refused with EINVAL.
 class InputFile {

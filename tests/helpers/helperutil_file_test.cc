@@ -1,267 +1,355 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "support/CapturingLogger.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
 
+// When not negative: reading a folder fails with EIO after this many entries.
+static int g_readdirFailsAfter = -1;
+
+extern "C" struct dirent* readdir(DIR* dir) {
+  static auto real = reinterpret_cast<struct dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"));
+  if (g_readdirFailsAfter >= 0 && g_readdirFailsAfter-- == 0) {
+    errno = EIO;
+    return nullptr;
+  }
+  return real(dir);
+}
+
 namespace {
 
+using velt::Narrow;
 using velt::Widen;
 using velt::test::ReadFile;
-using velt::test::ScopedLogCapture;
-using velt::test::TempDir;
 
-// The names of `files`, joined by spaces.
-std::wstring Names(const std::list<FILE_INFO>& files) {
-  std::wstring names;
-  for (const FILE_INFO& file : files) names += (names.empty() ? L"" : L" ") + file.fileName;
-  return names;
-}
+constexpr long kNotFound = VELTENGINE_ERROR_FILE_NOT_FOUND;
+constexpr long kDenied = VELTENGINE_ERROR_ACCESS_DENIED;
+constexpr long kUnexpected = VELTENGINE_ERROR_UNEXPECTED;
 
 bool Exists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
 }
 
-void SetTimes(const std::string& path, time_t access, time_t write) {
-  struct timespec times[2] = {{access, 0}, {write, 0}};
+// Sets the last-access time (and a fixed last-write time) of a file or link.
+void SetAccessTime(const std::string& path, time_t access) {
+  struct timespec times[2] = {{access, 0}, {5, 0}};
   ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW));
+}
+
+// An unprivileged account made for these tests; 0 unless running as root.
+uid_t TestUser() {
+  if (geteuid() != 0) return 0;
+  if (getpwnam("velt-files-test") == nullptr) {
+    (void)system("useradd --system --no-create-home velt-files-test >/dev/null 2>&1");
+  }
+  struct passwd* account = getpwnam("velt-files-test");
+  return account != nullptr ? account->pw_uid : 0;
 }
 
 class FileUtilities : public ::testing::Test {
  protected:
   std::wstring W(const std::string& relative) { return Widen(dir_.Path(relative)); }
-  // A folder nobody may write to; false when this user may write anywhere.
-  bool Locked(const std::string& relative) {
-    EXPECT_EQ(0, mkdir(dir_.Path(relative).c_str(), 0555));
-    return access(dir_.Path(relative).c_str(), W_OK) != 0;
+  // The names fileFindAll lists, joined by spaces, after checking its result.
+  std::wstring Find(const std::string& folder, const wchar_t* pattern, long rc = 0) {
+    std::list<FILE_INFO> files;
+    EXPECT_EQ(rc, helperUtil::fileFindAll(W(folder), pattern, files)) << folder;
+    std::wstring names;
+    for (const FILE_INFO& file : files) names += (names.empty() ? L"" : L" ") + file.fileName;
+    return names;
   }
-  TempDir dir_;
-  ScopedLogCapture capture_;
+  // A link at `relative` to `target`, owned by `owner`.
+  void Link(const std::string& target, const std::string& relative, uid_t owner = geteuid()) {
+    ASSERT_EQ(0, symlink(target.c_str(), dir_.Path(relative).c_str()));
+    ASSERT_EQ(0, lchown(dir_.Path(relative).c_str(), owner, static_cast<gid_t>(-1)));
+  }
+  // fileCopy of `source` to out/<n>, expecting `rc` and a reason holding
+  // `why`; returns the destination.
+  std::string Copy(const std::string& source, long rc = 0, const std::string& why = "") {
+    std::string destination = dir_.Path("out/" + std::to_string(++copies_));
+    EXPECT_EQ(rc, helperUtil::fileCopy(Widen(source), Widen(destination))) << source;
+    EXPECT_NE(std::string::npos, Narrow(helperUtil::lastFileError()).find(why))
+        << Narrow(helperUtil::lastFileError());
+    EXPECT_EQ(rc == 0, Exists(destination)) << source;
+    return destination;
+  }
+  bool Logged(const std::string& fragment) { return capture_.Contains(fragment); }
+
+  velt::test::TempDir dir_;
+  velt::test::ScopedLogCapture capture_;
+  int copies_ = 0;
 };
 
 TEST_F(FileUtilities, FindAllMatchesCaseSensitivelyInByteOrder) {
   for (const char* name : {"b.txt", "a.log", "C.log", "A.LOG", "sub/inner.log"}) {
     dir_.WriteFile(name, "");
   }
-  const struct {
-    const char* folder;
-    const wchar_t *pattern, *names;
-  } cases[] = {
-      {"", L"*", L". .. A.LOG C.log a.log b.txt sub"},
-      {"", L"?.*", L".. A.LOG C.log a.log b.txt"},  // ".." is "?" then ".*" too
-      {"", L"sub/*.log", L"inner.log"},
-      {"/", L"b.txt", L"b.txt"},
-  };
-  for (const auto& c : cases) {
-    std::list<FILE_INFO> files;
-    EXPECT_EQ(0, helperUtil::fileFindAll(Widen(dir_.path() + c.folder), c.pattern, files));
-    EXPECT_EQ(c.names, Names(files));
-  }
-  std::list<FILE_INFO> files{FILE_INFO{L"kept", false, 0, 0}};
-  EXPECT_EQ(0, helperUtil::fileFindAll(Widen(dir_.path()), L"*.log", files));
-  EXPECT_EQ(L"kept C.log a.log", Names(files));
-  EXPECT_FALSE(capture_.Contains("Function"));
-
-  files.clear();
-  for (const std::wstring& folder : {Widen(dir_.path()), W("missing"), W("a.log")}) {
-    EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND, helperUtil::fileFindAll(folder, L"*.xml", files));
-  }
-  EXPECT_TRUE(files.empty());
-  EXPECT_FALSE(capture_.Contains("Function"));
+  EXPECT_EQ(L". .. A.LOG C.log a.log b.txt sub", Find("", L"*"));
+  EXPECT_EQ(L".. A.LOG C.log a.log b.txt", Find("", L"?.*"));  // ".." is "?" then ".*"
+  EXPECT_EQ(L"inner.log", Find("", L"sub/*.log"));
+  EXPECT_EQ(L"b.txt", Find("", L"b.txt"));
+  for (const char* where : {"", "missing", "a.log"}) EXPECT_EQ(L"", Find(where, L"*.x", kNotFound));
+  EXPECT_FALSE(Logged("Function"));
+  std::list<FILE_INFO> files;
   EXPECT_EQ(VELTENGINE_ERROR_BAD_PARAMETER, helperUtil::fileFindAll(L"", L"*", files));
-  EXPECT_TRUE(capture_.Contains("tstrDirectory is an empty string"));
+  EXPECT_TRUE(Logged("tstrDirectory is an empty string"));
 }
 
-TEST_F(FileUtilities, FindAllReportsAttributesAndAccessTime) {
+TEST_F(FileUtilities, FindAllKeepsWhatItFoundBeforeAReadError) {
+  for (const char* name : {"a.log", "b.log", "c.log"}) dir_.WriteFile(name, "");
+  g_readdirFailsAfter = 3;
+  std::wstring names = Find("", L"*", kUnexpected);
+  g_readdirFailsAfter = -1;
+  EXPECT_EQ(2, std::count(names.begin(), names.end(), L' '));  // three entries
+  EXPECT_TRUE(Logged("::FindNextFile"));
+  EXPECT_NE(std::wstring::npos, helperUtil::lastFileError().find(L"Input/output error"));
+}
+
+TEST_F(FileUtilities, SearchRecordsAttributesAndNewestByAccessTime) {
   std::string ro = dir_.WriteFile("ro.log", "x");
   chmod(ro.c_str(), 0444);
-  SetTimes(ro, 1000000000, 5);
-  dir_.WriteFile(".hidden.log", "");
-  ASSERT_EQ(0, symlink("ro.log", dir_.Path("link.log").c_str()));
+  // Times ahead of the clock, which reading does not move: a tie, which
+  // the one listed later wins.
+  SetAccessTime(dir_.WriteFile(".hidden.log", ""), 4000000000);
+  SetAccessTime(ro, 4000000000);
+  Link("ro.log", "link.log");
   dir_.WriteFile("sub.log/x", "");
   std::list<FILE_INFO> files;
-  ASSERT_EQ(0, helperUtil::fileFindAll(Widen(dir_.path()), L"*.log", files));
-  ASSERT_EQ(L".hidden.log link.log ro.log sub.log", Names(files));
-  auto it = files.begin();
-  EXPECT_NE(0u, it->fileAttributes & VELT_FILE_ATTRIBUTE_HIDDEN);
-  ++it;
-  EXPECT_NE(0u, it->fileAttributes & VELT_FILE_ATTRIBUTE_REPARSE_POINT);
-  EXPECT_FALSE(it->isDirectory);
-  ++it;
-  EXPECT_EQ(VELT_FILE_ATTRIBUTE_READONLY, it->fileAttributes);
-  // 2001-09-09T01:46:40Z in 100 ns units since 1601.
-  EXPECT_EQ((1000000000ULL + 11644473600ULL) * 10000000ULL, it->lastAccessTime);
-  ++it;
-  EXPECT_TRUE(it->isDirectory);
-  EXPECT_NE(0u, it->fileAttributes & VELT_FILE_ATTRIBUTE_DIRECTORY);
+  ASSERT_EQ(0, helperUtil::fileFindAll(W(""), L"*.log", files));
+  std::vector<uint32_t> attributes;
+  for (const FILE_INFO& file : files) attributes.push_back(file.fileAttributes);
+  // Hidden, link, read-only, folder.
+  EXPECT_EQ((std::vector<uint32_t>{0x2, 0x400, 0x1, 0x10}), attributes);
+  // 2096-10-02T07:06:40Z in 100 ns units since 1601.
+  EXPECT_EQ((4000000000ULL + 11644473600ULL) * 10000000ULL, files.front().lastAccessTime);
+  FILE_INFO newest{L"before", false, 7, 42};
+  EXPECT_EQ(kNotFound, helperUtil::fileGetNewestMatchingFile(W(""), L"*.xml", newest));
+  EXPECT_EQ(L"before", newest.fileName);  // untouched
+  ASSERT_EQ(0, helperUtil::fileGetNewestMatchingFile(W(""), L"*.log", newest));
+  EXPECT_EQ(L"ro.log", newest.fileName);
 }
 
-TEST_F(FileUtilities, NewestMatchingFileByAccessTimeLaterWinsTies) {
-  SetTimes(dir_.WriteFile("a.log", ""), 2000, 1);
-  SetTimes(dir_.WriteFile("b.log", ""), 3000, 1);
-  SetTimes(dir_.WriteFile("c.log", ""), 3000, 1);
-  SetTimes(dir_.WriteFile("d.txt", ""), 9000, 1);
-  FILE_INFO newest;
-  ASSERT_EQ(0, helperUtil::fileGetNewestMatchingFile(Widen(dir_.path()), L"*.log", newest));
-  EXPECT_EQ(L"c.log", newest.fileName);
-  FILE_INFO untouched{L"before", false, 7, 42};
-  EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND,
-            helperUtil::fileGetNewestMatchingFile(Widen(dir_.path()), L"*.xml", untouched));
-  EXPECT_EQ(L"before", untouched.fileName);
-  EXPECT_FALSE(capture_.Contains("helperUtil::fileFindAll"));
-}
-
-TEST_F(FileUtilities, CopyCreatesFoldersKeepsWriteTimeAndReplacesTheDestination) {
+TEST_F(FileUtilities, CopyCreatesFoldersKeepsTimesAndReplacesTheDestination) {
   std::string content(300000, 'x');
-  content += "end";
   std::string source = dir_.WriteFile("src/agent log \"1\" \xc3\xa9\n.log", content);
-  SetTimes(source, 1500000000, 1400000000);
-  std::string destination = dir_.Path("bundle/deep/er/copy.log");
-  ASSERT_EQ(0, helperUtil::fileCopy(Widen(source), Widen(destination)));
-  EXPECT_EQ(content, ReadFile(destination));
+  SetAccessTime(source, 1500000000);
+  std::string copy = Copy(source);
   struct stat info;
-  ASSERT_EQ(0, stat(destination.c_str(), &info));
-  EXPECT_EQ(1400000000, info.st_mtime);
-  // An existing destination is replaced, never renamed.
-  dir_.WriteFile("other.log", "new");
-  ASSERT_EQ(0, helperUtil::fileCopy(W("other.log"), Widen(destination)));
+  ASSERT_EQ(0, stat(copy.c_str(), &info));
+  EXPECT_EQ(1500000000 + 5, info.st_atime + info.st_mtime);
+  EXPECT_EQ(content, ReadFile(copy));
+  std::string destination = dir_.Path("bundle/deep/er/copy.log");
+  for (const std::string& from : {source, dir_.WriteFile("other.log", "new")}) {
+    ASSERT_EQ(0, helperUtil::fileCopy(Widen(from), Widen(destination)));
+  }
   EXPECT_EQ("new", ReadFile(destination));
-  EXPECT_FALSE(Exists(dir_.Path("bundle/deep/er/copy (2).log")));
-  // Files that report no size are read to their end.
-  ASSERT_EQ(0, helperUtil::fileCopy(L"/proc/self/status", W("status.txt")));
-  EXPECT_NE(std::string::npos, ReadFile(dir_.Path("status.txt")).find("Pid:"));
+  EXPECT_FALSE(Exists(dir_.Path("bundle/deep/er/copy (2).log")));  // replaced, not renamed
+  // Onto itself, under its own or another name: nothing happens.
+  EXPECT_EQ(0, helperUtil::fileCopy(Widen(destination), Widen(destination)));
+  EXPECT_EQ(0, helperUtil::fileCopy(Widen(destination), W("bundle/./deep/er/copy.log")));
+  EXPECT_EQ("new", ReadFile(destination));
+  Copy(dir_.Path("gone.log"), kNotFound, "gone.log not found");
+  EXPECT_FALSE(Logged("Function"));
 }
 
-TEST_F(FileUtilities, CopyOntoItselfOrFromAVanishedFileTouchesNothing) {
-  std::string file = dir_.WriteFile("a.log", "keep");
-  EXPECT_EQ(0, helperUtil::fileCopy(Widen(file), Widen(file)));
-  EXPECT_EQ(0, helperUtil::fileCopy(Widen(file), Widen(dir_.path() + "/./a.log")));
-  EXPECT_EQ("keep", ReadFile(file));
-  EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND, helperUtil::fileCopy(W("gone.log"), Widen(file)));
-  EXPECT_EQ("keep", ReadFile(file));
-  EXPECT_FALSE(capture_.Contains("Function"));
+TEST_F(FileUtilities, NamesThatAreNotUtf8SurviveListingAndCopy) {
+  const std::string name = "bad\xff\xfe name\xc3.log";
+  dir_.WriteFile("src/" + name, "raw");
+  std::wstring found = Find("src", L"*.log");
+  EXPECT_EQ(L"bad\xDCFF\xDCFE name\xDCC3.log", found);
+  EXPECT_EQ(0, helperUtil::fileCopy(W("src/") + found, W("out/") + found));
+  EXPECT_EQ("raw", ReadFile(dir_.Path("out/" + name)));
+}
+
+TEST_F(FileUtilities, OnlyRegularFilesAreCopiedAndNothingBlocks) {
+  ASSERT_EQ(0, mkfifo(dir_.Path("fifo").c_str(), 0666));
+  Link("/dev/zero", "zero");
+  Copy(dir_.Path("fifo"), kDenied, "/fifo is a FIFO; only regular files are collected");
+  for (const std::string& zero : {std::string("/dev/zero"), dir_.Path("zero")}) {
+    Copy(zero, kDenied, "is a character device; only regular files are collected");
+  }
+  // The kernel's files are read to their end.
+  EXPECT_NE(std::string::npos, ReadFile(Copy("/proc/self/status")).find("nonvoluntary_ctxt"));
+}
+
+TEST_F(FileUtilities, LinksAreFollowedOnlyWhenOwnedByRootOrTheTargetsOwner) {
+  uid_t user = TestUser();
+  if (user == 0) GTEST_SKIP() << "needs root to make an unprivileged account";
+  std::string secret = dir_.WriteFile("secret", "root only");
+  chmod(secret.c_str(), 0600);
+  std::string own = dir_.WriteFile("own.log", "user's");
+  ASSERT_EQ(0, chown(own.c_str(), user, static_cast<gid_t>(-1)));
+  Link(secret, "root-link");
+  Link(own, "user-own", user);
+  Link(secret, "user-secret", user);
+  Link(dir_.Path("user-secret"), "root-to-user-secret");
+  for (const char* name : {"root-link", "user-own"}) Copy(dir_.Path(name));
+  for (const char* name : {"user-secret", "root-to-user-secret"}) {
+    Copy(dir_.Path(name), kDenied,
+         "/user-secret is a link owned by another user than its target's owner; not followed");
+  }
+  // Inside a copied folder too, for links to files and to folders.
+  dir_.WriteFile("logs/a.log", "a");
+  Link(dir_.path(), "logs/up", user);
+  Link(secret, "logs/secret", user);
+  Link(dir_.Path("logs/a.log"), "logs/root.log");
+  std::string copy = Copy(dir_.Path("logs"));
+  EXPECT_EQ("a", ReadFile(copy + "/root.log"));
+  EXPECT_FALSE(Exists(copy + "/up") || Exists(copy + "/secret"));
+  EXPECT_TRUE(Logged(dir_.Path("logs/up") + " is a link owned by another user"));
+}
+
+TEST_F(FileUtilities, FoldersAreCopiedWithTheirRegularFiles) {
+  dir_.WriteFile("logs/a.log", "aaa");
+  dir_.WriteFile("logs/sub/deeper/b.log", "bb");
+  ASSERT_EQ(0, mkfifo(dir_.Path("logs/sub/pipe").c_str(), 0666));
+  Link("..", "logs/sub/loop");
+  std::string copy = Copy(dir_.Path("logs"));
+  EXPECT_EQ("bb", ReadFile(copy + "/sub/deeper/b.log"));
+  EXPECT_FALSE(Exists(copy + "/sub/pipe") || Exists(copy + "/sub/loop"));
+  EXPECT_TRUE(Logged(dir_.Path("logs/sub/pipe") + " is a FIFO"));
+  EXPECT_TRUE(Logged(dir_.Path("logs/sub/loop") + " is a folder met again"));
+  EXPECT_EQ(5.0, helperUtil::getFileSize(Widen(copy)));
+  // A folder that holds the copy itself.
+  Copy(dir_.path());
+  EXPECT_TRUE(Logged(dir_.Path("out/2") + " is the folder the copy is written to"));
 }
 
 TEST_F(FileUtilities, CopyFailuresLeaveNoHalfWrittenDestination) {
   std::string source = dir_.WriteFile("a.log", "data");
   dir_.WriteFile("plain", "p");  // a folder of the destination is a file
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileCopy(Widen(source), W("plain/sub/a.log")));
-  EXPECT_TRUE(capture_.Contains("unlink_file"));
-  EXPECT_EQ("p", ReadFile(dir_.Path("plain")));
-  // A read-only destination cannot be deleted first.
-  std::string readOnly = dir_.WriteFile("ro.log", "old");
-  chmod(readOnly.c_str(), 0444);
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileCopy(Widen(source), Widen(readOnly)));
-  EXPECT_TRUE(capture_.Contains("helperUtil::fileDelete"));
-  EXPECT_EQ("old", ReadFile(readOnly));
-  // A source that is a folder is refused.
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileCopy(Widen(dir_.path()), W("dircopy")));
-  EXPECT_FALSE(Exists(dir_.Path("dircopy")));
-  if (!Locked("locked")) GTEST_SKIP() << "running with permission to write anywhere";
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileCopy(Widen(source), W("locked/a.log")));
-  EXPECT_TRUE(capture_.Contains("::SHFileOperation"));
-  EXPECT_FALSE(Exists(dir_.Path("locked/a.log")));
-}
-
-TEST_F(FileUtilities, CopyOnAFullDiskRemovesThePartialFile) {
-  std::string source = dir_.WriteFile("big.log", std::string(4 << 20, 'b'));
-  std::string destination = dir_.Path("out/big.log");
-  struct rlimit saved;
+  EXPECT_EQ(kUnexpected, helperUtil::fileCopy(Widen(source), W("plain/sub/a.log")));
+  EXPECT_TRUE(Logged("unlink_file"));
+  // A full disk (here RLIMIT_FSIZE) removes the partial copy.
+  dir_.WriteFile("big/a.log", std::string(4 << 20, 'b'));
+  struct rlimit saved, small;
   ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
-  struct sigaction ignore = {}, previous = {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  struct rlimit small = saved;
+  small = saved;
   small.rlim_cur = 1 << 20;
+  signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-  long rc = helperUtil::fileCopy(Widen(source), Widen(destination));
+  for (const char* big : {"big/a.log", "big"}) Copy(dir_.Path(big), kUnexpected, "too large");
   setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, rc);
-  EXPECT_TRUE(capture_.Contains("::SHFileOperation"));
-  EXPECT_FALSE(Exists(destination));
-  EXPECT_EQ(size_t{4 << 20}, ReadFile(source).size());
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(Logged("::SHFileOperation"));
 }
 
-TEST_F(FileUtilities, DeleteFilesLinksAndReadOnlyFiles) {
-  std::string file = dir_.WriteFile("a.log", "a");
-  EXPECT_EQ(0, helperUtil::fileDelete(Widen(file)));
-  EXPECT_FALSE(Exists(file));
-  EXPECT_EQ(0, helperUtil::fileDelete(Widen(file)));  // already gone
-  EXPECT_FALSE(capture_.Contains("Function"));
-  std::string target = dir_.WriteFile("target.log", "t");
-  ASSERT_EQ(0, symlink(target.c_str(), dir_.Path("link.log").c_str()));
-  EXPECT_EQ(0, helperUtil::fileDelete(W("link.log")));
-  EXPECT_FALSE(Exists(dir_.Path("link.log")));
-  EXPECT_EQ("t", ReadFile(target));
-  chmod(target.c_str(), 0444);
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileDelete(Widen(target)));
-  EXPECT_TRUE(capture_.Contains("unlink_file"));
-  EXPECT_TRUE(Exists(target));
-}
-
-TEST_F(FileUtilities, DeleteAllPassesEveryEntry) {
-  dir_.WriteFile("d/x.log", "");
-  dir_.WriteFile("d/y.log", "");
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileDeleteAll(W("d")));
-  EXPECT_FALSE(Exists(dir_.Path("d/x.log")));
-  EXPECT_FALSE(Exists(dir_.Path("d/y.log")));
-  // "." and ".." are passed too and fail like folders.
-  EXPECT_TRUE(capture_.Contains("helperUtil::fileDelete"));
-  EXPECT_EQ(VELTENGINE_ERROR_BAD_PARAMETER, helperUtil::fileDeleteAll(L""));
-  EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND, helperUtil::fileDeleteAll(W("none")));
-}
-
-TEST_F(FileUtilities, DeleteDirectoryRemovesTheTreeButNeverFollowsLinks) {
+TEST_F(FileUtilities, DeleteNeverFollowsLinksKeepsReadOnlyFilesAndMakesFolders) {
   std::string outside = dir_.WriteFile("outside/precious.log", "p");
-  dir_.WriteFile("d/s/y.txt", "y");
-  ASSERT_EQ(0, mkdir(dir_.Path("d/s/deeper").c_str(), 0777));
-  ASSERT_EQ(0, symlink(dir_.Path("outside").c_str(), dir_.Path("d/to-outside").c_str()));
-  ASSERT_EQ(0, symlink(outside.c_str(), dir_.Path("d/to-file").c_str()));
-  ASSERT_EQ(0, symlink(dir_.Path("outside").c_str(), dir_.Path("top-link").c_str()));
+  dir_.WriteFile("d/s/deeper/y.txt", "y");
+  for (const char* link : {"d/to-outside", "d/s/to-outside", "top-link", "file-link"}) {
+    Link(dir_.Path("outside"), link);
+  }
   ASSERT_EQ(0, mkdir(dir_.Path("empty").c_str(), 0777));
   for (const char* name : {"d", "top-link", "empty/"}) {
     EXPECT_EQ(0, helperUtil::fileDeleteDirectory(W(name))) << name;
     EXPECT_FALSE(Exists(dir_.Path(name))) << name;
   }
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(0, helperUtil::fileDelete(W("file-link")));  // then gone
   EXPECT_EQ("p", ReadFile(outside));
-}
-
-TEST_F(FileUtilities, DeleteDirectoryKeepsWhatItCannotDelete) {
-  dir_.WriteFile("d/x.txt", "x");
-  std::string locked = dir_.WriteFile("d/s/y.txt", "y");
+  EXPECT_FALSE(Logged("Function"));
+  // What cannot be deleted stays, and is named in the log.
+  dir_.WriteFile("e/x.txt", "x");
+  std::string locked = dir_.WriteFile("e/s/y.txt", "y");
   chmod(locked.c_str(), 0444);
-  EXPECT_EQ(VELTENGINE_ERROR_UNEXPECTED, helperUtil::fileDeleteDirectory(W("d")));
-  EXPECT_TRUE(capture_.Contains("helperUtil::fileDelete"));
-  EXPECT_TRUE(capture_.Contains("y.txt"));
-  EXPECT_TRUE(Exists(locked));
-  EXPECT_FALSE(Exists(dir_.Path("d/x.txt")));
-  EXPECT_EQ(VELTENGINE_ERROR_ACCESS_DENIED, helperUtil::fileDeleteDirectory(W("missing")));
-  EXPECT_TRUE(capture_.Contains("Invoked Function: access"));
+  EXPECT_EQ(kUnexpected, helperUtil::fileDeleteDirectory(W("e")));
+  EXPECT_TRUE(Logged("unlink_file") && Logged(locked));
+  EXPECT_EQ("y", ReadFile(locked));
+  EXPECT_FALSE(Exists(dir_.Path("e/x.txt")));
+  // fileDeleteAll passes every entry, "." and ".." too, which fail like folders.
+  EXPECT_EQ(kUnexpected, helperUtil::fileDeleteAll(W("e/s")));
+  EXPECT_EQ(kDenied, helperUtil::fileDeleteDirectory(W("missing")));
+  EXPECT_TRUE(Logged("Invoked Function: access"));
   EXPECT_EQ(VELTENGINE_ERROR_BAD_PARAMETER, helperUtil::fileDeleteDirectory(L""));
-  EXPECT_TRUE(capture_.Contains("rtstrDirectory is an empty string"));
+  // MakeDirectory: an existing folder is 0 but logged.
+  EXPECT_EQ(0, helperUtil::MakeDirectory(W("new")));
+  EXPECT_FALSE(Logged("::CreateDirectory"));
+  EXPECT_EQ(0, helperUtil::MakeDirectory(W("new")));
+  EXPECT_TRUE(Logged("::CreateDirectory"));
+  EXPECT_EQ(kNotFound, helperUtil::MakeDirectory(W("no/parent")));
 }
 
-TEST_F(FileUtilities, MakeDirectoryMapsErrors) {
-  EXPECT_EQ(0, helperUtil::MakeDirectory(W("new")));
-  EXPECT_FALSE(capture_.Contains("::CreateDirectory"));
-  EXPECT_EQ(0, helperUtil::MakeDirectory(W("new")));
-  EXPECT_TRUE(capture_.Contains("::CreateDirectory"));
-  EXPECT_EQ(VELTENGINE_ERROR_FILE_NOT_FOUND, helperUtil::MakeDirectory(W("no/parent")));
-  if (Locked("locked")) {
-    EXPECT_EQ(VELTENGINE_ERROR_ACCESS_DENIED, helperUtil::MakeDirectory(W("locked/x")));
+// Runs each test in a fresh working directory, where "temp_out.txt" goes.
+class Truncation : public FileUtilities {
+ protected:
+  void SetUp() override { ASSERT_EQ(0, chdir(work_.path().c_str())); }
+  void TearDown() override { ASSERT_EQ(0, chdir(saved_.c_str())); }
+
+  std::string saved_ = Narrow(helperUtil::getCurrentWorkingDirectory());
+  velt::test::TempDir work_, &data_ = dir_;
+  std::string content_ = std::string(900, 'a') + std::string(100, 'z');
+  std::string file_ = data_.WriteFile("log.txt", content_);
+};
+
+TEST_F(Truncation, KeepTheLastOrFirstBytesNeverWriteThroughALinkAndFailWhole) {
+  for (long count : {1000L, 5000L, -1L}) {  // at or beyond the size: nothing changes
+    EXPECT_EQ(0, helperUtil::fileTruncateEnd(count, Widen(file_)));
+    EXPECT_EQ(0, helperUtil::fileTruncateFront(count, Widen(file_).c_str()));
+    EXPECT_EQ(content_, ReadFile(file_)) << count;
   }
+  // A work file planted as a link is never written through.
+  std::string planted = data_.WriteFile("planted", "keep");
+  ASSERT_EQ(0, unlink(work_.Path("temp_out.txt").c_str()));
+  ASSERT_EQ(0, symlink(planted.c_str(), work_.Path("temp_out.txt").c_str()));
+  EXPECT_EQ(0, helperUtil::fileTruncateFront(101, Widen(file_)));
+  EXPECT_EQ("a" + content_.substr(900), ReadFile(work_.Path("temp_out.txt")));
+  EXPECT_EQ("keep", ReadFile(planted));
+  EXPECT_EQ(0, helperUtil::fileTruncateEnd(10, Widen(file_).c_str()));
+  EXPECT_EQ("azzzzzzzzz", ReadFile(file_));
+  EXPECT_EQ(0, helperUtil::fileTruncateFront(0, Widen(file_)));
+  EXPECT_EQ("", ReadFile(file_));
+  // Failures keep the file whole.
+  EXPECT_EQ(VELTENGINE_ERROR_BAD_PARAMETER,
+            helperUtil::fileTruncateFront(1, static_cast<const wchar_t*>(nullptr)));
+  EXPECT_TRUE(Logged("pszFilename is NULL"));
+  EXPECT_EQ(VELTENGINE_ERROR_FILE_OPEN_FAILURE,
+            helperUtil::fileTruncateEnd(1, Widen(data_.Path("missing.txt"))));
+  EXPECT_TRUE(Logged("Failed to open \"" + data_.Path("missing.txt") + "\""));
+  EXPECT_TRUE(Logged("helperUtil::fileTruncateEnd"));
+  // A read-only file cannot be replaced: logged, 0, and the file kept whole.
+  data_.WriteFile("log.txt", content_);
+  chmod(file_.c_str(), 0444);
+  EXPECT_EQ(0, helperUtil::fileTruncateFront(5, Widen(file_)));
+  EXPECT_TRUE(Logged("helperUtil::fileCopy") && Logged("helperUtil::fileDelete"));
+  EXPECT_EQ(content_, ReadFile(file_));
+}
+
+TEST_F(Truncation, SparseFilesOfSeveralGibibytesKeepTheirHolesAndSizes) {
+  // The disk holds only the written ends, in the copy too.
+  const off_t size = (off_t{5} << 30) + 7;
+  std::string big = data_.Path("big.bin");
+  int fd = open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_TRUE(pwrite(fd, "START", 5, 0) == 5 && pwrite(fd, "END", 3, size - 3) == 3);
+  close(fd);
+  std::string copy = Copy(big);
+  struct stat info;
+  ASSERT_EQ(0, stat(copy.c_str(), &info));
+  EXPECT_LT(info.st_blocks * 512, 1 << 20);
+  EXPECT_EQ(static_cast<double>(size), helperUtil::getFileSize(Widen(copy).c_str()));
+  EXPECT_EQ(-1.0, helperUtil::getFileSize(Widen(data_.Path("none")).c_str()));
+  EXPECT_EQ(-1.0, helperUtil::getFileSize(static_cast<const wchar_t*>(nullptr)));
+  velt::test::ScopedEnv folder("VELT_SIZE_DIR", data_.path().c_str());
+  EXPECT_EQ(1000.0, helperUtil::getFileSize(std::wstring(L"%VELT_SIZE_DIR%\\log.txt")));
+  EXPECT_EQ(0, helperUtil::fileTruncateFront(6, Widen(copy)));
+  EXPECT_EQ(std::string(3, '\0') + "END", ReadFile(copy));
+  EXPECT_EQ(0, helperUtil::fileTruncateEnd(5, Widen(big)));
+  EXPECT_EQ("START", ReadFile(big));
 }
 
 }  // namespace

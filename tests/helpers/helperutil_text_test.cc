@@ -4,13 +4,13 @@
 #include <limits>
 
 #include "velt/helpers/helperUtil.h"
+#include "velt/platform/TextEncoding.h"
 
 namespace {
 
 TEST(Wildcmp, StarsQuestionMarksAndCase) {
   const struct {
-    const char* pattern;
-    const char* text;
+    const char *pattern, *text;
     int match;
   } cases[] = {
       {"*.log", "client.log", 1}, {"*.log", "client.LOG", 0}, {"a?c", "abc", 1},
@@ -21,58 +21,80 @@ TEST(Wildcmp, StarsQuestionMarksAndCase) {
       // "." and "\" are ordinary characters.
       {"a.b", "aXb", 0},          {"a\\*", "a\\x", 1},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.match, helperUtil::wildcmp(c.pattern, c.text)) << c.pattern << " ~ " << c.text;
-  }
-  EXPECT_EQ(0, helperUtil::wildcmp(nullptr, "a"));
-  EXPECT_EQ(0, helperUtil::wildcmp("a", nullptr));
+  for (const auto& c : cases) EXPECT_EQ(c.match, helperUtil::wildcmp(c.pattern, c.text)) << c.text;
+  EXPECT_EQ(0, helperUtil::wildcmp(nullptr, "a") + helperUtil::wildcmp("a", nullptr));
 }
 
 TEST(SeparatorFunctions, PartsRunsEndsAndAbsentSeparators) {
-  const std::wstring path = L"C:\\a\\b.log";
-  EXPECT_EQ(L"C:", helperUtil::getFirstPart(path, L"\\"));
-  EXPECT_EQ(L"b.log", helperUtil::getLastPart(path, L"\\"));
-  EXPECT_EQ(L"C:\\a\\", helperUtil::getAllExLastPart(path, L"\\", true));
-  EXPECT_EQ(L"C:\\a", helperUtil::getAllExLastPart(path, L"\\", false));
-  EXPECT_EQ(L"\\a\\b.log", helperUtil::getAllExFirstPart(path, L"\\", true));
-  EXPECT_EQ(L"a\\b.log", helperUtil::getAllExFirstPart(path, L"\\", false));
-  EXPECT_EQ(L"y\\z", helperUtil::getAllExFirstPart(L"x\\\\\\y\\z", L"\\", false));
-  EXPECT_EQ(L"a", helperUtil::getAllExLastPart(L"a..log", L".", false));
-  EXPECT_EQ(L"a..", helperUtil::getAllExLastPart(L"a..log", L".", true));  // one, not the run
-  EXPECT_EQ(L"", helperUtil::getAllExLastPart(L".log", L".", false));
-  EXPECT_EQ(L"", helperUtil::getLastPart(L"dir\\", L"\\"));
-  EXPECT_EQ(L"", helperUtil::getAllExFirstPart(L"a...", L".", false));
-  for (const wchar_t* sep : {L".", L"::", L""}) {
-    EXPECT_EQ(L"abc", helperUtil::getFirstPart(L"abc", sep));
-    EXPECT_EQ(L"abc", helperUtil::getLastPart(L"abc", sep));
-    EXPECT_EQ(L"abc", helperUtil::getAllExFirstPart(L"abc", sep, false));
-    EXPECT_EQ(L"abc", helperUtil::getAllExLastPart(L"abc", sep, false));
-  }
-  EXPECT_EQ(L"b", helperUtil::getAllExFirstPart(L"a::::b", L"::", false));
-  EXPECT_EQ(L"a", helperUtil::getAllExLastPart(L"a::::b", L"::", false));
-}
-
-TEST(ComposeName, EveryRuleOfTheTable) {
+  // first, last, all but first (kept / dropped), all but last (kept / dropped).
   const struct {
-    const wchar_t *destination, *source, *expected;
+    const wchar_t *text, *separator, *first, *last, *exFirstKept, *exFirst, *exLastKept, *exLast;
   } cases[] = {
-      {L"Setup.txt", L"agent.log", L"Setup__agent__log.txt"},
-      {L"Setup", L"agent.log", L"Setup__agent__log.Setup"},
-      {L"", L"x.log", L"x.log"},
-      {L"", L".log", L"log"},
-      {L"Out.", L"x.log", L"Out__x.log"},
-      {L".txt", L"agent.log", L".txt__agent__log"},
-      {L".txt", L".log", L".txt__log__"},
-      // Sources without a dot are their own base and extension.
-      {L"Out.txt", L"README", L"Out__README__README.txt"},
-      {L"a.b.txt", L"x.y.z", L"a.b__x.y__z.txt"},
+      {L"C:\\a\\b.log", L"\\", L"C:", L"b.log", L"\\a\\b.log", L"a\\b.log", L"C:\\a\\", L"C:\\a"},
+      {L"x\\\\\\y\\z", L"\\", L"x", L"z", L"\\\\\\y\\z", L"y\\z", L"x\\\\\\y\\", L"x\\\\\\y"},
+      {L"a..log", L".", L"a", L"log", L"..log", L"log", L"a..", L"a"},  // one, not the run
+      {L".log", L".", L"", L"log", L".log", L"log", L".", L""},
+      {L"dir\\", L"\\", L"dir", L"", L"\\", L"", L"dir\\", L"dir"},
+      {L"a...", L".", L"a", L"", L"...", L"", L"a...", L"a"},
+      {L"a::::b", L"::", L"a", L"b", L"::::b", L"b", L"a::::", L"a"},
+      {L"abc", L".", L"abc", L"abc", L"abc", L"abc", L"abc", L"abc"},
+      {L"abc", L"", L"abc", L"abc", L"abc", L"abc", L"abc", L"abc"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, helperUtil::composeName(c.destination, c.source));
+    EXPECT_EQ(c.first, helperUtil::getFirstPart(c.text, c.separator));
+    EXPECT_EQ(c.last, helperUtil::getLastPart(c.text, c.separator));
+    EXPECT_EQ(c.exFirstKept, helperUtil::getAllExFirstPart(c.text, c.separator, true));
+    EXPECT_EQ(c.exFirst, helperUtil::getAllExFirstPart(c.text, c.separator, false));
+    EXPECT_EQ(c.exLastKept, helperUtil::getAllExLastPart(c.text, c.separator, true));
+    EXPECT_EQ(c.exLast, helperUtil::getAllExLastPart(c.text, c.separator, false));
   }
 }
 
-TEST(SizeToStr, UnitBoundariesAndPrecision) {
+TEST(BundleNames, ComposeNameRulesAndPlainFileNames) {
+  const struct {
+    const wchar_t *given, *source, *expected;
+  } cases[] = {
+      {L"Setup.txt", L"agent.log", L"Setup__agent__log.txt"}, {L"", L"x.log", L"x.log"},
+      {L"Setup", L"agent.log", L"Setup__agent__log.Setup"},   {L"", L".log", L"log"},
+      {L".txt", L"agent.log", L".txt__agent__log"},           {L"Out.", L"x.log", L"Out__x.log"},
+      {L".txt", L".log", L".txt__log__"},
+      {L"a.b.txt", L"x.y.z", L"a.b__x.y__z.txt"},
+      // Sources without a dot are their own base and extension.
+      {L"Out.txt", L"README", L"Out__README__README.txt"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, helperUtil::composeName(c.given, c.source));
+  for (const wchar_t* plain : {L"a", L"..a", L"a b.txt", L"\u00e9t\u00e9", L"bad\xDCFF"}) {
+    EXPECT_TRUE(helperUtil::isPlainFileName(plain));
+  }
+  for (const wchar_t* hostile : {L"", L".", L"..", L"../x", L"a/b", L"a\\b", L"a\nb", L"a\tb",
+                                 L"\x7f", L"a\x85", L"/etc/passwd"}) {
+    EXPECT_FALSE(helperUtil::isPlainFileName(hostile));
+  }
+}
+
+TEST(TextEncoding, ValidTextConvertsAndInvalidBytesRoundTrip) {
+  const struct {
+    std::string narrow;
+    std::wstring wide;
+  } cases[] = {
+      {"a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80z", L"a\u00e9\u20ac\U0001F600z"},
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+      // Each byte outside a valid sequence becomes U+DC00 + the byte: a stray
+      // byte, an overlong form, a cut or interrupted sequence, an encoded
+      // surrogate, a value above U+10FFFF.
+      {"a\xffz", L"a\xDCFFz"}, {"\xc0\xaf", L"\xDCC0\xDCAF"}, {"x\xe2\x82", L"x\xDCE2\xDC82"},
+      {"\xe2\x82x", L"\xDCE2\xDC82x"}, {"\xed\xa0\x80", L"\xDCED\xDCA0\xDC80"},
+      {"\xf4\x90\x80\x80", L"\xDCF4\xDC90\xDC80\xDC80"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.wide, velt::Widen(c.narrow));
+    EXPECT_EQ(c.narrow, velt::Narrow(c.wide));
+  }
+  // Other values UTF-8 cannot carry narrow to U+FFFD.
+  for (wchar_t bad : {0xD800, 0xDC7F, 0x110000}) EXPECT_EQ("\xef\xbf\xbd", velt::Narrow({bad}));
+}
+
+TEST(Numbers, SizesWhiteSpaceNumToStrStrToDoubleAndPower) {
   const struct {
     double size;
     int precision;
@@ -80,31 +102,23 @@ TEST(SizeToStr, UnitBoundariesAndPrecision) {
   } cases[] = {
       {0, 2, L"0 bytes"},          {1023, 2, L"1023 bytes"},       {1023.6, 2, L"1024 bytes"},
       {1024, 2, L"1.00K"},         {1024, 0, L"1K"},               {1536, 2, L"1.50K"},
-      {1048575.9, 2, L"1024.00K"}, {1048576, 2, L"1.00M"},         {2.5 * 1073741824.0, 2, L"2.50G"},
-      {std::pow(1024.0, 8), 2, L"1.00Y"},
+      {1048575.9, 2, L"1024.00K"}, {1048576, 2, L"1.00M"}, {std::pow(1024.0, 8), 2, L"1.00Y"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.expected, helperUtil::SizeToStr(c.size, c.precision));
   // Past the last unit the size is written in bytes of the largest divisor.
-  for (double huge : {std::pow(1024.0, 9), std::numeric_limits<double>::infinity()}) {
-    EXPECT_NE(std::wstring::npos, helperUtil::SizeToStr(huge, 0).find(L" bytes"));
-  }
-}
-
-TEST(Numbers, WhiteSpaceNumToStrStrToDoubleAndPower) {
+  double infinite = std::numeric_limits<double>::infinity();
+  EXPECT_NE(std::wstring::npos, helperUtil::SizeToStr(infinite, 0).find(L" bytes"));
   EXPECT_EQ(L"\na", helperUtil::removeLeadingWhiteSpace(L" \t \na"));  // spaces and tabs only
   EXPECT_EQ(L"", helperUtil::removeLeadingWhiteSpace(L" \t "));
   EXPECT_EQ(L"0.333", helperUtil::NumToStr(1.0f / 3.0f, 3));
-  EXPECT_EQ(L"12346", helperUtil::NumToStr(12345.6f, 0));
-  // StrToDouble goes through an int: truncated and clamped.
-  EXPECT_EQ(2.0, helperUtil::StrToDouble(L"2.5"));
-  EXPECT_EQ(-42.0, helperUtil::StrToDouble(L"  -42abc"));
-  EXPECT_EQ(0.0, helperUtil::StrToDouble(L"abc"));
-  EXPECT_EQ(2147483647.0, helperUtil::StrToDouble(L"99999999999"));
-  EXPECT_EQ(-2147483648.0, helperUtil::StrToDouble(L"-99999999999"));
-  EXPECT_EQ(1.0f, helperUtil::power(1024.0f, 0));
-  EXPECT_EQ(0.25f, helperUtil::power(0.5f, 2));
+  // StrToDouble goes through a 32-bit integer: truncated and clamped.
+  const struct {
+    const wchar_t* text;
+    double value;
+  } numbers[] = {{L"2.5", 2}, {L"  -42abc", -42}, {L"abc", 0},
+                 {L"99999999999", 2147483647.0}, {L"-99999999999", -2147483648.0}};
+  for (const auto& n : numbers) EXPECT_EQ(n.value, helperUtil::StrToDouble(n.text));
   EXPECT_EQ(L"Unknown", helperUtil::mapTruncTypeToName(static_cast<TruncType>(7)));
-  EXPECT_EQ(L"Unknown", helperUtil::mapTruncTypeToName(static_cast<TruncType>(-1)));
 }
 
 }  // namespace

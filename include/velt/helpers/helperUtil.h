@@ -82,16 +82,31 @@ class VELT_API helperUtil {
   static long GetPlatformDesktopPath(std::wstring& desktopPath);
 
   // ---- file utilities (helperutil_file.cc) ----
+  // Why the calling thread's last fileFindAll, fileGetNewestMatchingFile,
+  // fileCopy or fileDelete failed, as a sentence that names the path, e.g.
+  // "/var/log/app/pipe is a FIFO; only regular files are collected";
+  // empty when that operation succeeded.
+  static std::wstring lastFileError();
   // Appends the entries of `directory` matching `pattern` ("*", "?",
   // case-sensitive; "." and ".." included when they match) in byte order of
-  // their names. VELTENGINE_ERROR_FILE_NOT_FOUND when nothing matches.
+  // their names. VELTENGINE_ERROR_FILE_NOT_FOUND when nothing matches or
+  // the folder cannot be read; VELTENGINE_ERROR_UNEXPECTED (logged) when
+  // reading fails part way, with the entries found before it appended.
   static long fileFindAll(const std::wstring& directory, const std::wstring& pattern,
                           std::list<FILE_INFO>& files);
   // The match with the latest last-access time (the later one on a tie).
   static long fileGetNewestMatchingFile(const std::wstring& directory,
                                         const std::wstring& pattern, FILE_INFO& newest);
-  // Replaces `destination` by a copy of `source` (folders created, last-write
-  // time kept). VELTENGINE_ERROR_FILE_NOT_FOUND for a missing source.
+  // Replaces `destination` by a copy of `source`: a regular file, or a
+  // folder with the regular files and folders in it (folders of the
+  // destination created, times kept, holes of sparse files kept). FIFOs,
+  // sockets and devices are refused without being opened; a link is
+  // followed only when its owner is root or owns its target. Files without
+  // a size (/proc, /sys) are read to their end, at most 64 MiB.
+  // VELTENGINE_ERROR_FILE_NOT_FOUND for a missing or vanished source,
+  // VELTENGINE_ERROR_ACCESS_DENIED for a refused one,
+  // VELTENGINE_ERROR_UNEXPECTED for other failures; lastFileError() says
+  // why. Entries of a folder that are refused are left out and logged.
   static long fileCopy(const std::wstring& source, const std::wstring& destination);
   // Deletes one file (a link itself, never its target); a missing file is 0.
   static long fileDelete(const std::wstring& path);
@@ -106,7 +121,8 @@ class VELT_API helperUtil {
   static long fileTruncateFront(long count, const std::wstring& path);
   static long fileTruncateEnd(long count, const wchar_t* path);
   static long fileTruncateEnd(long count, const std::wstring& path);
-  // The size in bytes (64-bit), -1.0 when unknown. The string form
+  // The size in bytes (64-bit), -1.0 when unknown; for a folder the total
+  // size of the regular files in it and below it. The string form
   // translates the path first.
   static double getFileSize(const wchar_t* path);
   static double getFileSize(const std::wstring& path);

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,14 +23,6 @@ uint64_t ToFileTime(const struct timespec& time) {
   return (static_cast<uint64_t>(time.tv_sec + static_cast<int64_t>(kEpochDifference))) *
              10000000ULL +
          static_cast<uint64_t>(time.tv_nsec) / 100;
-}
-
-struct timespec FromFileTime(uint64_t fileTime) {
-  struct timespec time;
-  time.tv_sec = static_cast<time_t>(fileTime / 10000000ULL) -
-                static_cast<time_t>(kEpochDifference);
-  time.tv_nsec = static_cast<long>((fileTime % 10000000ULL) * 100);
-  return time;
 }
 
 std::string WithoutTrailingSlashes(const std::string& path) {
@@ -76,8 +67,9 @@ int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status)
 
 int SearchDirectory(const std::string& folder,
                     const std::function<bool(const std::string&)>& accept,
-                    std::vector<FoundEntry>& found) {
+                    std::vector<FoundEntry>& found, int& readError) {
   found.clear();
+  readError = 0;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) {
     return errno;
@@ -100,16 +92,14 @@ int SearchDirectory(const std::string& folder,
           item.leadsToDirectory = S_ISDIR(target.st_mode);
         }
         found.push_back(std::move(item));
+      } else if (errno != ENOENT) {
+        break;
       }
     }
     errno = 0;
   }
-  int error = errno;
+  readError = errno;
   closedir(dir);
-  if (error != 0) {
-    found.clear();
-    return error;
-  }
   std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
     return a.name < b.name;  // std::string compares as unsigned bytes
   });
@@ -169,23 +159,131 @@ int CreateDirectories(const std::string& path) {
   return 0;
 }
 
+FileKind KindOfMode(uint32_t mode) {
+  switch (mode & S_IFMT) {
+    case S_IFREG:
+      return FileKind::kRegular;
+    case S_IFDIR:
+      return FileKind::kDirectory;
+    case S_IFLNK:
+      return FileKind::kSymlink;
+    case S_IFIFO:
+      return FileKind::kFifo;
+    case S_IFSOCK:
+      return FileKind::kSocket;
+    case S_IFCHR:
+      return FileKind::kCharacterDevice;
+    case S_IFBLK:
+      return FileKind::kBlockDevice;
+    default:
+      return FileKind::kOther;
+  }
+}
+
+int OpenRegularFile(int folder, const std::string& name, bool followLinks, int& fd,
+                    FileKind& kind) {
+  fd = -1;
+  struct stat info;
+  if (fstatat(folder, name.c_str(), &info, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno;
+  }
+  // Looking first means a device is never opened (opening one can have
+  // effects of its own); only a regular file is opened.
+  kind = KindOfMode(info.st_mode);
+  if (kind == FileKind::kRegular) {
+    // Non-blocking, so that a FIFO put in its place meanwhile cannot hold
+    // us here; it is refused below like any other kind.
+    int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW);
+    int opened = openat(folder, name.c_str(), flags);
+    if (opened < 0) {
+      return errno;
+    }
+    if (fstat(opened, &info) != 0) {
+      int error = errno;
+      close(opened);
+      return error;
+    }
+    kind = KindOfMode(info.st_mode);
+    if (kind == FileKind::kRegular) {
+      fcntl(opened, F_SETFL, fcntl(opened, F_GETFL) & ~O_NONBLOCK);
+      fd = opened;
+      return 0;
+    }
+    close(opened);
+  }
+  if (kind == FileKind::kSymlink) {
+    return ELOOP;
+  }
+  return kind == FileKind::kDirectory ? EISDIR : EINVAL;
+}
+
+int CopyRange(int in, int out, uint64_t inOffset, uint64_t outOffset, uint64_t length,
+              uint64_t& copied) {
+  // The kernel copies (or shares extents) without passing the data through
+  // this process; plain reads and writes cover file systems and kernels
+  // that cannot, and find the end of files of /proc and /sys, for which
+  // some kernels report an empty copy.
+  constexpr size_t kChunk = size_t{1} << 30;
+  constexpr size_t kBuffer = size_t{1} << 20;
+  copied = 0;
+  off_t from = static_cast<off_t>(inOffset);
+  off_t to = static_cast<off_t>(outOffset);
+  bool kernelCopy = true;
+  std::vector<char> buffer;
+  while (copied < length) {
+    const uint64_t left = length - copied;
+    ssize_t done;
+    if (kernelCopy) {
+      done = copy_file_range(in, &from, out, &to, left < kChunk ? left : kChunk, 0);
+      if (done < 0 && errno == EINTR) {
+        continue;
+      }
+      if (done <= 0) {
+        if (done < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL &&
+            errno != EOPNOTSUPP && errno != EPERM) {
+          return errno;
+        }
+        kernelCopy = false;  // the end, or no kernel copy here: plain reads tell
+        continue;
+      }
+    } else {
+      buffer.resize(kBuffer);
+      done = pread(in, buffer.data(), left < kBuffer ? left : kBuffer, from);
+      if (done < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      if (done == 0) {
+        break;  // the source ended
+      }
+      for (ssize_t written = 0; written < done;) {
+        ssize_t step = pwrite(out, buffer.data() + written, static_cast<size_t>(done - written),
+                              to + written);
+        if (step < 0) {
+          if (errno == EINTR) continue;
+          return errno;
+        }
+        written += step;
+      }
+      from += done;
+      to += done;
+    }
+    copied += static_cast<uint64_t>(done);
+  }
+  return 0;
+}
+
 File::~File() { Close(); }
 
-int File::OpenForReading(const std::string& path) {
+int File::OpenForReading(const std::string& path, bool followLinks) {
   Close();
-  m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  return m_fd >= 0 ? 0 : errno;
+  FileKind kind;
+  return OpenRegularFile(AT_FDCWD, path, followLinks, m_fd, kind);
 }
 
 int File::CreateNew(const std::string& path) {
   Close();
-  m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  return m_fd >= 0 ? 0 : errno;
-}
-
-int File::CreateOrTruncate(const std::string& path) {
-  Close();
-  m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   return m_fd >= 0 ? 0 : errno;
 }
 
@@ -208,71 +306,16 @@ int File::Size(uint64_t& size) const {
 }
 
 int File::CopyFrom(const File& source, uint64_t offset, uint64_t length) {
-  // The kernel copies (or shares extents) without passing the data through
-  // this process; sendfile and then plain reads cover file systems and
-  // kernels that cannot.
-  constexpr size_t kChunk = size_t{1} << 30;
-  off_t position = static_cast<off_t>(offset);
-  bool kernelCopy = true;
-  bool sendFile = true;
-  std::vector<char> buffer;
-  while (length > 0) {
-    size_t want = length < kChunk ? static_cast<size_t>(length) : kChunk;
-    ssize_t done = -1;
-    if (kernelCopy) {
-      done = copy_file_range(source.m_fd, &position, m_fd, nullptr, want, 0);
-      if (done < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                       errno == EOPNOTSUPP || errno == EPERM)) {
-        kernelCopy = false;
-        continue;
-      }
-    } else if (sendFile) {
-      done = sendfile(m_fd, source.m_fd, &position, want);
-      if (done < 0 && (errno == EINVAL || errno == ENOSYS)) {
-        sendFile = false;
-        continue;
-      }
-    } else {
-      buffer.resize(1 << 20);
-      size_t piece = want < buffer.size() ? want : buffer.size();
-      done = pread(source.m_fd, buffer.data(), piece, position);
-      if (done > 0) {
-        ssize_t written = 0;
-        while (written < done) {
-          ssize_t step = write(m_fd, buffer.data() + written, static_cast<size_t>(done - written));
-          if (step < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-          }
-          written += step;
-        }
-        position += done;
-      }
-    }
-    if (done < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return errno;
-    }
-    if (done == 0) {
-      if (kernelCopy || sendFile) {
-        // Some kernels report an empty copy for files of /proc and /sys;
-        // only a plain read tells the end of the source for sure.
-        kernelCopy = false;
-        sendFile = false;
-        continue;
-      }
-      break;  // the source ended
-    }
-    length -= static_cast<uint64_t>(done);
+  off_t end = lseek(m_fd, 0, SEEK_END);
+  if (end < 0) {
+    return errno;
   }
-  return 0;
-}
-
-int File::SetTimes(uint64_t lastAccessTime, uint64_t lastWriteTime) {
-  struct timespec times[2] = {FromFileTime(lastAccessTime), FromFileTime(lastWriteTime)};
-  return futimens(m_fd, times) == 0 ? 0 : errno;
+  uint64_t copied = 0;
+  int error = CopyRange(source.m_fd, m_fd, offset, static_cast<uint64_t>(end), length, copied);
+  if (error == 0 && lseek(m_fd, end + static_cast<off_t>(copied), SEEK_SET) < 0) {
+    error = errno;
+  }
+  return error;
 }
 
 }  // namespace platform

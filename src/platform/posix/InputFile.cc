@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FileSystem.h"
+
 namespace velt {
 namespace platform {
 
@@ -40,29 +42,12 @@ InputFile::~InputFile() { Close(); }
 
 int InputFile::Open(const std::string& path) {
   Close();
-  // Non-blocking, so that a FIFO without a writer cannot hold us here; the
-  // flag means nothing for the regular files that are kept.
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    return errno;
+  FileKind kind;
+  int error = OpenRegularFile(AT_FDCWD, path, true, m_fd, kind);
+  if (error == 0) {
+    posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
-  struct stat info;
-  if (fstat(fd, &info) != 0) {
-    int error = errno;
-    close(fd);
-    return error;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    close(fd);
-    return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-  }
-  int flags = fcntl(fd, F_GETFL);
-  if (flags >= 0) {
-    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  }
-  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  m_fd = fd;
-  return 0;
+  return error;
 }
 
 void InputFile::Close() {
@@ -93,6 +78,28 @@ long InputFile::Read(void* buffer, size_t size, int& error) {
       return -1;
     }
   }
+}
+
+int ReadSmallFile(const std::string& path, size_t limit, std::string& bytes) {
+  bytes.clear();
+  InputFile file;
+  int error = file.Open(path);
+  char buffer[65536];
+  while (error == 0) {
+    long count = file.Read(buffer, sizeof buffer, error);
+    if (count <= 0) {
+      break;
+    }
+    if (bytes.size() + static_cast<size_t>(count) > limit) {
+      error = EFBIG;
+      break;
+    }
+    bytes.append(buffer, static_cast<size_t>(count));
+  }
+  if (error != 0) {
+    bytes.clear();
+  }
+  return error;
 }
 
 int InputFile::Rewind() { return lseek(m_fd, 0, SEEK_SET) == 0 ? 0 : errno; }

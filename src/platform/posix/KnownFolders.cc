@@ -3,9 +3,10 @@
 #include "platform/KnownFolders.h"
 
 #include <cerrno>
-#include <fstream>
+#include <sstream>
 
 #include "platform/Environment.h"
+#include "platform/InputFile.h"
 
 namespace velt {
 namespace platform {
@@ -30,7 +31,9 @@ std::string UserDirectory(const std::string& name, const std::string& home,
     return std::string();
   }
   std::string configHome = BaseDirectory("XDG_CONFIG_HOME", home, "/.config");
-  std::ifstream in(configHome + "/user-dirs.dirs");
+  std::string bytes;
+  ReadSmallFile(configHome + "/user-dirs.dirs", kSmallTextLimit, bytes);
+  std::istringstream in(bytes);
   std::string key = "XDG_" + name + "_DIR=";
   std::string line;
   while (std::getline(in, line)) {

@@ -6,9 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "platform/InputFile.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -17,7 +18,9 @@ namespace {
 
 // PRETTY_NAME of an os-release file, without its quotes; empty when absent.
 std::string ReadPrettyName(const char* file) {
-  std::ifstream in(file);
+  std::string bytes;
+  ReadSmallFile(file, kSmallTextLimit, bytes);
+  std::istringstream in(bytes);
   std::string line;
   while (std::getline(in, line)) {
     const std::string key = "PRETTY_NAME=";

@@ -4,10 +4,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
+#include "platform/InputFile.h"
 #include "velt/platform/TextEncoding.h"
 
 #ifndef VELT_REGISTRY_DEFAULT
@@ -17,6 +16,9 @@
 namespace velt {
 namespace platform {
 namespace {
+
+// Registry exports are text; anything larger is not one.
+constexpr size_t kRegistryFileLimit = size_t{16} << 20;
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -165,11 +167,11 @@ std::string RegistryFilePath() {
 int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
   m_values.clear();
   m_open = false;
-  std::ifstream in(RegistryFilePath(), std::ios::binary);
-  if (!in) {
-    return errno != 0 ? errno : ENOENT;
+  std::string bytes;
+  int error = ReadSmallFile(RegistryFilePath(), kRegistryFileLimit, bytes);
+  if (error != 0) {
+    return error;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::string wanted = Lower(subKey.empty() ? hive : hive + "\\" + subKey);
   while (!wanted.empty() && wanted.back() == '\\') {
     wanted.pop_back();

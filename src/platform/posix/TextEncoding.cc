@@ -1,12 +1,28 @@
 // UTF-8 <-> UTF-32 wide strings, independent of the process locale.
+//
+// File names on Linux are bytes, not always valid UTF-8. So that a name
+// read from a folder can be widened and narrowed back to the same bytes,
+// every byte that is not part of a valid UTF-8 sequence becomes the lone
+// low surrogate U+DC80..U+DCFF in the wide string (U+DC00 + the byte), and
+// narrowing turns those back into the byte. Other values that UTF-8 cannot
+// carry (other surrogates, values above U+10FFFF) narrow to U+FFFD.
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
 namespace {
 
-constexpr wchar_t kReplacement = 0xFFFD;
+constexpr unsigned long kReplacement = 0xFFFD;
+constexpr unsigned long kEscapeBase = 0xDC00;  // + a byte of 0x80..0xFF
+
+bool IsEscapedByte(unsigned long cp) {
+  return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF;
+}
 
 void AppendUtf8(std::string& out, unsigned long cp) {
+  if (IsEscapedByte(cp)) {
+    out += static_cast<char>(cp - kEscapeBase);
+    return;
+  }
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
     cp = kReplacement;
   }
@@ -69,7 +85,8 @@ std::wstring Widen(const std::string& text) {
       out += static_cast<wchar_t>(cp);
       i += length;
     } else {
-      out += kReplacement;
+      // Only the lead byte is kept aside; what follows it is decoded anew.
+      out += static_cast<wchar_t>(kEscapeBase + lead);
       ++i;
     }
   }

@@ -1,0 +1,552 @@
+#include "platform/CollectCopy.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "platform/FileSystem.h"
+
+namespace velt {
+namespace platform {
+namespace {
+
+// At most this many links are followed for one name, as the kernel does.
+constexpr int kMaxLinks = 40;
+
+// A descriptor closed by its destructor.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : m_fd(fd) {}
+  ~Fd() { Reset(); }
+  Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      Reset(std::exchange(other.m_fd, -1));
+    }
+    return *this;
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return m_fd; }
+  bool ok() const { return m_fd >= 0; }
+  int Release() { return std::exchange(m_fd, -1); }
+  void Reset(int fd = -1) {
+    if (m_fd >= 0) close(m_fd);
+    m_fd = fd;
+  }
+
+ private:
+  int m_fd;
+};
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+CopyRefusal RefusalOfKind(FileKind kind) {
+  switch (kind) {
+    case FileKind::kFifo:
+      return CopyRefusal::kFifo;
+    case FileKind::kSocket:
+      return CopyRefusal::kSocket;
+    case FileKind::kCharacterDevice:
+      return CopyRefusal::kCharacterDevice;
+    case FileKind::kBlockDevice:
+      return CopyRefusal::kBlockDevice;
+    default:
+      return CopyRefusal::kNotRegular;
+  }
+}
+
+// Something reached by walking names: the folder holding it (open with
+// O_PATH) and its name there, which is never a link.
+struct Reached {
+  Fd folder;
+  std::string name;
+  struct stat info;
+};
+
+// Walks the path `text` from the open folder `start` (from "/" when the
+// text is absolute) one name at a time, checking every link it meets with
+// the owner rule. `shown` is the start's path, for messages. Returns 0 with
+// `out` filled, or an error number; a refused link fills `problem` and
+// gives EACCES.
+int Walk(int start, const std::string& shown, const std::string& text, int& links,
+         Reached& out, CopyProblem& problem) {
+  const bool absolute = !text.empty() && text[0] == '/';
+  Fd folder(absolute ? open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)
+                     : fcntl(start, F_DUPFD_CLOEXEC, 0));
+  if (!folder.ok()) {
+    return errno;
+  }
+  std::string folderShown = absolute ? "/" : shown;
+  std::vector<std::string> names;
+  for (size_t begin = 0; begin <= text.size();) {
+    size_t end = text.find('/', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string name = text.substr(begin, end - begin);
+    if (!name.empty() && name != ".") names.push_back(name);
+    begin = end + 1;
+  }
+  if (names.empty()) {
+    names.push_back(".");
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    const bool last = i + 1 == names.size();
+    const std::string nameShown = Join(folderShown, name);
+    struct stat info;
+    if (fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      return errno;
+    }
+    if (S_ISLNK(info.st_mode)) {
+      if (++links > kMaxLinks) {
+        return ELOOP;
+      }
+      // The link itself is held open, so its owner and its text belong to
+      // the same link even if the name is replaced meanwhile.
+      Fd link(openat(folder.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+      struct stat linkInfo;
+      if (!link.ok() || fstat(link.get(), &linkInfo) != 0) {
+        return errno;
+      }
+      char buffer[PATH_MAX];
+      ssize_t length = readlinkat(link.get(), "", buffer, sizeof buffer);
+      if (length < 0) {
+        return errno;
+      }
+      if (static_cast<size_t>(length) >= sizeof buffer) {
+        return ENAMETOOLONG;
+      }
+      Reached target;
+      int error = Walk(folder.get(), folderShown, std::string(buffer, static_cast<size_t>(length)),
+                       links, target, problem);
+      if (error != 0) {
+        return error;
+      }
+      if (linkInfo.st_uid != 0 && linkInfo.st_uid != target.info.st_uid) {
+        problem.path = nameShown;
+        problem.refusal = CopyRefusal::kForeignLink;
+        return EACCES;
+      }
+      if (last) {
+        out = std::move(target);
+        return 0;
+      }
+      if (!S_ISDIR(target.info.st_mode)) {
+        return ENOTDIR;
+      }
+      folder.Reset(openat(target.folder.get(), target.name.c_str(),
+                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    } else if (last) {
+      out.folder = std::move(folder);
+      out.name = name;
+      out.info = info;
+      return 0;
+    } else if (!S_ISDIR(info.st_mode)) {
+      return ENOTDIR;
+    } else {
+      folder.Reset(
+          openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    if (!folder.ok()) {
+      return errno;
+    }
+    folderShown = nameShown;
+  }
+  return ENOENT;  // not reached: the last name returns above
+}
+
+// True for files the kernel makes up as they are read (/proc, /sys and
+// their kind).
+bool OnKernelFileSystem(int fd) {
+  struct statfs info;
+  if (fstatfs(fd, &info) != 0) {
+    return false;
+  }
+  switch (info.f_type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsDiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
+}
+
+// "name (2).ext", "name (3).ext", ...: the name a copy gets instead of
+// replacing an entry that appeared at its destination.
+std::string CollisionName(const std::string& name, int number) {
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || dot == 0) {
+    dot = name.size();
+  }
+  return name.substr(0, dot) + " (" + std::to_string(number) + ")" + name.substr(dot);
+}
+
+class TreeCopier {
+ public:
+  explicit TreeCopier(CopyOutcome& outcome) : m_outcome(outcome) {}
+
+  // Copies what `source` (shown as `shown`) reached to the new entry `name`
+  // of the open folder `destination`, which gets another name when it is
+  // taken and `renameOnCollision`. 0, or an error that ends the whole copy
+  // (a full disk, or the source itself being refused or failing at the
+  // top); problems of entries inside a folder are noted and skipped.
+  int Copy(Reached& source, const std::string& shown, int destination, std::string& name,
+           bool renameOnCollision, int depth) {
+    if (S_ISDIR(source.info.st_mode)) {
+      return CopyFolder(source, shown, destination, name, renameOnCollision, depth);
+    }
+    if (!S_ISREG(source.info.st_mode)) {
+      return Refuse(shown, RefusalOfKind(KindOfMode(source.info.st_mode)), depth);
+    }
+    int in = -1;
+    FileKind kind;
+    int error = OpenRegularFile(source.folder.get(), source.name, false, in, kind);
+    if (error == EINVAL || error == EISDIR) {
+      return Refuse(shown, RefusalOfKind(kind), depth);
+    }
+    if (error != 0) {
+      return Fail(shown, error, depth);
+    }
+    Fd input(in);
+    struct stat info;
+    if (fstat(input.get(), &info) != 0) {
+      return Fail(shown, errno, depth);
+    }
+    Fd output;
+    error = CreateEntry(destination, name, renameOnCollision, false, output);
+    if (error != 0) {
+      return Fail(shown, error, depth);
+    }
+    m_createdTop = m_createdTop || depth == 0;
+    bool shortened = false;
+    error = CopyData(input.get(), info, output.get(), shortened);
+    if (error == 0) {
+      error = SetTimes(info, output.get());
+    }
+    if (close(output.Release()) != 0 && error == 0) {
+      error = errno;
+    }
+    if (error != 0) {
+      unlinkat(destination, name.c_str(), 0);
+      return Fail(shown, error, depth);
+    }
+    if (shortened) {
+      Note(shown, CopyRefusal::kReadLimit, 0);
+    }
+    return 0;
+  }
+
+  // Whether the copy of the source itself was created (and so must be
+  // removed when the copy fails).
+  bool createdTop() const { return m_createdTop; }
+
+ private:
+  using Identity = std::pair<dev_t, ino_t>;
+
+  int CopyFolder(Reached& source, const std::string& shown, int destination, std::string& name,
+                 bool renameOnCollision, int depth) {
+    Identity self{source.info.st_dev, source.info.st_ino};
+    if (self == m_target) {
+      return Refuse(shown, CopyRefusal::kCopyTarget, depth);
+    }
+    if (std::find(m_ancestors.begin(), m_ancestors.end(), self) != m_ancestors.end()) {
+      return Refuse(shown, CopyRefusal::kFolderLoop, depth);
+    }
+    if (depth > kMaxCopyDepth) {
+      return Refuse(shown, CopyRefusal::kTooDeep, depth);
+    }
+    Fd folder(openat(source.folder.get(), source.name.c_str(),
+                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info;
+    if (!folder.ok() || fstat(folder.get(), &info) != 0) {
+      return Fail(shown, errno, depth);
+    }
+    Fd output;
+    int error = CreateEntry(destination, name, renameOnCollision, true, output);
+    if (error != 0) {
+      return Fail(shown, error, depth);
+    }
+    if (depth == 0) {
+      // The folder being written to is never copied into itself.
+      m_createdTop = true;
+      struct stat created;
+      if (fstat(output.get(), &created) == 0) m_target = {created.st_dev, created.st_ino};
+    }
+    std::vector<std::string> names;
+    error = ReadNames(folder.get(), names);
+    if (error != 0) {
+      Note(shown, CopyRefusal::kNone, error);  // the names read before it are still copied
+      error = 0;
+    }
+    m_ancestors.push_back(self);
+    for (std::string& entry : names) {
+      const std::string entryShown = Join(shown, entry);
+      Reached reached;
+      CopyProblem refused;
+      int links = 0;
+      error = Walk(folder.get(), shown, entry, links, reached, refused);
+      if (error == 0) {
+        std::string entryName = entry;
+        error = Copy(reached, entryShown, output.get(), entryName, false, depth + 1);
+      } else if (refused.refusal != CopyRefusal::kNone) {
+        m_outcome.notes.push_back(refused);
+        error = 0;
+      } else {
+        error = Fail(entryShown, error, depth + 1);
+      }
+      if (error != 0) {
+        break;  // only a full disk ends a folder's copy
+      }
+    }
+    m_ancestors.pop_back();
+    if (error == 0) {
+      error = SetTimes(info, output.get());
+    }
+    return error;
+  }
+
+  // The names in the open folder, "." and ".." left out, in byte order.
+  static int ReadNames(int folder, std::vector<std::string>& names) {
+    DIR* dir = fdopendir(fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (dir == nullptr) {
+      return errno;
+    }
+    errno = 0;
+    while (struct dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+      errno = 0;
+    }
+    int error = errno;
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return error;
+  }
+
+  // Creates the file or folder `name` in `folder`, never through a link
+  // and never over an existing entry.
+  static int CreateEntry(int folder, std::string& name, bool renameOnCollision, bool isFolder,
+                         Fd& out) {
+    const std::string wanted = name;
+    for (int number = 2;; ++number) {
+      if (isFolder) {
+        if (mkdirat(folder, name.c_str(), 0777) == 0) {
+          out.Reset(openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+          return out.ok() ? 0 : errno;
+        }
+      } else {
+        out.Reset(openat(folder, name.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (out.ok()) return 0;
+      }
+      if (errno != EEXIST || !renameOnCollision || number >= 1000) {
+        return errno;
+      }
+      name = CollisionName(wanted, number);
+    }
+  }
+
+  // Copies the data of a regular file opened for reading, keeping holes.
+  static int CopyData(int in, const struct stat& info, int out, bool& shortened) {
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    uint64_t copied = 0;
+    if (size == 0 || OnKernelFileSystem(in)) {
+      // The kernel's files report no size or one that means nothing
+      // (/proc/kcore): they are read to their end, within the bound.
+      int error = CopyRange(in, out, 0, 0, kSizelessReadLimit, copied);
+      char probe;
+      shortened = error == 0 && copied == kSizelessReadLimit &&
+                  pread(in, &probe, 1, static_cast<off_t>(copied)) == 1;
+      return error;
+    }
+    // The data between holes, up to the size the file had when opened.
+    uint64_t end = size;
+    for (uint64_t offset = 0; offset < size;) {
+      off_t data = lseek(in, static_cast<off_t>(offset), SEEK_DATA);
+      off_t hole = data < 0 ? -1 : lseek(in, data, SEEK_HOLE);
+      if (data < 0 && errno == ENXIO) {
+        break;  // only a hole is left
+      }
+      if (data < 0 || hole < 0) {
+        data = static_cast<off_t>(offset);  // no hole finding here: all is data
+        hole = static_cast<off_t>(size);
+      }
+      const uint64_t from = static_cast<uint64_t>(data);
+      const uint64_t to = std::min(static_cast<uint64_t>(hole), size);
+      if (from >= size) {
+        break;
+      }
+      int error = CopyRange(in, out, from, from, to - from, copied);
+      if (error != 0) {
+        return error;
+      }
+      if (copied < to - from) {
+        end = from + copied;  // the file shrank meanwhile
+        break;
+      }
+      offset = to;
+    }
+    return ftruncate(out, static_cast<off_t>(end)) == 0 ? 0 : errno;
+  }
+
+  static int SetTimes(const struct stat& info, int to) {
+    struct timespec times[2] = {info.st_atim, info.st_mtim};
+    return futimens(to, times) == 0 ? 0 : errno;
+  }
+
+  void Note(const std::string& path, CopyRefusal refusal, int error) {
+    m_outcome.notes.push_back(CopyProblem{path, refusal, error});
+  }
+
+  // A refused entry inside a folder is noted and skipped; the source
+  // itself ends the copy.
+  int Refuse(const std::string& path, CopyRefusal refusal, int depth) {
+    if (depth > 0) {
+      Note(path, refusal, 0);
+      return 0;
+    }
+    m_outcome.failure = CopyProblem{path, refusal, 0};
+    return EACCES;
+  }
+
+  // The same for errors, except that a full disk always ends the copy.
+  int Fail(const std::string& path, int error, int depth) {
+    if (depth > 0 && !IsDiskFull(error)) {
+      Note(path, CopyRefusal::kNone, error);
+      return 0;
+    }
+    if (m_outcome.failure.path.empty()) {
+      m_outcome.failure = CopyProblem{path, CopyRefusal::kNone, error};
+    }
+    return error;
+  }
+
+  CopyOutcome& m_outcome;
+  std::vector<Identity> m_ancestors;
+  Identity m_target{0, 0};
+  bool m_createdTop = false;
+};
+
+// Removes what a failed copy left at `name` in `folder`.
+void RemoveTree(int folder, const std::string& name) {
+  if (unlinkat(folder, name.c_str(), 0) == 0 || errno != EISDIR) {
+    return;
+  }
+  Fd inner(openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (inner.ok()) {
+    if (DIR* dir = fdopendir(fcntl(inner.get(), F_DUPFD_CLOEXEC, 0))) {
+      std::vector<std::string> names;
+      while (struct dirent* entry = readdir(dir)) {
+        std::string entryName = entry->d_name;
+        if (entryName != "." && entryName != "..") names.push_back(entryName);
+      }
+      closedir(dir);
+      for (const std::string& entryName : names) RemoveTree(inner.get(), entryName);
+    }
+  }
+  unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+}
+
+// `path` split into its folder (the working directory when it has none)
+// and its last name, trailing separators dropped.
+std::pair<std::string, std::string> SplitPath(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  if (slash == 0) return {"/", path.size() > 1 ? path.substr(1) : "."};
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+uint64_t SumRegularFiles(int folder, int depth) {
+  uint64_t total = 0;
+  DIR* dir = fdopendir(fcntl(folder, F_DUPFD_CLOEXEC, 0));
+  if (dir == nullptr) {
+    return 0;
+  }
+  while (struct dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    struct stat info;
+    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(info.st_mode)) {
+      total += static_cast<uint64_t>(info.st_size);
+    } else if (S_ISDIR(info.st_mode) && depth < kMaxCopyDepth && std::string(name) != "." &&
+               std::string(name) != "..") {
+      Fd inner(openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      if (inner.ok()) total += SumRegularFiles(inner.get(), depth + 1);
+    }
+  }
+  closedir(dir);
+  return total;
+}
+
+}  // namespace
+
+int CopyForCollection(const std::string& source, const std::string& destination,
+                      CopyOutcome& outcome) {
+  outcome = CopyOutcome();
+  // The folder holding the source is the configured one, taken as it is;
+  // from its last name on, links must pass the owner rule.
+  auto [sourceFolder, sourceName] = SplitPath(source);
+  Fd from(open(sourceFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  Reached reached;
+  int links = 0;
+  int error = from.ok() ? Walk(from.get(), sourceFolder, sourceName, links, reached,
+                               outcome.failure)
+                        : errno;
+  if (error != 0) {
+    if (outcome.failure.path.empty()) {
+      outcome.failure = CopyProblem{source, CopyRefusal::kNone, error};
+    }
+    return error;
+  }
+  auto [destinationFolder, destinationName] = SplitPath(destination);
+  error = CreateDirectories(destinationFolder);
+  Fd to(error == 0 ? open(destinationFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1);
+  if (!to.ok()) {
+    outcome.failure = CopyProblem{destination, CopyRefusal::kNone, error != 0 ? error : errno};
+    return outcome.failure.error;
+  }
+  TreeCopier copier(outcome);
+  std::string name = destinationName;
+  error = copier.Copy(reached, source, to.get(), name, true, 0);
+  if (error != 0) {
+    if (copier.createdTop()) {
+      RemoveTree(to.get(), name);
+    }
+    return error;
+  }
+  outcome.written = Join(destinationFolder, name);
+  return 0;
+}
+
+int TotalRegularFileSize(const std::string& path, uint64_t& total) {
+  Fd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.ok()) {
+    return errno;
+  }
+  total = SumRegularFiles(folder.get(), 0);
+  return 0;
+}
+
+}  // namespace platform
+}  // namespace velt
