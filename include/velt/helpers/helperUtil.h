@@ -93,6 +93,7 @@ class VELT_API helperUtil {
   // Replaces `destination` by a copy of `source` (folders created, last-write
   // time kept). VELTENGINE_ERROR_FILE_NOT_FOUND for a missing source.
   static long fileCopy(const std::wstring& source, const std::wstring& destination);
+  static std::wstring lastFileError() { return std::wstring(); }  // STUB until the file utilities provide it
   // Deletes one file (a link itself, never its target); a missing file is 0.
   static long fileDelete(const std::wstring& path);
   // Deletes every file directly in `directory`.
