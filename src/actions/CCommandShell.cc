@@ -32,8 +32,9 @@ class OutputCopy {
   long Run() {
     const int64_t t0 = velt::ActionLimits::NowMs();
     std::vector<int> wakeFds = {m_outputFd};
-    if (VeltThread::m_ExitVeltEvent != nullptr && VeltThread::m_ExitVeltEvent->PollDescriptor() >= 0) {
-      wakeFds.push_back(VeltThread::m_ExitVeltEvent->PollDescriptor());
+    EventHandle exitEvent = VeltThread::m_ExitVeltEvent;
+    if (exitEvent != nullptr && exitEvent->PollDescriptor() >= 0) {
+      wakeFds.push_back(exitEvent->PollDescriptor());
     }
     for (;;) {
       if (VeltThread::StopRequested()) {
@@ -60,10 +61,13 @@ class OutputCopy {
         // The exit event without a stop request (a console run): no longer
         // a reason to wake up.
         wakeFds.erase(wakeFds.begin() + static_cast<long>(wokenBy));
-      } else if (!CopyChunk()) {
-        if (m_cut) {
-          return 0;
-        }
+        continue;
+      }
+      Copied copied = CopyAvailable();
+      if (copied == Copied::kCut) {
+        return 0;
+      }
+      if (copied == Copied::kClosed) {
         // Closed by everyone: wait for the command itself to end.
         wakeFds.erase(wakeFds.begin());
         m_outputFd = -1;
@@ -72,28 +76,32 @@ class OutputCopy {
   }
 
  private:
-  // Reads one chunk into the stream. False once the output has closed or
-  // reached its bound.
-  bool CopyChunk() {
+  enum class Copied { kAll, kClosed, kCut };
+
+  // Copies what can be read now, in chunks cut at their first zero byte.
+  Copied CopyAvailable() {
     char chunk[kChunkBytes + 1];
-    size_t got = 0;
-    if (velt::platform::ReadDescriptor(m_outputFd, chunk, kChunkBytes, got) != 0 || got == 0) {
-      return false;
+    for (;;) {
+      size_t got = 0;
+      int error = velt::platform::ReadDescriptor(m_outputFd, chunk, kChunkBytes, got);
+      if (error == EAGAIN) {
+        return Copied::kAll;
+      }
+      if (error != 0 || got == 0) {
+        return Copied::kClosed;
+      }
+      chunk[got] = '\0';
+      uint64_t size = std::strlen(chunk);
+      const uint64_t bound = velt::ActionLimits::MaxOutputBytes();
+      if (m_kept + size > bound) {
+        m_out.write(chunk, static_cast<std::streamsize>(bound - m_kept));
+        m_out << "\n[VELT: output cut after " << bound
+              << " bytes; the rest was dropped and the command ended]\n";
+        return Copied::kCut;
+      }
+      m_out.write(chunk, static_cast<std::streamsize>(size));
+      m_kept += size;
     }
-    chunk[got] = '\0';
-    uint64_t size = std::strlen(chunk);
-    const uint64_t bound = velt::ActionLimits::MaxOutputBytes();
-    if (m_kept + size > bound) {
-      size = bound - m_kept;
-      m_cut = true;
-    }
-    m_out.write(chunk, static_cast<std::streamsize>(size));
-    m_kept += size;
-    if (m_cut) {
-      m_out << "\n[VELT: output cut after " << bound
-            << " bytes; the rest was dropped and the command ended]\n";
-    }
-    return !m_cut;
   }
 
   // The command has ended: what is already on its way is still read, for a
@@ -105,7 +113,7 @@ class OutputCopy {
       size_t ready = 0;
       if (left <= 0 ||
           velt::platform::WaitReadable({m_outputFd}, static_cast<unsigned>(left), ready) != 0 ||
-          ready != 0 || !CopyChunk()) {
+          ready != 0 || CopyAvailable() != Copied::kAll) {
         break;
       }
     }
@@ -116,7 +124,6 @@ class OutputCopy {
   int m_outputFd;
   std::ostream& m_out;
   uint64_t m_kept = 0;
-  bool m_cut = false;
 };
 
 }  // namespace

@@ -34,8 +34,9 @@ int FindProgram(const std::string& program);
 int StartDetached(const std::string& commandLine, ChildProcess& child);
 
 // Starts `commandLine` as StartDetached does, but with standard output and
-// error both writing into one pipe, whose read end (close-on-exec) is
-// returned in `outputFd`. Returns 0 or the error number.
+// error both writing into one pipe, whose read end is returned in
+// `outputFd`: close-on-exec and non-blocking (a read with nothing to read
+// yet fails with EAGAIN). Returns 0 or the error number.
 int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outputFd);
 
 enum class ChildWait {

@@ -337,6 +337,11 @@ int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outp
   }
   int rc = Spawn(commandLine, ends[1], child);
   close(ends[1]);  // the child holds its own copy
+  if (rc == 0 && fcntl(ends[0], F_SETFL, O_NONBLOCK) != 0) {
+    rc = errno;
+    KillChildGroup(child);
+    ReleaseChild(child);
+  }
   if (rc != 0) {
     close(ends[0]);
     return rc;
