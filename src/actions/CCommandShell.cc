@@ -2,16 +2,130 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include "actions/ActionLimits.h"
+#include "platform/Clock.h"
 #include "platform/Process.h"
+#include "velt/control/VeltThread.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
 
 namespace {
+
 constexpr size_t kMaxCommandChars = 1023;
 constexpr size_t kChunkBytes = 1023;
-constexpr unsigned kEndGraceMs = 100;
+// How long output that is already on its way is still read once the
+// command itself has ended: what its background jobs write later is not
+// waited for.
+constexpr unsigned kEndGraceMs = 200;
+
+// Copies a captured child's output into a stream until the child has ended
+// and its output is read, the time-out passes, the front end asks the run
+// to stop, or the output reaches its bound.
+class OutputCopy {
+ public:
+  OutputCopy(velt::platform::ChildProcess& child, int outputFd, std::ostream& out)
+      : m_child(child), m_outputFd(outputFd), m_out(out) {}
+
+  long Run() {
+    const int64_t t0 = velt::ActionLimits::NowMs();
+    std::vector<int> wakeFds = {m_outputFd};
+    EventHandle exitEvent = VeltThread::m_ExitVeltEvent;
+    if (exitEvent != nullptr && exitEvent->PollDescriptor() >= 0) {
+      wakeFds.push_back(exitEvent->PollDescriptor());
+    }
+    for (;;) {
+      if (VeltThread::StopRequested()) {
+        return PROCESS_API_ERROR_WAIT_INTERRUPTED;
+      }
+      if (velt::ActionLimits::NowMs() - t0 >= velt::ActionLimits::kTimeoutSeconds * 1000) {
+        return PROCESS_API_ERROR_WAIT_TIMEOUT;
+      }
+      velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
+      size_t wokenBy = 0;
+      int error = velt::platform::WaitChild(m_child, wakeFds, velt::ActionLimits::WaitSliceMs(),
+                                            outcome, wokenBy);
+      if (error != 0) {
+        VELT_LOG_CODE('E', "WaitForObject", error);
+        return GLOBAL_ERROR_UNEXPECTED;
+      }
+      if (outcome == velt::platform::ChildWait::kEnded) {
+        return ReadWhatIsLeft();
+      }
+      if (outcome != velt::platform::ChildWait::kWoken) {
+        continue;
+      }
+      if (wakeFds[wokenBy] != m_outputFd) {
+        // The exit event without a stop request (a console run): no longer
+        // a reason to wake up.
+        wakeFds.erase(wakeFds.begin() + static_cast<long>(wokenBy));
+        continue;
+      }
+      Copied copied = CopyAvailable();
+      if (copied == Copied::kCut) {
+        return 0;
+      }
+      if (copied == Copied::kClosed) {
+        // Closed by everyone: wait for the command itself to end.
+        wakeFds.erase(wakeFds.begin());
+        m_outputFd = -1;
+      }
+    }
+  }
+
+ private:
+  enum class Copied { kAll, kClosed, kCut };
+
+  // Copies what can be read now, in chunks cut at their first zero byte.
+  Copied CopyAvailable() {
+    char chunk[kChunkBytes + 1];
+    for (;;) {
+      size_t got = 0;
+      int error = velt::platform::ReadDescriptor(m_outputFd, chunk, kChunkBytes, got);
+      if (error == EAGAIN) {
+        return Copied::kAll;
+      }
+      if (error != 0 || got == 0) {
+        return Copied::kClosed;
+      }
+      chunk[got] = '\0';
+      uint64_t size = std::strlen(chunk);
+      const uint64_t bound = velt::ActionLimits::MaxOutputBytes();
+      if (m_kept + size > bound) {
+        m_out.write(chunk, static_cast<std::streamsize>(bound - m_kept));
+        m_out << "\n[VELT: output cut after " << bound
+              << " bytes; the rest was dropped and the command ended]\n";
+        return Copied::kCut;
+      }
+      m_out.write(chunk, static_cast<std::streamsize>(size));
+      m_kept += size;
+    }
+  }
+
+  // The command has ended: what is already on its way is still read, for a
+  // short while at most.
+  long ReadWhatIsLeft() {
+    const int64_t end = velt::platform::WallClockMs() + kEndGraceMs;
+    while (m_outputFd >= 0) {
+      const int64_t left = end - velt::platform::WallClockMs();
+      size_t ready = 0;
+      if (left <= 0 ||
+          velt::platform::WaitReadable({m_outputFd}, static_cast<unsigned>(left), ready) != 0 ||
+          ready != 0 || CopyAvailable() != Copied::kAll) {
+        break;
+      }
+    }
+    return 0;
+  }
+
+  velt::platform::ChildProcess& m_child;
+  int m_outputFd;
+  std::ostream& m_out;
+  uint64_t m_kept = 0;
+};
+
 }  // namespace
 
 CCommandShell::CCommandShell(const wchar_t* command)
@@ -47,23 +161,11 @@ long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
     VELT_LOG_CODE('E', "CreateProcessW", error, "Command Line: %s", commandLine.c_str());
     return GLOBAL_ERROR_UNEXPECTED;
   }
-  // The child is not waited for: the output ends when it and everything
-  // that inherited the pipe have closed it.
-  char chunk[kChunkBytes + 1];
-  for (;;) {
-    size_t got = 0;
-    if (velt::platform::ReadDescriptor(outputFd, chunk, kChunkBytes, got) != 0 || got == 0) {
-      break;
-    }
-    chunk[got] = '\0';
-    out.write(chunk, static_cast<std::streamsize>(std::strlen(chunk)));
-  }
+  long rc = OutputCopy(child, outputFd, out).Run();
   velt::platform::CloseDescriptor(outputFd);
-  // A child that closed its output is normally ending: collect it here if
-  // it ends within a moment, else in the background.
-  velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
-  size_t wokenBy = 0;
-  velt::platform::WaitChild(child, {}, kEndGraceMs, outcome, wokenBy);
+  // Whatever the command left behind in its process group (background jobs,
+  // the command itself after a stop or its time-out) ends here.
+  velt::platform::KillChildGroup(child);
   velt::platform::ReleaseChild(child);
-  return 0;
+  return rc;
 }

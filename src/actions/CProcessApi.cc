@@ -3,9 +3,9 @@
 #include <cstdarg>
 #include <string>
 
+#include "actions/CommandLine.h"
 #include "platform/Process.h"
 #include "velt/control/VeltThread.h"
-#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -20,30 +20,6 @@ namespace {
 constexpr unsigned kExitCodeUnknown = 0x80004005u;
 // How often a wait looks at an abort event that has no poll descriptor.
 constexpr unsigned kEventCheckSliceMs = 10;
-
-// The program path as the shell is to see it: in double quotes, with the
-// characters that stay special inside them escaped.
-std::wstring QuoteProgram(const std::wstring& program) {
-  if (!program.empty() && program[0] == L'"') {
-    return program;
-  }
-  std::wstring quoted = L"\"";
-  for (wchar_t c : program) {
-    if (c == L'"' || c == L'\\' || c == L'$' || c == L'`') {
-      quoted += L'\\';
-    }
-    quoted += c;
-  }
-  quoted += L'"';
-  return quoted;
-}
-
-std::wstring Unquoted(const std::wstring& program) {
-  if (program.size() >= 2 && program.front() == L'"' && program.back() == L'"') {
-    return program.substr(1, program.size() - 2);
-  }
-  return program;
-}
 
 }  // namespace
 
@@ -62,20 +38,11 @@ long CProcessApi::Launch(ProcessAttributes& attributes, const std::vector<const 
     return PROCESS_API_ERROR_BAD_PARAMETER;
   }
   // A program named without a folder, or with an absolute path, is used as
-  // given (the shell looks the former up on PATH); otherwise it is taken
-  // from the attributes' folder.
-  std::wstring program = args[0];
-  std::wstring bare = Unquoted(program);
-  if (attributes.programFolder != nullptr && attributes.programFolder[0] != L'\0' &&
-      (bare.empty() || bare[0] != velt::kPathSeparator)) {
-    std::wstring folder = attributes.programFolder;
-    if (folder.back() != velt::kPathSeparator) {
-      folder += velt::kPathSeparator;
-    }
-    bare = folder + bare;
-    program = folder + program;
-  }
-  std::wstring commandLine = QuoteProgram(program) + L" ";
+  // given (one without a folder is looked up like the shell does);
+  // otherwise it is taken from the attributes' folder.
+  const std::wstring bare = velt::ProgramInFolder(
+      attributes.programFolder != nullptr ? attributes.programFolder : L"", args[0]);
+  std::wstring commandLine = velt::QuoteForShell(bare) + L" ";
   for (size_t i = 1; i < args.size() && args[i] != nullptr; ++i) {
     commandLine += args[i];
     commandLine += L" ";

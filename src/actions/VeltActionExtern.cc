@@ -1,8 +1,10 @@
 // VeltAction::callExtern: running one external command, captured or
 // launched, with progress, stop checks and the time-out.
-#include <fstream>
+#include <ostream>
 
-#include "actions/ActionTiming.h"
+#include "actions/ActionLimits.h"
+#include "actions/CommandLine.h"
+#include "actions/TextModeFile.h"
 #include "velt/actions/CCommandShell.h"
 #include "velt/actions/CProcessApi.h"
 #include "velt/actions/VeltAction.h"
@@ -43,6 +45,18 @@ std::wstring WithoutFolderInPath(const std::wstring& path, const std::wstring& a
   return args.substr(cut + 1);
 }
 
+// The command line of the captured way: the program inside `path`, quoted
+// as the launched way quotes it, then the arguments as written.
+std::wstring CapturedCommand(const std::wstring& path, const std::wstring& args) {
+  std::wstring command = WithoutFolderInPath(path, args);
+  if (path.empty() || command.empty() || command[0] == velt::kPathSeparator) {
+    return command;
+  }
+  const size_t blank = command.find(L' ');
+  const std::wstring rest = blank == std::wstring::npos ? L"" : command.substr(blank);
+  return velt::QuoteForShell(velt::ProgramInFolder(path, command.substr(0, blank))) + rest;
+}
+
 }  // namespace
 
 long VeltAction::callExtern(const std::wstring& path, const std::wstring& args,
@@ -58,42 +72,68 @@ long VeltAction::callExtern(const std::wstring& path, const std::wstring& args,
   m_pProcessApi = new CProcessApi(false);
 
   const std::wstring program = programOf(args);
-  long rc = captureStdout && !outputFile.empty() ? runCaptured(path, args, outputFile)
-                                                 : runLaunched(path, args);
-  if (rc != 0) {
+  const bool captured = captureStdout && !outputFile.empty();
+  const int64_t t0 = velt::ActionLimits::NowMs();
+  int64_t elapsedSeconds = 0;
+  long rc = 0;
+  if (captured) {
+    int fileError = 0;
+    rc = runCaptured(path, args, outputFile, fileError);
+    elapsedSeconds = (velt::ActionLimits::NowMs() - t0) / 1000;
+    if (fileError != 0) {
+      VELT_LOG_CODE('E', "write", fileError, "The output of %s cannot be written to %s",
+                    velt::Narrow(program).c_str(), velt::Narrow(outputFile).c_str());
+    }
+  } else {
+    rc = runLaunched(path, args);
+  }
+  if (rc == PROCESS_API_ERROR_WAIT_INTERRUPTED && captured) {
+    // The command has been ended; the run ends here.
+    VeltThread::ExitCheck();
+    return VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
+  }
+  if (rc == PROCESS_API_ERROR_WAIT_TIMEOUT && captured) {
+    rc = VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT;
+  } else if (rc != 0) {
+    VELT_LOG_CODE('E', captured ? "CCommandShell::Execute" : "CProcessApi::Launch", rc);
     helperUtil::fillSummaryFailedFile(m_attributes.pXMLSummary, m_attributes.fileID, L"N/A",
                                       m_attributes.description, L"Failed to execute " + program);
     return rc;
+  } else if (m_processId != 0) {
+    rc = watchLaunched(program, elapsedSeconds);
   }
-  if (m_processId == 0) {
-    // Captured: the command has closed its output and nothing is watched.
-    return rc;
+  if (rc == VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT) {
+    VELT_LOG_MESSAGE('E', "Executable %s timed out after %d seconds of activity.",
+                     velt::Narrow(program).c_str(), static_cast<int>(elapsedSeconds));
+  } else if (rc == PROCESS_API_ERROR_WAIT_INTERRUPTED) {
+    VELT_LOG_CODE('E', "CProcessApi::WaitForProcess", rc);
+    rc = VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
   }
-  return watchLaunched(program);
-}
-
-long VeltAction::runCaptured(const std::wstring& path, const std::wstring& args,
-                             const std::wstring& outputFile) {
-  // Appended as bytes: the banner ends its lines with CR LF, the command's
-  // own output is kept as it was written.
-  std::ofstream stream(velt::Narrow(outputFile), std::ios::out | std::ios::app | std::ios::binary);
-  if (stream.is_open()) {
-    stream << "\n\r" << kBannerStars << "\r\n"
-           << '"' << velt::Narrow(args) << "\" output:\r\n"
-           << kBannerStars << "\n\r\r\n";
-  }
-  std::wstring command = WithoutFolderInPath(path, args);
-  if (!path.empty() && (command.empty() || command[0] != velt::kPathSeparator)) {
-    command = path + velt::kPathSeparatorString + command;
-  }
-  long rc = CCommandShell(command.c_str()).Execute(stream);
-  if (rc != 0) {
-    VELT_LOG_CODE('E', "CCommandShell::Execute", rc);
-  }
-  stream.close();
   return rc;
 }
 
+long VeltAction::runCaptured(const std::wstring& path, const std::wstring& args,
+                             const std::wstring& outputFile, int& fileError) {
+  velt::TextModeFile file;
+  bool created = false;
+  fileError = file.Open(velt::Narrow(outputFile), created);
+  std::ostream stream(&file);
+  if (file.IsOpen()) {
+    stream << "\n\r" << kBannerStars << "\n"
+           << '"' << velt::Narrow(args) << "\" output:\n"
+           << kBannerStars << "\n\r\n";
+  }
+  long rc = CCommandShell(CapturedCommand(path, args).c_str()).Execute(stream);
+  if (fileError == 0) {
+    fileError = file.Close();
+  }
+  if (created && rc != 0 && rc != PROCESS_API_ERROR_WAIT_TIMEOUT &&
+      rc != PROCESS_API_ERROR_WAIT_INTERRUPTED) {
+    // Nothing ran: no file with a banner alone is left in the bundle.
+    helperUtil::fileDelete(outputFile);
+  }
+  return rc;
+}
 long VeltAction::runLaunched(const std::wstring& path, const std::wstring& args) {
   std::wstring command = WithoutFolderInPath(path, args);
   size_t blank = command.find(L' ');
@@ -104,40 +144,41 @@ long VeltAction::runLaunched(const std::wstring& path, const std::wstring& args)
   attributes.programFolder = path.c_str();
   long rc = m_pProcessApi->Launch(attributes, program.c_str(), arguments.c_str(),
                                   static_cast<const wchar_t*>(nullptr));
-  if (rc != 0) {
-    VELT_LOG_CODE('E', "CProcessApi::Launch", rc);
-    return rc;
+  if (rc == 0) {
+    m_processId = attributes.processId;
   }
-  m_processId = attributes.processId;
-  return 0;
+  return rc;
 }
 
-long VeltAction::watchLaunched(const std::wstring& program) {
+long VeltAction::watchLaunched(const std::wstring& program, int64_t& elapsedSeconds) {
   const unsigned start = VeltThread::GetProgressStatus()->percent;
   std::wstring status = L"Processing " + m_attributes.description + L"...";
-  const int64_t t0 = velt::ActionTiming::NowMs();
+  const int64_t t0 = velt::ActionLimits::NowMs();
   if (m_pProcessApi->IsRunning(m_processId) != 0) {
     return 0;
   }
   for (unsigned n = 1;; ++n) {
     unsigned exitCode = 0;
     long w = m_pProcessApi->WaitForProcess(m_processId, exitCode, nullptr, false,
-                                           velt::ActionTiming::WaitSliceMs());
+                                           velt::ActionLimits::WaitSliceMs());
     if (w == PROCESS_API_ERROR_WAIT_INTERRUPTED) {
-      VELT_LOG_CODE('E', "CProcessApi::WaitForProcess", w);
-      return VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
+      return w;
     }
     // Rises from about 0.05 towards 1 without reaching it.
     float curve = 2.0f / (1.0f + 1.0f / helperUtil::power(1.1f, n)) - 1.0f;
     unsigned increment =
         static_cast<unsigned>(static_cast<float>(m_attributes.percentPortion) * curve);
     VeltThread::PostStatus(start + increment, status, VELTOFFLINE_ERROR_PROCESSING);
-    VeltThread::ExitCheck();
+    if (VeltThread::StopRequested()) {
+      // Nothing the command started outlives the run.
+      m_pProcessApi->Terminate(m_processId);
+      m_processId = 0;
+      VeltThread::ExitCheck();
+      return VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
+    }
 
-    int64_t elapsed = (velt::ActionTiming::NowMs() - t0) / 1000;
-    if (elapsed >= velt::ActionTiming::kTimeoutSeconds) {
-      VELT_LOG_MESSAGE('E', "Executable %s timed out after %d seconds of activity.",
-                       velt::Narrow(program).c_str(), static_cast<int>(elapsed));
+    elapsedSeconds = (velt::ActionLimits::NowMs() - t0) / 1000;
+    if (elapsedSeconds >= velt::ActionLimits::kTimeoutSeconds) {
       m_pProcessApi->Terminate(m_processId);
       return VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT;
     }

@@ -16,6 +16,53 @@ bool HoldsSeparator(const std::wstring& path) {
          path.find(velt::kPathSeparator) != std::wstring::npos;
 }
 
+// Why `name` cannot name a file directly in the bundle folder.
+std::wstring WhyNotPlain(const std::wstring& name) {
+  if (name.empty()) {
+    return L"it is empty";
+  }
+  if (name == L"." || name == L"..") {
+    return L"it names a folder";
+  }
+  return HoldsSeparator(name) ? L"it holds a path separator" : L"it holds a control character";
+}
+
+// `name` as a summary note can show it: control characters become '?'.
+std::wstring Printable(std::wstring name) {
+  for (wchar_t& c : name) {
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+      c = L'?';
+    }
+  }
+  return name;
+}
+
+// The arguments of a command keep their backslashes: only the "%NAME%"
+// pairs in them are expanded, each as path translation expands it (the
+// value followed by one separator, which replaces one written after the
+// pair). An unknown variable ends the expansion there, as it ends a path's.
+std::wstring ExpandVariablePairs(const std::wstring& args) {
+  std::wstring result;
+  size_t at = 0;
+  for (;;) {
+    const size_t first = args.find(L'%', at);
+    const size_t second = first == std::wstring::npos ? first : args.find(L'%', first + 1);
+    if (second == std::wstring::npos) {
+      return result + args.substr(at);
+    }
+    const std::wstring pair = args.substr(first, second - first + 1);
+    const std::wstring value = helperUtil::translatePath(pair);
+    if (value == pair) {
+      return result + args.substr(at);
+    }
+    result += args.substr(at, first - at) + value;
+    at = second + 1;
+    if (at < args.size() && (args[at] == L'\\' || args[at] == velt::kPathSeparator)) {
+      ++at;
+    }
+  }
+}
+
 }  // namespace
 
 long VeltCollectLogsAction::performFileAction(XMLObject& instance,
@@ -55,8 +102,9 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
     if (a.gatherNewest && name != newest.fileName) {
       continue;
     }
-    const std::wstring destination = m_attributes.bundleFolder + separator +
-                                     helperUtil::composeName(m_attributes.dstName, name);
+    const std::wstring destination =
+        m_attributes.bundleFolder + separator +
+        bundleName(helperUtil::composeName(m_attributes.dstName, name), name);
     long rc = helperUtil::fileCopy(source, destination);
     if (rc != 0) {
       noteFailedFile(helperUtil::getLastPart(source, separator), a.loc + describeCopyError(rc));
@@ -71,7 +119,23 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
 }
 
 std::wstring VeltCollectLogsAction::describeCopyError(long rc) {
-  return rc == VELTENGINE_ERROR_FILE_NOT_FOUND ? L" File not found" : L" Unexpected error occurred";
+  if (rc == VELTENGINE_ERROR_FILE_NOT_FOUND) {
+    return L" File not found";
+  }
+  const std::wstring reason = helperUtil::lastFileError();
+  return reason.empty() ? L" Unexpected error occurred" : L" " + reason;
+}
+
+std::wstring VeltCollectLogsAction::bundleName(const std::wstring& wanted,
+                                               const std::wstring& fallback) {
+  if (wanted == fallback || helperUtil::isPlainFileName(wanted)) {
+    return wanted;
+  }
+  helperUtil::fillSummaryNote(m_attributes.pXMLSummary,
+                              L"The file name \"" + Printable(wanted) + L"\" was refused (" +
+                                  WhyNotPlain(wanted) + L"); \"" + Printable(fallback) +
+                                  L"\" was used instead.");
+  return fallback;
 }
 
 long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
@@ -83,18 +147,19 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
     return rc;
   }
   const std::wstring separator = velt::kPathSeparatorString;
+  const std::wstring defaultName = a.exeBaseName + L"_result.txt";
   bool inBundle = false;
   if (a.captureStdout && a.tempOut.empty()) {
     inBundle = true;
     a.tempOut = m_attributes.bundleFolder + separator +
-                (!m_attributes.dstName.empty() ? m_attributes.dstName
-                                               : a.exeBaseName + L"_result.txt");
+                (!m_attributes.dstName.empty() ? bundleName(m_attributes.dstName, defaultName)
+                                               : defaultName);
   } else if (!a.tempOut.empty() && !HoldsSeparator(a.tempOut)) {
     inBundle = true;
-    a.tempOut = m_attributes.bundleFolder + separator + a.tempOut;
+    a.tempOut = m_attributes.bundleFolder + separator + bundleName(a.tempOut, defaultName);
   }
   a.path = helperUtil::translatePath(a.path);
-  a.args = helperUtil::translatePath(a.args);
+  a.args = ExpandVariablePairs(a.args);
   a.tempOut = helperUtil::translatePath(a.tempOut);
 
   rc = callExtern(a.path, a.args, a.captureStdout, a.tempOut);
@@ -108,8 +173,10 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
       return 0;
     }
     const std::wstring name = helperUtil::getLastPart(a.tempOut, separator);
-    destination = helperUtil::translatePath(m_attributes.bundleFolder + separator +
-                                            helperUtil::composeName(m_attributes.dstName, name));
+    const std::wstring fallback = helperUtil::isPlainFileName(name) ? name : defaultName;
+    destination = helperUtil::translatePath(
+        m_attributes.bundleFolder + separator +
+        bundleName(helperUtil::composeName(m_attributes.dstName, name), fallback));
     rc = helperUtil::fileCopy(a.tempOut, destination);
     if (rc != 0) {
       const std::wstring reason =

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velt {
 namespace platform {
@@ -11,6 +12,17 @@ namespace platform {
 // or empty: TEMP and TMP to TMPDIR, then "/tmp"; USERPROFILE to HOME.
 // False when the variable has no value at all.
 bool GetEnvironmentValue(const std::string& name, std::string& value);
+
+// The folders that configured commands are looked up in and run with as
+// their PATH, whatever the engine's own PATH holds.
+extern const char kCommandSearchPath[];
+
+// The environment every configured command runs with, as "NAME=value"
+// entries: LC_ALL=C, PATH=kCommandSearchPath, and HOME, LOGNAME, USER,
+// TMPDIR and TZ as the engine has them. Nothing else of the engine's
+// environment (passwords, tokens, proxies, locale) reaches a command, and
+// the engine's own environment is left as it is.
+std::vector<std::string> CommandEnvironment();
 
 // The working directory: 0, or the error number of the failing call.
 int GetWorkingDirectory(std::string& directory);

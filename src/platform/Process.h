@@ -1,6 +1,6 @@
-// Child processes: starting a command line through the system shell,
-// waiting for it without busy-waiting, ending it with everything it started,
-// and reaping it so that no zombie is left behind.
+// Child processes: starting a command line as the system shell runs it,
+// waiting for it and its output without busy-waiting, ending it with
+// everything it started, and reaping it so that no zombie is left behind.
 #pragma once
 
 #include <cstddef>
@@ -25,15 +25,18 @@ struct ChildProcess {
 // file), ENOTDIR (its folder does not exist) or EACCES (not executable).
 int FindProgram(const std::string& program);
 
-// Starts `/bin/sh -c commandLine` detached: in a new session and process
-// group, with standard input, output and error on /dev/null and no other
-// descriptor inherited. Returns 0 or the error number.
+// Starts `commandLine` as `/bin/sh -c` runs it (without the shell when the
+// line needs none) detached: in a new session and process group, with
+// standard input, output and error on /dev/null, no other descriptor
+// inherited and the environment of CommandEnvironment(). Returns 0 or the
+// error number; a program that the line names plainly (its first word
+// without expansions) must exist: FindProgram's error otherwise.
 int StartDetached(const std::string& commandLine, ChildProcess& child);
 
-// Starts `/bin/sh -c commandLine` in a new session with an empty standard
-// input and standard output and error both writing into one pipe, whose
-// read end (close-on-exec) is returned in `outputFd`. Returns 0 or the error
-// number.
+// Starts `commandLine` as StartDetached does, but with standard output and
+// error both writing into one pipe, whose read end is returned in
+// `outputFd`: close-on-exec and non-blocking (a read with nothing to read
+// yet fails with EAGAIN). Returns 0 or the error number.
 int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outputFd);
 
 enum class ChildWait {
@@ -43,7 +46,7 @@ enum class ChildWait {
 };
 
 // Waits up to `timeoutMs` for the child to end or for one of `wakeFds` to
-// poll readable (`wokenBy` is then its index). The child is checked first,
+// poll readable or hung up (`wokenBy` is then its index). The child is checked first,
 // so a child that has ended wins over a signalled descriptor. Returns 0 or
 // the error number.
 int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned timeoutMs,
@@ -65,7 +68,21 @@ void ReleaseChild(ChildProcess& child);
 // Reads at most `size` bytes; `got` 0 at the end of the stream. Returns 0 or
 // the error number. Interrupted reads are retried.
 int ReadDescriptor(int fd, char* buffer, std::size_t size, std::size_t& got);
+// Writes all `size` bytes. Returns 0 or the error number.
+int WriteDescriptor(int fd, const char* data, std::size_t size);
 void CloseDescriptor(int fd);
+
+// Waits up to `timeoutMs` for one of `fds` to poll readable or hung up:
+// `ready` is its index, or fds.size() when none did. Returns 0 or the
+// error number.
+int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready);
+
+// Opens the file that a captured command's output is appended to, for
+// appending, without following a link: a new file is created 0600
+// (`created` true); an existing one must be a regular file of this user
+// (EINVAL, EPERM otherwise), so that nothing is written into another
+// user's file, a FIFO or a device. Returns 0 or the error number.
+int OpenCommandOutput(const std::string& path, int& fd, bool& created);
 
 // What a launch or wait error number means, for the process API's codes.
 enum class ProcessErrorKind {

@@ -1,172 +1,53 @@
-#include "velt/actions/CProcessApi.h"
-
-#include <gtest/gtest.h>
+// Launched commands: how they run, and the launcher's waits.
 #include <signal.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <string>
 
 #include "actions/ActionTestSupport.h"
-#include "support/CapturingLogger.h"
-#include "support/TempDir.h"
-#include "velt/control/VeltThread.h"
-#include "velt/runtime/ResultCodes.h"
 
 namespace {
 
-using velt::test::W;
-
-class ProcessApiTest : public ::testing::Test {
+class ProcessApiTest : public velt::test::ActionTest {
  protected:
-  // Launches "program args" from `folder` (null: none).
-  long Launch(const wchar_t* folder, const std::wstring& program, const std::wstring& args) {
+  uint32_t Launch(const std::string& program, const std::string& args) {
     CProcessApi::ProcessAttributes attributes;
-    attributes.programFolder = folder;
-    long rc = m_api.Launch(attributes, program.c_str(), args.c_str(),
-                           static_cast<const wchar_t*>(nullptr));
-    m_id = attributes.processId;
-    return rc;
+    EXPECT_EQ(0, m_api.Launch(attributes, velt::Widen(program).c_str(),
+                              velt::Widen(args).c_str(), static_cast<const wchar_t*>(nullptr)));
+    return attributes.processId;
   }
-  unsigned WaitExit() {
-    unsigned code = 0;
-    EXPECT_EQ(0, m_api.WaitForProcess(m_id, code, nullptr, true, 60000));
-    return code;
-  }
-
-  velt::test::ScopedLogCapture m_log;
-  velt::test::TempDir m_dir;
   CProcessApi m_api;
-  uint32_t m_id = 0;
+  unsigned m_code = 0;
 };
 
-TEST_F(ProcessApiTest, RunsProgramFromFolderWithShellArguments) {
-  std::string script = m_dir.WriteFile("tool.sh", "#!/bin/sh\necho \"$#:$1:$2\" > \"$3\"\nexit 4\n");
-  chmod(script.c_str(), 0755);
-  std::wstring folder = W(m_dir.path());
-  std::string out = m_dir.Path("out");
-  ASSERT_EQ(0, Launch(folder.c_str(), L"tool.sh", L"'one two' three " + W(out)));
-  EXPECT_NE(0u, m_id);
-  EXPECT_EQ(4u, WaitExit());
-  EXPECT_EQ("3:one two:three\n", velt::test::ReadFile(out));
-
-  // The entry stays after the end: found, reported as not running, and a
-  // second wait answers at once with the same code.
-  EXPECT_EQ(PROCESS_API_ERROR_NOTRUNNING, m_api.IsRunning(m_id));
-  EXPECT_EQ(4u, WaitExit());
-  EXPECT_EQ(0, m_api.Terminate(m_id));
+TEST_F(ProcessApiTest, ChildrenRunDetachedAndStayListedAfterTheirEnd) {
+  // Its own session and process group, no terminal, null streams.
+  uint32_t id = Launch("sh", "-c 'read -r l < /proc/$$/stat; set -- ${l#*) }; set -- $3 $4 $5 "
+                             "$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2); test "
+                             "\"$*\" = \"$$ $$ 0 /dev/null /dev/null /dev/null\" && exit 4'");
+  EXPECT_EQ(0, m_api.WaitForProcess(id, m_code, nullptr, true, 60000));
+  // Found after the end: not running, the same exit code at once.
+  EXPECT_EQ(PROCESS_API_ERROR_NOTRUNNING, m_api.IsRunning(id));
+  EXPECT_EQ(0, m_api.WaitForProcess(id, m_code, nullptr, true, 0));
+  EXPECT_EQ(4u, m_code);
+  EXPECT_EQ(0, m_api.Terminate(id));
 }
 
-TEST_F(ProcessApiTest, FolderNamesAreQuotedForTheShell) {
-  for (const char* name : {"my tools", "it's $HOME `x` \\ \"q\""}) {
-    std::string script = m_dir.WriteFile(std::string(name) + "/tool.sh", "#!/bin/sh\nexit 6\n");
-    chmod(script.c_str(), 0755);
-    std::wstring folder = W(m_dir.Path(name));
-    ASSERT_EQ(0, Launch(folder.c_str(), L"tool.sh", L"")) << name;
-    EXPECT_EQ(6u, WaitExit()) << name;
-  }
-}
-
-TEST_F(ProcessApiTest, ProgramWithoutFolderIsFoundOnPath) {
-  ASSERT_EQ(0, Launch(L"", L"sh", L"-c 'exit 9'"));
-  EXPECT_EQ(9u, WaitExit());
-  ASSERT_EQ(0, Launch(nullptr, L"true", L""));
-  EXPECT_EQ(0u, WaitExit());
-}
-
-TEST_F(ProcessApiTest, LaunchFailuresAreLoggedAndMapped) {
-  CProcessApi::ProcessAttributes attributes;
-  EXPECT_EQ(PROCESS_API_ERROR_BAD_PARAMETER,
-            m_api.Launch(attributes, std::vector<const wchar_t*>{}));
-  EXPECT_EQ(PROCESS_API_ERROR_BAD_PARAMETER,
-            m_api.Launch(attributes, std::vector<const wchar_t*>{nullptr}));
-
-  std::wstring folder = W(m_dir.path());
-  EXPECT_EQ(PROCESS_API_ERROR_FILENOTFOUND, Launch(folder.c_str(), L"missing", L"-x"));
-  EXPECT_TRUE(m_log.Contains("Unable to spawn Application:"));
-  EXPECT_TRUE(m_log.Contains("missing\" -x"));
-  std::wstring nowhere = W(m_dir.Path("nowhere"));
-  EXPECT_EQ(PROCESS_API_ERROR_PATHNOTFOUND, Launch(nowhere.c_str(), L"tool", L""));
-  m_dir.WriteFile("plain", "#!/bin/sh\n");
-  EXPECT_EQ(PROCESS_API_ERROR_UNKNOWN, Launch(folder.c_str(), L"plain", L""));
-  EXPECT_EQ(PROCESS_API_ERROR_FILENOTFOUND, Launch(L"", L"no-such-program-velt", L""));
-  EXPECT_EQ(0u, attributes.processId);
-}
-
-TEST_F(ProcessApiTest, UnknownIdsAreRejectedWithoutWaiting) {
-  unsigned code = 0;
-  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID, m_api.WaitForProcess(12345, code, nullptr, true,
-                                                                     600000));
-  EXPECT_EQ(0x80004005u, code);
-  EXPECT_TRUE(m_log.Contains("FindProcess"));
-  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID, m_api.IsRunning(12345));
-  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID, m_api.Terminate(12345));
-}
-
-TEST_F(ProcessApiTest, WaitEndsOnTimeOutAbortEventAndExitEvent) {
-  ASSERT_EQ(0, Launch(nullptr, L"sleep", L"300"));
-  unsigned code = 0;
-  EXPECT_EQ(PROCESS_API_ERROR_WAIT_TIMEOUT, m_api.WaitForProcess(m_id, code, nullptr, true, 20));
-  EXPECT_EQ(0, m_api.IsRunning(m_id));
-
-  VeltEvent* abort = VeltEvent::Create(L"", true, true);
-  EXPECT_EQ(PROCESS_API_ERROR_WAIT_INTERRUPTED,
-            m_api.WaitForProcess(m_id, code, abort, true, 600000));
-  VeltEvent::Close(abort);
-  VeltEvent* autoReset = VeltEvent::Create(L"", false, true);
-  EXPECT_EQ(PROCESS_API_ERROR_WAIT_INTERRUPTED,
-            m_api.WaitForProcess(m_id, code, autoReset, true, 600000));
-  VeltEvent::Close(autoReset);
-
+TEST_F(ProcessApiTest, WaitsEndOnTheChildTheTimeOutOrTheExitEvent) {
+  // An id that this launcher never started is refused at once.
+  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID,
+            m_api.WaitForProcess(12345, m_code, nullptr, true, 600000));
+  uint32_t id = Launch("sleep", "300");
+  EXPECT_EQ(PROCESS_API_ERROR_WAIT_TIMEOUT, m_api.WaitForProcess(id, m_code, nullptr, true, 20));
   // While the thread "pumps messages", the front end's exit event ends the
   // wait as a time-out, so the caller's stop check runs at once.
-  VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{});
   VeltEvent* exitEvent = VeltEvent::Create(L"ExitVeltEvent", true, true);
   VeltThread::OpenExitEvent();
   EXPECT_EQ(PROCESS_API_ERROR_WAIT_TIMEOUT,
-            m_api.WaitForProcess(m_id, code, nullptr, false, 600000));
+            m_api.WaitForProcess(id, m_code, nullptr, false, 600000));
   VeltEvent::Close(VeltThread::m_ExitVeltEvent);
   VeltThread::m_ExitVeltEvent = nullptr;
   VeltEvent::Close(exitEvent);
-
-  EXPECT_EQ(0, m_api.Terminate(m_id));
-  EXPECT_EQ(PROCESS_API_ERROR_NOTRUNNING, m_api.IsRunning(m_id));
-  EXPECT_EQ(0, m_api.WaitForProcess(m_id, code, nullptr, true, 0));
-  EXPECT_EQ(128u + SIGKILL, code);
-}
-
-TEST_F(ProcessApiTest, TerminateEndsTheWholeTree) {
-  std::string pids = m_dir.Path("pids");
-  ASSERT_EQ(0, Launch(nullptr, L"sh", L"-c 'sleep 300 | sleep 301 & echo $! > " + W(pids) +
-                                         L"; wait'"));
-  std::string line = velt::test::AwaitLine(pids);
-  ASSERT_FALSE(line.empty());
-  int grandchild = std::stoi(line);
-  EXPECT_FALSE(velt::test::ProcessEnded(grandchild));
-  EXPECT_EQ(0, m_api.Terminate(m_id));
-  EXPECT_TRUE(velt::test::EventuallyEnded(grandchild));
-}
-
-TEST_F(ProcessApiTest, DestructionLeavesRunningChildrenAlone) {
-  uint32_t id = 0;
-  {
-    CProcessApi api;
-    CProcessApi::ProcessAttributes attributes;
-    ASSERT_EQ(0, api.Launch(attributes, L"sleep", L"300", static_cast<const wchar_t*>(nullptr)));
-    id = attributes.processId;
-  }
-  EXPECT_FALSE(velt::test::ProcessEnded(static_cast<int>(id)));
-  kill(-static_cast<int>(id), SIGKILL);
-  EXPECT_TRUE(velt::test::EventuallyEnded(static_cast<int>(id)));
-}
-
-TEST(ProcessApiStatusCodeTest, MapsSystemErrors) {
-  EXPECT_EQ(PROCESS_API_ERROR_FILENOTFOUND, CProcessApi::GetStatusCode(ENOENT));
-  EXPECT_EQ(PROCESS_API_ERROR_PATHNOTFOUND, CProcessApi::GetStatusCode(ENOTDIR));
-  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID, CProcessApi::GetStatusCode(ESRCH));
-  EXPECT_EQ(PROCESS_API_ERROR_NOPROCSLOTS, CProcessApi::GetStatusCode(EAGAIN));
-  EXPECT_EQ(PROCESS_API_ERROR_INSUFFICIENT_PRIVILEGE, CProcessApi::GetStatusCode(EPERM));
-  EXPECT_EQ(PROCESS_API_ERROR_UNKNOWN, CProcessApi::GetStatusCode(EIO));
+  EXPECT_EQ(0, m_api.Terminate(id));
+  EXPECT_EQ(0, m_api.WaitForProcess(id, m_code, nullptr, true, 0));
+  EXPECT_EQ(128u + SIGKILL, m_code);
 }
 
 }  // namespace

@@ -1,287 +1,178 @@
-// External commands: both ways of running them, where their output lands,
-// progress, the time-out and a stop in the middle of a command.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// External commands: their instances, both ways of running them, where
+// their output lands, progress, the time-out and a stop in the middle.
 #include <atomic>
-#include <functional>
-#include <list>
 #include <memory>
-#include <string>
-#include <thread>
+#include <sstream>
+#include <tuple>
 
 #include "actions/ActionTestSupport.h"
-#include "actions/ActionTiming.h"
-#include "support/CapturingLogger.h"
-#include "support/TempDir.h"
-#include "velt/actions/VeltCollectLogsAction.h"
-#include "velt/control/VeltThread.h"
-#include "velt/runtime/ResultCodes.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
 using velt::test::Element;
 using velt::test::W;
+using Seen = std::vector<std::wstring>;
 
-const std::string kStars(75, '*');
-
+// The banner before captured output, as a text-mode stream writes it.
 std::string Banner(const std::string& args) {
-  return "\n\r" + kStars + "\r\n\"" + args + "\" output:\r\n" + kStars + "\n\r\r\n";
+  const std::string stars(75, '*');
+  return "\r\n\r" + stars + "\r\n\"" + args + "\" output:\r\n" + stars + "\r\n\r\r\n";
 }
 
-class ExternTest : public ::testing::Test {
+// An external action running `args` (from `path` and with "temp_out" when
+// they are given), captured when asked.
+VeltComponent* Extern(const std::wstring& args, bool captured = false,
+                      const std::wstring& tempOut = L"", const std::wstring& path = L"") {
+  std::vector<VeltComponent*> params = {Element(L"args", args)};
+  if (!path.empty()) params.push_back(Element(L"path", path));
+  if (!tempOut.empty()) params.push_back(Element(L"temp_out", tempOut));
+  if (captured) params.push_back(Element(L"stdout"));
+  return velt::test::Kind(L"use_extern_action", params);
+}
+
+// Folder names reach the program as written, whatever the shell makes of
+// their characters.
+const char kOddFolder[] = "it's $HOME `x` \"q\"";
+
+class ExternTest : public velt::test::ActionTest {
  protected:
-  ExternTest() {
-    velt::test::MakeSummary(m_summary);
-    m_attributes.fileID = L"net";
-    m_attributes.description = L"Network state";
-    m_attributes.bundleFolder = W(m_bundle.path());
-    m_attributes.percentPortion = 10;
-  }
-  void TearDown() override {
-    velt::ActionTiming::Restore();
-    VeltThread::SetMainThreadHandle(nullptr);
-    VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{});
-    *VeltThread::GetProgressStatus() = PROGRESSSTATUS{};
-  }
-
-  // A script in the tools folder.
-  void Tool(const std::string& name, const std::string& body) {
-    std::string path = m_tools.WriteFile(name, "#!/bin/sh\n" + body);
-    chmod(path.c_str(), 0755);
-  }
-
-  // Performs one entry with a single "use_extern_action" instance.
-  std::list<truncAttributes> PerformExtern(std::initializer_list<VeltComponent*> parameters) {
-    VeltComponent* entry = Element(
-        L"os", L"", {Element(L"use_extern_action", L"", {Element(L"action", L"", parameters)})});
-    std::list<truncAttributes> files;
-    {
-      VeltCollectLogsAction action(m_attributes, entry);
-      action.Perform(files);
-    }
-    delete entry;
-    return files;
-  }
-
-  // Progress messages posted to the window so far.
-  int ProgressPosts() {
-    int posts = 0;
-    WindowMessage message;
-    while (m_window.Get(message, 0)) {
-      posts += message.message == WM_VELT_PROGRESS ? 1 : 0;
-    }
-    return posts;
-  }
-
-  velt::test::ScopedLogCapture m_log;
-  velt::test::TempDir m_tools;
-  velt::test::TempDir m_bundle;
-  VeltWindow m_window;
-  XMLObject m_summary;
-  ACTION_ATTRIBUTES m_attributes{&m_summary};
+  std::string Bundled(const char* name) { return velt::test::ReadFile(m_bundle.Path(name)); }
 };
 
-TEST_F(ExternTest, CapturedOutputGoesToTheBundleAfterABanner) {
-  std::list<truncAttributes> files =
-      PerformExtern({Element(L"args", L"echo hello world"), Element(L"stdout")});
-  ASSERT_EQ(1u, files.size());
-  std::string out = m_bundle.Path("echo_result.txt");
-  EXPECT_EQ(W(out), files.front().path);
-  EXPECT_EQ(Banner("echo hello world") + "hello world\n", velt::test::ReadFile(out));
-  EXPECT_EQ(static_cast<double>(velt::test::ReadFile(out).size()), files.front().size);
-  EXPECT_EQ(L"net", files.front().fileID);
-
+TEST_F(ExternTest, CapturedOutputFollowsATextModeBannerInTheBundleFolder) {
+  EXPECT_EQ(Seen{L"echo_result.txt 189"}, Outcome(Perform({Extern(L"echo hello", true)})));
+  EXPECT_EQ(Banner("echo hello") + "hello\r\n", Bundled("echo_result.txt"));
   // A bare "temp_out" names a file in the bundle; a second command appends.
+  // Arguments keep their backslashes: only "%NAME%" pairs are expanded.
+  velt::test::ScopedEnv folder("VELT_TEST_FOLDER", "/srv/velt");
   m_attributes.dstName = L"ignored.txt";
-  files = PerformExtern({Element(L"args", L"printf x"), Element(L"temp_out", L"net.txt"),
-                         Element(L"stdout")});
-  files = PerformExtern({Element(L"args", L"printf y"), Element(L"temp_out", L"net.txt"),
-                         Element(L"stdout")});
-  ASSERT_EQ(1u, files.size());
-  EXPECT_EQ(W(m_bundle.Path("net.txt")), files.front().path);
-  EXPECT_EQ(Banner("printf x") + "x" + Banner("printf y") + "y",
-            velt::test::ReadFile(m_bundle.Path("net.txt")));
-  EXPECT_TRUE(velt::test::FailedFiles(m_summary).empty());
+  Perform({Extern(L"printf 'x\\r\\ny'", true, L"n.txt"),
+           Extern(L"printf %VELT_TEST_FOLDER%\\a", true, L"n.txt")});
+  EXPECT_EQ(Banner("printf 'x\\r\\ny'") + "x\r\r\ny" + Banner("printf /srv/velt/a") + "/srv/velt/a",
+            Bundled("n.txt"));
+  // A folder with blanks and quotes runs the program inside it.
+  Tool(std::string(kOddFolder) + "/hello", "echo from \"$0\"\n");
+  m_attributes.dstName = L"";
+  Perform({Extern(L"hello", true, L"", W(m_tools.Path(kOddFolder)))});
+  EXPECT_EQ(Banner("hello") + "from " + m_tools.Path(kOddFolder) + "/hello\r\n",
+            Bundled("hello_result.txt"));
+  // Names that would leave the bundle folder fall back to the default one.
+  std::list<truncAttributes> files;
+  for (auto names : {std::make_pair(L"Net.txt", L""), std::make_pair(L"../escape.txt", L""),
+                     std::make_pair(L"", L".."), std::make_pair(L"", L"a\x1b[2J.txt")}) {
+    m_attributes.dstName = names.first;
+    files.splice(files.end(), Perform({Extern(L"echo hello", true, names.second)}));
+  }
+  const std::wstring used = L"; \"echo_result.txt\" was used instead.";
+  EXPECT_EQ((Seen{L"Net.txt 189", L"echo_result.txt 378", L"echo_result.txt 567",
+                  L"echo_result.txt 756",
+                  L"The file name \"../escape.txt\" was refused (it holds a path separator)" + used,
+                  L"The file name \"..\" was refused (it names a folder)" + used,
+                  L"The file name \"a?[2J.txt\" was refused (it holds a control character)" +
+                      used}),
+            Outcome(files));
 }
 
-TEST_F(ExternTest, LaunchedOutputOutsideTheBundleIsCopiedThenDeleted) {
-  Tool("report.sh", "echo \"report $1\" > \"$2\"\n");
-  velt::test::TempDir outside;
-  std::string report = outside.Path("report.log");
+TEST_F(ExternTest, LaunchedOutputIsCopiedFromWhereTheProgramWroteIt) {
+  Tool("sub/report.sh", "echo \"report $1\" > \"$2\"\n");
+  std::wstring report = W(m_tools.Path("report.log")), tools = W(m_tools.path());
+  std::wstring never = W(m_tools.Path("never.log"));
   m_attributes.dstName = L"Net.txt";
-  std::list<truncAttributes> files =
-      PerformExtern({Element(L"path", W(m_tools.path())),
-                     Element(L"args", L"report.sh full " + W(report)),
-                     Element(L"temp_out", W(report))});
-  ASSERT_EQ(1u, files.size());
-  std::string copy = m_bundle.Path("Net__report__log.txt");
-  EXPECT_EQ(W(copy), files.front().path);
-  EXPECT_EQ("report full\n", velt::test::ReadFile(copy));
-  EXPECT_NE(0, access(report.c_str(), F_OK));  // deleted once the kind was done
-  EXPECT_TRUE(velt::test::FailedFiles(m_summary).empty());
-}
-
-TEST_F(ExternTest, LaunchedOutputThatCannotBeCopiedIsNoted) {
-  std::string missing = m_tools.Path("never-written.log");
-  EXPECT_TRUE(PerformExtern({Element(L"args", L"true"), Element(L"temp_out", W(missing))})
-                  .empty());
-  auto failed = velt::test::FailedFiles(m_summary);
-  ASSERT_EQ(1u, failed.size());
-  EXPECT_EQ(L"never-written.log", failed[0].name);
-  EXPECT_EQ(L"VELT cannot access temporary output at: " + W(missing) + L" as specified by Config",
-            failed[0].reason);
+  EXPECT_EQ((Seen{L"Net__report__log.txt 12", L"never.log: VELT cannot access temporary output "
+                                              L"at: " + never + L" as specified by Config"}),
+            // A program named with a folder runs from that folder inside the path.
+            Outcome(Perform({Extern(L"sub/report.sh full " + report, false, report, tools),
+                             Extern(L"true"),  // nothing named: nothing collected
+                             Extern(L"true", false, never)})));
+  EXPECT_EQ("report full\n", Bundled("Net__report__log.txt"));
+  EXPECT_NE(0, access(m_tools.Path("report.log").c_str(), F_OK));  // deleted after the kind
   EXPECT_TRUE(m_log.Contains("helperUtil::fileCopy"));
-}
-
-TEST_F(ExternTest, LaunchedWithoutOutputCollectsNothing) {
-  std::string marker = m_tools.Path("ran");
-  EXPECT_TRUE(PerformExtern({Element(L"args", L"touch " + W(marker))}).empty());
-  EXPECT_EQ(0, access(marker.c_str(), F_OK));
-  EXPECT_TRUE(velt::test::FailedFiles(m_summary).empty());
 }
 
 TEST_F(ExternTest, ProgramsThatCannotRunAreNotedAndTheNextInstanceRuns) {
   m_tools.WriteFile("noexec.sh", "#!/bin/sh\n");
   std::string marker = m_tools.Path("ran");
-  VeltComponent* entry = Element(
-      L"os", L"",
-      {Element(L"use_extern_action", L"",
-               {Element(L"action", L"", {Element(L"args", L"no-such-tool-velt -v")}),
-                Element(L"action", L"", {Element(L"path", W(m_tools.Path("nofolder"))),
-                                         Element(L"args", L"tool")}),
-                Element(L"action", L"", {Element(L"path", W(m_tools.path())),
-                                         Element(L"args", L"noexec.sh")}),
-                Element(L"action", L"", {Element(L"args", L"touch " + W(marker))})})});
-  std::list<truncAttributes> files;
-  {
-    VeltCollectLogsAction action(m_attributes, entry);
-    action.Perform(files);
-  }
-  delete entry;
+  VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{false, true});  // skip MSInfo32.exe
+  EXPECT_EQ((Seen{L"N/A: Failed to execute no-such-tool-velt",
+                  L"N/A: Failed to execute no-such-tool-velt", L"N/A: Failed to execute tool",
+                  L"N/A: Failed to execute noexec.sh", L"N/A: Failed to execute msinfo32.exe"}),
+            Outcome(Perform({Extern(L"no-such-tool-velt -v", true), Extern(L"no-such-tool-velt -v"),
+                             Extern(L"tool", false, L"", W(m_tools.Path("nofolder"))),
+                             Extern(L"noexec.sh", false, L"", W(m_tools.path())),
+                             Extern(L"MSInfo32.exe /report"), Extern(L"msinfo32.exe /report"),
+                             velt::test::Kind(L"use_extern_action",
+                                              {Element(L"args", L"", {Element(L"x")})}),
+                             Extern(L"touch " + W(marker))})));
+  EXPECT_TRUE(m_log.Contains("Skipping MSInfo32.exe"));
+  EXPECT_TRUE(m_log.Contains("inside the <args></args> tag pairs"));
   EXPECT_EQ(0, access(marker.c_str(), F_OK));
-  auto failed = velt::test::FailedFiles(m_summary);
-  ASSERT_EQ(3u, failed.size());
-  EXPECT_EQ(L"N/A", failed[0].name);
-  EXPECT_EQ(L"Network state", failed[0].description);
-  EXPECT_EQ(L"Failed to execute no-such-tool-velt", failed[0].reason);
-  EXPECT_EQ(L"Failed to execute tool", failed[1].reason);
-  EXPECT_EQ(L"Failed to execute noexec.sh", failed[2].reason);
-  EXPECT_TRUE(m_log.Contains("CProcessApi::Launch"));
+  // No output file with a banner alone is left behind.
+  EXPECT_NE(0, access(m_bundle.Path("no-such-tool-velt_result.txt").c_str(), F_OK));
+  EXPECT_TRUE(m_log.Contains("VeltAction::callExtern"));
+  EXPECT_FALSE(m_log.Contains("runCaptured") || m_log.Contains("runLaunched"));
 }
 
-TEST_F(ExternTest, QuickProgramPostsAtMostTheProcessingLine) {
-  VeltThread::SetMainThreadHandle(&m_window);
-  EXPECT_TRUE(PerformExtern({Element(L"args", L"true")}).empty());
-  int posts = ProgressPosts();
-  EXPECT_LE(posts, 1);
-  if (posts == 1) {
-    EXPECT_EQ(L"Processing Network state...", VeltThread::CopyProgressStatus().status);
-  }
-}
+// How a command that keeps running ends, captured or not: by the time-out
+// after a number of wait slices (the bar then stands an increment of
+// 2 / (1 + 1.1^-n) - 1 of a portion of 10 above where it was), or, with no
+// slices, by a stop request.
+class EndTest : public ExternTest,
+                public ::testing::WithParamInterface<std::tuple<bool, int, unsigned>> {};
 
-// A clock that jumps `stepMs` at every reading makes the time-out arrive
-// after a known number of wait slices. Before its second reading (after the
-// first slice) it waits for the command to be ready.
-std::function<int64_t()> SteppingClock(int64_t stepMs, std::string readyFile) {
-  auto now = std::make_shared<std::atomic<int64_t>>(0);
-  return [now, stepMs, readyFile]() {
-    int64_t reading = now->fetch_add(stepMs);
-    if (reading == stepMs) {
-      velt::test::AwaitLine(readyFile);
-    }
-    return reading;
-  };
-}
-
-class TimeOutTest : public ExternTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
-
-// The curve 2 / (1 + 1.1^-n) - 1 with a portion of 10: after n slices the
-// bar stands at start + increment(n).
-TEST_P(TimeOutTest, ProgressFollowsTheCurveUntilTheTimeOutEndsTheTree) {
-  const int slices = GetParam().first;
-  const unsigned increment = static_cast<unsigned>(GetParam().second);
-  Tool("spin.sh", "sleep 300 & echo $! > \"$1\"; wait\n");
+TEST_P(EndTest, EverythingTheCommandStartedEndsWithIt) {
+  const bool captured = std::get<0>(GetParam());
+  const int slices = std::get<1>(GetParam());
+  Tool("spin.sh", "sleep 300 & echo $$ $! > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"; wait\n");
   std::string pids = m_tools.Path("pids");
-
-  VeltThread::SetMainThreadHandle(&m_window);
+  VeltWindow window;
+  VeltThread::SetMainThreadHandle(&window);
   VeltThread::PostStatus(40, L"Before", VELTOFFLINE_ERROR_PROCESSING);
-  ProgressPosts();
-  velt::ActionTiming::Drive(SteppingClock(1200000 / slices, pids), 1);
-
-  std::list<truncAttributes> files = PerformExtern(
-      {Element(L"path", W(m_tools.path())), Element(L"args", L"spin.sh " + W(pids))});
-  EXPECT_TRUE(files.empty());
-  EXPECT_EQ(slices, ProgressPosts());
-  PROGRESSSTATUS status = VeltThread::CopyProgressStatus();
-  EXPECT_EQ(40u + increment, status.percent);
-  EXPECT_EQ(L"Still running spin.sh, please be patient as this may take a few minutes...",
-            status.status);
-
-  EXPECT_TRUE(m_log.Contains("Executable spin.sh timed out after 1200 seconds of activity."));
-  EXPECT_TRUE(m_log.Contains("VeltCollectLogsAction::performExternalAction"));
-  EXPECT_TRUE(velt::test::FailedFiles(m_summary).empty());
-  std::string line = velt::test::AwaitLine(pids);
-  ASSERT_FALSE(line.empty());
-  EXPECT_TRUE(velt::test::EventuallyEnded(std::stoi(line)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Curve, TimeOutTest,
-                         ::testing::Values(std::make_pair(5, 2), std::make_pair(10, 4),
-                                           std::make_pair(20, 7), std::make_pair(30, 8),
-                                           std::make_pair(60, 9)));
-
-TEST_F(ExternTest, StopRequestEndsTheWorkerAndTheCommandTree) {
-  Tool("spin.sh", "echo $PPID $$ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"; sleep 300 & echo $! > \"$2\"; wait\n");
-  std::string shellPid = m_tools.Path("shell");
-  std::string sleeperPid = m_tools.Path("sleeper");
-  std::string marker = m_tools.Path("next-ran");
-
-  VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{});
-  VeltThread::SetMainThreadHandle(&m_window);
   VeltEvent* exitEvent = VeltEvent::Create(L"ExitVeltEvent", true, false);
   VeltThread::OpenExitEvent();
-  ASSERT_NE(nullptr, VeltThread::m_ExitVeltEvent);
-
-  VeltComponent* entry = Element(
-      L"os", L"",
-      {Element(L"use_extern_action", L"",
-               {Element(L"action", L"",
-                        {Element(L"path", W(m_tools.path())),
-                         Element(L"args", L"spin.sh " + W(shellPid) + L" " + W(sleeperPid))}),
-                Element(L"action", L"", {Element(L"args", L"touch " + W(marker))})})});
-  std::atomic<long> result{0};
-  std::list<truncAttributes> files;
+  // Each reading of the clock jumps one slice's share of the time-out; the
+  // second waits until the command has started its job.
+  auto readings = std::make_shared<std::atomic<int64_t>>(0);
+  const int64_t step = slices > 0 ? 1200000 / slices : 0;
+  velt::ActionLimits::Drive([=]() {
+    if (*readings == 1) velt::test::AwaitLine(pids);
+    return step * (*readings)++;
+  }, 1);
+  std::atomic<long> result{1};
   std::thread worker([&]() {
-    result = VeltThread::RunWorker([&]() -> long {
-      VeltCollectLogsAction action(m_attributes, entry);
-      action.Perform(files);
-      return 0;
+    result = VeltThread::RunWorker([&]() {
+      Perform({Extern(L"spin.sh " + W(pids), captured, L"", W(m_tools.path())),
+               velt::test::Kind(L"file_copy_action", {Element(L"loc", W(pids))})});
+      return 0L;
     });
   });
-  std::string shell = velt::test::AwaitLine(shellPid);
-  std::string sleeper = velt::test::AwaitLine(sleeperPid);
-  exitEvent->Set();
+  int command = 0, job = 0;
+  std::istringstream(velt::test::AwaitLine(pids)) >> command >> job;
+  if (slices == 0) exitEvent->Set();
   worker.join();
-
-  EXPECT_EQ(VELTENGINE_ERROR_ACTION_CANCELED_BY_USER, result.load());
-  ASSERT_FALSE(shell.empty());
-  ASSERT_FALSE(sleeper.empty());
-  // The action's destructor ended the whole command and collected the
-  // process it launched (the script's parent): no zombie is left.
-  int script = std::stoi(shell.substr(shell.find(' ') + 1));
-  int launched = std::stoi(shell) == getpid() ? script : std::stoi(shell);  // a shell may exec
-  EXPECT_NE(0, access(("/proc/" + std::to_string(launched)).c_str(), F_OK));
-  EXPECT_TRUE(velt::test::EventuallyEnded(script));
-  EXPECT_TRUE(velt::test::EventuallyEnded(std::stoi(sleeper)));
-  EXPECT_NE(0, access(marker.c_str(), F_OK));  // nothing ran after the stop
-  EXPECT_TRUE(files.empty());
-
+  // The command ended and was collected (no zombie), and its job with it.
+  EXPECT_TRUE(velt::test::Ended(command, true));
+  EXPECT_TRUE(velt::test::Eventually([&]() { return velt::test::Ended(job); }));
+  // A stop ends the run; after a time-out the next instance runs.
+  EXPECT_EQ(slices == 0 ? VELTENGINE_ERROR_ACTION_CANCELED_BY_USER : 0, result.load());
+  EXPECT_EQ(slices == 0, access(m_bundle.Path("pids").c_str(), F_OK) != 0);
+  if (slices > 0) {
+    // The captured way posts no progress.
+    EXPECT_EQ(40u + std::get<2>(GetParam()), VeltThread::CopyProgressStatus().percent);
+    EXPECT_TRUE(m_log.Contains(captured ? "Executable spin.sh timed out after"
+                                        : "Executable spin.sh timed out after 1200 seconds"));
+    EXPECT_TRUE(Outcome().empty());
+  }
   VeltEvent::Close(VeltThread::m_ExitVeltEvent);
   VeltThread::m_ExitVeltEvent = nullptr;
   VeltEvent::Close(exitEvent);
-  delete entry;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    TimeOutOrStop, EndTest,
+    ::testing::Values(std::make_tuple(false, 5, 2u), std::make_tuple(false, 10, 4u),
+                      std::make_tuple(false, 20, 7u), std::make_tuple(false, 30, 8u),
+                      std::make_tuple(false, 60, 9u), std::make_tuple(true, 10, 0u),
+                      std::make_tuple(false, 0, 0u), std::make_tuple(true, 0, 0u)));
 
 }  // namespace

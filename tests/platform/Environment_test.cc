@@ -6,21 +6,14 @@
 
 namespace {
 
-using velt::test::ScopedEnv;
-
 TEST(Environment, TempFallsBackToTmpdirThenSlashTmp) {
   std::string value;
-  ScopedEnv temp("TEMP", "");
-  ScopedEnv tmpdir("TMPDIR", "/scratch");
-  ASSERT_TRUE(velt::platform::GetEnvironmentValue("TEMP", value));
-  EXPECT_EQ("/scratch", value);
-  ScopedEnv noTmpdir("TMPDIR", nullptr);
-  ASSERT_TRUE(velt::platform::GetEnvironmentValue("TMP", value));
-  EXPECT_EQ("/tmp", value);
-  ScopedEnv other("VELT_EMPTY", "");
-  EXPECT_TRUE(velt::platform::GetEnvironmentValue("VELT_EMPTY", value));
-  EXPECT_EQ("", value);
-  ScopedEnv unset("VELT_UNSET", nullptr);
+  velt::test::ScopedEnv temp("TEMP", ""), tmpdir("TMPDIR", "/scratch"), empty("VELT_EMPTY", ""),
+      unset("VELT_UNSET", nullptr);
+  EXPECT_TRUE(velt::platform::GetEnvironmentValue("TEMP", value) && value == "/scratch");
+  velt::test::ScopedEnv noTmpdir("TMPDIR", nullptr);
+  EXPECT_TRUE(velt::platform::GetEnvironmentValue("TMP", value) && value == "/tmp");
+  EXPECT_TRUE(velt::platform::GetEnvironmentValue("VELT_EMPTY", value) && value.empty());
   EXPECT_FALSE(velt::platform::GetEnvironmentValue("VELT_UNSET", value));
 }
 

@@ -49,7 +49,9 @@ class VELT_API VeltAction {
   // Runs one command line ("program arguments") from `path`: captured into
   // `outputFile` when `captureStdout` is set and a file is named, else
   // launched detached and watched until it ends, with progress posted after
-  // every wait slice and a 1200-second time-out. 0 or a result code.
+  // every wait slice. Both ways end the command's process group after 1200
+  // seconds (VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT) and when the front end
+  // asks the run to stop, which then ends the run. 0 or a result code.
   long callExtern(const std::wstring& path, const std::wstring& args, bool captureStdout,
                   const std::wstring& outputFile);
 
@@ -62,8 +64,12 @@ class VELT_API VeltAction {
   ACTION_ATTRIBUTES m_attributes;
 
  private:
+  // The two ways; neither logs, callExtern reports for both. runCaptured
+  // gives the error of writing the output file in `fileError`.
   long runCaptured(const std::wstring& path, const std::wstring& args,
-                   const std::wstring& outputFile);
+                   const std::wstring& outputFile, int& fileError);
   long runLaunched(const std::wstring& path, const std::wstring& args);
-  long watchLaunched(const std::wstring& program);
+  // Waits for the launched command with progress, stop checks and the
+  // time-out (`elapsedSeconds` is the time it ran).
+  long watchLaunched(const std::wstring& program, int64_t& elapsedSeconds);
 };

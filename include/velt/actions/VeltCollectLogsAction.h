@@ -21,10 +21,16 @@ class VELT_API VeltCollectLogsAction : public VeltAction {
   // Copies the matches of `a.locPath` (only the newest with gatherNewest)
   // into the bundle. Non-zero only when the newest match cannot be found.
   long fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncAttributes>& out);
-  // The reason text that follows the location of a failed copy.
+  // The reason text that follows the location of a failed copy: " File
+  // not found", the file utilities' own reason for the calling thread's
+  // last failure, or " Unexpected error occurred".
   static std::wstring describeCopyError(long rc);
 
  private:
+  // The name a file gets in the bundle folder: `wanted` when it is a plain
+  // file name (or the fallback itself), else `fallback`, with a summary
+  // note saying which name was refused and why.
+  std::wstring bundleName(const std::wstring& wanted, const std::wstring& fallback);
   void noteFailedFile(const std::wstring& name, const std::wstring& reason);
   void addRecord(const std::wstring& destination, std::list<truncAttributes>& out);
 };

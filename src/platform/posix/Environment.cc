@@ -22,6 +22,19 @@ bool NonEmpty(const char* name, std::string& value) {
 
 }  // namespace
 
+const char kCommandSearchPath[] = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
+
+std::vector<std::string> CommandEnvironment() {
+  std::vector<std::string> entries = {"LC_ALL=C", std::string("PATH=") + kCommandSearchPath};
+  for (const char* name : {"HOME", "LOGNAME", "USER", "TMPDIR", "TZ"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr) {
+      entries.push_back(std::string(name) + "=" + value);
+    }
+  }
+  return entries;
+}
+
 bool GetEnvironmentValue(const std::string& name, std::string& value) {
   value.clear();
   if (name.empty()) {

@@ -1,5 +1,6 @@
-// Child processes on POSIX: posix_spawn of /bin/sh -c in a session of its
-// own, pidfd + poll for waits, kill of the process group, waitpid to reap.
+// Child processes on POSIX: posix_spawn of the program or of /bin/sh -c in a
+// session of its own, pidfd + poll for waits, kill of the process group,
+// waitpid to reap.
 #include "platform/Process.h"
 
 #include <fcntl.h>
@@ -12,12 +13,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "platform/Clock.h"
-
-extern char** environ;
+#include "platform/Environment.h"
 
 namespace velt {
 namespace platform {
@@ -47,16 +47,15 @@ void RecordStatus(ChildProcess& child, int status) {
   }
 }
 
-// Words that the shell itself must run: `exec` cannot replace the shell by
-// them.
+// Words that the shell runs itself: `exec` cannot replace the shell by
+// them, and no program of that name needs to exist.
 bool IsShellOwnWord(const std::string& word) {
   static const char* const kWords[] = {
-      "!",     "{",     "}",      "[[",     ".",      ":",     "alias",   "bg",     "break",
-      "case",  "cd",    "command", "continue", "do",   "done",  "elif",    "else",   "esac",
-      "eval",  "exec",  "exit",   "export", "fg",     "fi",    "for",     "function", "getopts",
-      "hash",  "if",    "jobs",   "local",  "read",   "readonly", "return", "select", "set",
-      "shift", "then",  "times",  "trap",   "type",   "ulimit", "umask",  "unalias", "unset",
-      "until", "wait",  "while"};
+      "!", "{", "}", "[[", ".", ":", "alias", "bg", "break", "case", "cd", "chdir", "command",
+      "continue", "do", "done", "elif", "else", "esac", "eval", "exec", "exit", "export", "fg",
+      "fi", "for", "function", "getopts", "hash", "if", "jobs", "kill", "local", "read",
+      "readonly", "return", "select", "set", "shift", "then", "times", "trap", "type", "ulimit",
+      "umask", "unalias", "unset", "until", "wait", "while"};
   for (const char* own : kWords) {
     if (word == own) {
       return true;
@@ -79,8 +78,8 @@ bool IsExecutableFile(const std::string& path, int& error) {
 }
 
 // The file that `program` names: itself when it holds a '/', else the
-// first executable of that name in the folders of PATH. 0, ENOENT, ENOTDIR
-// (the folder of a path does not exist) or EACCES.
+// first executable of that name in the folders that commands run with.
+// 0, ENOENT, ENOTDIR (the folder of a path does not exist) or EACCES.
 int ResolveProgram(const std::string& program, std::string& resolved) {
   if (program.empty()) {
     return ENOENT;
@@ -101,8 +100,7 @@ int ResolveProgram(const std::string& program, std::string& resolved) {
     }
     return error == ENOTDIR ? ENOTDIR : (error == ENOENT ? ENOENT : EACCES);
   }
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  const std::string folders = kCommandSearchPath;
   int found = ENOENT;
   std::size_t start = 0;
   while (start <= folders.size()) {
@@ -110,11 +108,7 @@ int ResolveProgram(const std::string& program, std::string& resolved) {
     if (end == std::string::npos) {
       end = folders.size();
     }
-    std::string folder = folders.substr(start, end - start);
-    if (folder.empty()) {
-      folder = ".";
-    }
-    std::string candidate = folder + "/" + program;
+    std::string candidate = folders.substr(start, end - start) + "/" + program;
     if (IsExecutableFile(candidate, error)) {
       resolved = candidate;
       return 0;
@@ -127,50 +121,90 @@ int ResolveProgram(const std::string& program, std::string& resolved) {
   return found;
 }
 
-// The words of a command line that uses no shell syntax at all: blanks
-// between words, at most a double-quoted first word without anything the
-// shell would expand in it. Such a line means exactly these words to the
-// shell, so it can run without one. False when the shell is needed.
-bool SplitPlainCommand(const std::string& line, std::vector<std::string>& words) {
-  static const char kSpecial[] = "|&;<>()$`\\\"'*?[]#~{}!\n\r";
-  words.clear();
-  size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] == ' ' || line[i] == '\t') {
-      ++i;
-      continue;
-    }
-    size_t end;
-    std::string word;
-    if (line[i] == '"' && words.empty()) {
-      end = line.find('"', i + 1);
-      if (end == std::string::npos) {
-        return false;
-      }
-      word = line.substr(i + 1, end - i - 1);
-      if (word.empty() || word.find_first_of("\\$`") != std::string::npos) {
-        return false;
-      }
-      ++end;
-      if (end < line.size() && line[end] != ' ' && line[end] != '\t') {
-        return false;
-      }
-    } else {
-      end = line.find_first_of(" \t", i);
-      if (end == std::string::npos) {
-        end = line.size();
-      }
-      word = line.substr(i, end - i);
-      if (word.find_first_of(kSpecial) != std::string::npos) {
-        return false;
-      }
-    }
-    words.push_back(word);
-    i = end;
+enum class WordScan {
+  kWord,   // a word, with its quotes and backslashes removed
+  kEnd,    // no more words
+  kShell,  // something only the shell can work out comes next
+};
+
+// Reads the next word of `line` from `at` as the shell reads it, as long as
+// that needs no expansion: blanks separate words; single quotes, double
+// quotes and backslashes quote. Operators, expansions, globs, comments and
+// the like give kShell.
+WordScan NextWord(const std::string& line, std::size_t& at, std::string& word) {
+  static const char kUnquotedSpecial[] = "|&;<>()$`*?[]#~{}!\n\r";
+  word.clear();
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+    ++at;
   }
-  // A first word with "=" is a variable assignment to the shell.
-  return !words.empty() && words[0].find('=') == std::string::npos &&
-         !IsShellOwnWord(words[0]);
+  if (at == line.size()) {
+    return WordScan::kEnd;
+  }
+  while (at < line.size() && line[at] != ' ' && line[at] != '\t') {
+    const char c = line[at++];
+    if (c == '\\') {
+      if (at == line.size() || line[at] == '\n') {
+        return WordScan::kShell;
+      }
+      word += line[at++];
+    } else if (c == '\'') {
+      std::size_t close = line.find('\'', at);
+      if (close == std::string::npos) {
+        return WordScan::kShell;
+      }
+      word += line.substr(at, close - at);
+      at = close + 1;
+    } else if (c == '"') {
+      for (;;) {
+        if (at == line.size() || line[at] == '$' || line[at] == '`') {
+          return WordScan::kShell;
+        }
+        const char inner = line[at++];
+        if (inner == '"') {
+          break;
+        }
+        if (inner == '\\' && at < line.size() && std::strchr("$`\"\\\n", line[at]) != nullptr) {
+          if (line[at] == '\n') {
+            return WordScan::kShell;
+          }
+          word += line[at++];
+        } else {
+          word += inner;
+        }
+      }
+    } else if (std::strchr(kUnquotedSpecial, c) != nullptr) {
+      return WordScan::kShell;
+    } else {
+      word += c;
+    }
+  }
+  return WordScan::kWord;
+}
+
+// Whether the shell would run `word`, the first word of a line, as a
+// program: not a variable assignment, not one of the shell's own words.
+bool NamesProgram(const std::string& word) {
+  return !word.empty() && word.find('=') == std::string::npos && !IsShellOwnWord(word);
+}
+
+// The words of a command line that uses no shell syntax beyond quoting.
+// Such a line means exactly these words to the shell, so it can run
+// without one. False when the shell is needed.
+bool SplitPlainCommand(const std::string& line, std::vector<std::string>& words) {
+  words.clear();
+  std::size_t at = 0;
+  std::string word;
+  for (;;) {
+    switch (NextWord(line, at, word)) {
+      case WordScan::kWord:
+        words.push_back(word);
+        break;
+      case WordScan::kEnd:
+        return !words.empty() && NamesProgram(words[0]);
+      case WordScan::kShell:
+        return false;
+    }
+  }
 }
 
 // A command line that is one simple command runs with `exec` in front, so
@@ -196,9 +230,10 @@ std::string ShellLine(const std::string& commandLine) {
 }
 
 // Starts the command line as `/bin/sh -c` would run it, with standard
-// output and error on `outputFd`, or on /dev/null when it is -1. A line
-// without shell syntax whose program exists is started directly, saving the
-// shell's start-up; everything else goes through the shell.
+// output and error on `outputFd`, or on /dev/null when it is -1, and the
+// commands' own environment. A line without shell syntax is started
+// directly, saving the shell's start-up; everything else goes through the
+// shell.
 int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
@@ -235,25 +270,42 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+  std::vector<std::string> environment = CommandEnvironment();
+  std::vector<char*> envp;
+  for (std::string& entry : environment) {
+    envp.push_back(&entry[0]);
+  }
+  envp.push_back(nullptr);
+
+  // A program that the line names plainly must exist: a missing one is a
+  // failure to start, not a shell's complaint collected as output.
   pid_t pid = 0;
-  rc = ENOEXEC;
   std::vector<std::string> words;
+  const bool plain = SplitPlainCommand(commandLine, words);
+  std::size_t at = 0;
+  std::string first;
   std::string program;
-  if (SplitPlainCommand(commandLine, words) && ResolveProgram(words[0], program) == 0) {
+  rc = 0;
+  if (plain) {
+    rc = ResolveProgram(words[0], program);
+  } else if (NextWord(commandLine, at, first) == WordScan::kWord && NamesProgram(first)) {
+    rc = ResolveProgram(first, program);
+  }
+  if (rc == 0 && plain) {
     std::vector<char*> argv;
     for (std::string& word : words) {
       argv.push_back(&word[0]);
     }
     argv.push_back(nullptr);
-    rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
   }
-  if (rc == ENOEXEC) {
-    // Not plain, or a script without an interpreter line: the shell runs it.
+  if ((rc == 0 && !plain) || rc == ENOEXEC) {
+    // Shell syntax, or a script without an interpreter line: the shell runs it.
     std::string shell = "/bin/sh";
     std::string dashC = "-c";
     std::string line = ShellLine(commandLine);
     char* argv[] = {&shell[0], &dashC[0], &line[0], nullptr};
-    rc = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, environ);
+    rc = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, envp.data());
   }
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
@@ -285,6 +337,11 @@ int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outp
   }
   int rc = Spawn(commandLine, ends[1], child);
   close(ends[1]);  // the child holds its own copy
+  if (rc == 0 && fcntl(ends[0], F_SETFL, O_NONBLOCK) != 0) {
+    rc = errno;
+    KillChildGroup(child);
+    ReleaseChild(child);
+  }
   if (rc != 0) {
     close(ends[0]);
     return rc;
@@ -351,7 +408,8 @@ int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned tim
       return errno;
     }
     for (std::size_t i = 0; i < wakeFds.size(); ++i) {
-      if ((watched[i].revents & POLLIN) != 0) {
+      // A pipe whose writers have all gone polls as hung up, not readable.
+      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
         rc = PollChild(child, running);
         outcome = running ? ChildWait::kWoken : ChildWait::kEnded;
         wokenBy = i;
@@ -410,6 +468,90 @@ int ReadDescriptor(int fd, char* buffer, std::size_t size, std::size_t& got) {
       return errno;
     }
   }
+}
+
+int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready) {
+  ready = fds.size();
+  std::vector<struct pollfd> watched;
+  for (int fd : fds) {
+    watched.push_back({fd, POLLIN, 0});
+  }
+  const int64_t deadline = WallClockMs() + timeoutMs;
+  for (;;) {
+    int64_t remaining = deadline - WallClockMs();
+    int count = poll(watched.data(), static_cast<nfds_t>(watched.size()),
+                     static_cast<int>(remaining > 0 ? remaining : 0));
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count < 0) {
+      return errno;
+    }
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        ready = i;
+        break;
+      }
+    }
+    return 0;
+  }
+}
+
+int WriteDescriptor(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      return errno;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int OpenCommandOutput(const std::string& path, int& fd, bool& created) {
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
+  created = false;
+  for (;;) {
+    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+      created = true;
+      return 0;
+    }
+    if (errno != EEXIST) {
+      return errno;
+    }
+    fd = open(path.c_str(), kFlags | O_NONBLOCK);
+    if (fd >= 0) {
+      break;
+    }
+    if (errno != ENOENT) {
+      return errno;  // ELOOP for a link
+    }
+    // Removed between the two opens: create it after all.
+  }
+  // Appending to someone else's file, or to a FIFO or device, would hand
+  // them the output or block the run.
+  struct stat info;
+  int error = 0;
+  if (fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = EINVAL;
+  } else if (info.st_uid != geteuid()) {
+    error = EPERM;
+  }
+  if (error == 0 && fcntl(fd, F_SETFL, O_WRONLY | O_APPEND) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    close(fd);
+    fd = -1;
+  }
+  return error;
 }
 
 void CloseDescriptor(int fd) {
