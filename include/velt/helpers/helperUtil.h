@@ -108,7 +108,6 @@ class VELT_API helperUtil {
   // VELTENGINE_ERROR_UNEXPECTED for other failures; lastFileError() says
   // why. Entries of a folder that are refused are left out and logged.
   static long fileCopy(const std::wstring& source, const std::wstring& destination);
-  static std::wstring lastFileError() { return std::wstring(); }  // STUB until the file utilities provide it
   // Deletes one file (a link itself, never its target); a missing file is 0.
   static long fileDelete(const std::wstring& path);
   // Deletes every file directly in `directory`.
