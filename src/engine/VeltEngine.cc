@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -321,13 +322,29 @@ void VeltEngine::startMasking() {
   // Each collected file is masked before the summary lists its size; one
   // that cannot be masked does not leave the machine.
   m_pCollector->setFileFilter([this](const std::wstring& path) -> std::wstring {
-    const std::wstring shown =
-        path.compare(0, m_tempDir.size() + 1, m_tempDir + velt::kPathSeparatorString) == 0
-            ? path.substr(m_tempDir.size() + 1)
-            : path;
-    if (m_pMasker->MaskFile(path, shown) == 0) return std::wstring();
-    return L"The file could not be masked, so it was left out of the bundle";
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(velt::Narrow(path), error))) {
+      if (maskCollectedFile(path) == 0) return std::wstring();
+      return L"The file could not be masked, so it was left out of the bundle";
+    }
+    // A copied folder holds regular files and folders only; a file in it
+    // that cannot be masked is removed from it.
+    std::vector<std::wstring> files;
+    std::filesystem::recursive_directory_iterator walk(velt::Narrow(path), error), end;
+    for (; !error && walk != end; walk.increment(error)) {
+      if (walk->is_regular_file(error)) files.push_back(velt::Widen(walk->path().string()));
+    }
+    for (const std::wstring& file : files) {
+      if (maskCollectedFile(file) != 0) helperUtil::fileDelete(file);
+    }
+    return std::wstring();
   });
+}
+
+long VeltEngine::maskCollectedFile(const std::wstring& path) {
+  const std::wstring top = m_tempDir + velt::kPathSeparatorString;
+  const bool inside = path.compare(0, top.size(), top) == 0;
+  return m_pMasker->MaskFile(path, inside ? path.substr(top.size()) : path);
 }
 
 long VeltEngine::finishMasking(const std::wstring& summaryPath) {

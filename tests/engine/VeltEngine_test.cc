@@ -306,12 +306,14 @@ TEST_F(EngineRun, BundleNameRule) {
 TEST_F(EngineRun, MaskingHappensBeforeTheSummaryAndTheZip) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   m_fixture.dir().WriteFile("logs/one.log", "password=hunter2 from 10.20.30.40\n");
+  m_fixture.dir().WriteFile("logs/folder.log/inner.txt", "token: hunter2\n");  // a copied folder
   VeltCollectExtras mask;
   mask.maskSecrets = mask.maskHosts = true;
   ASSERT_EQ(0, Run("", m_bundle, "", false, mask));
   const std::string masked = velt::test::ZipEntry(m_bundle, "Alpha/one.log");
   EXPECT_EQ(std::string::npos, masked.find("hunter2"));
   EXPECT_EQ(std::string::npos, masked.find("10.20.30.40"));
+  EXPECT_EQ("token: [MASKED]\n", velt::test::ZipEntry(m_bundle, "Alpha/folder.log/inner.txt"));
   const std::string summary = Summary();
   EXPECT_NE(std::string::npos,
             summary.find(IncludedRow("a-logs", "one.log", "Alpha logs",

@@ -86,6 +86,7 @@ class VELT_API VeltEngine {
   std::wstring finalBundlePath() const;
   long zipBundle();
   void startMasking();
+  long maskCollectedFile(const std::wstring& path);
   long finishMasking(const std::wstring& summaryPath);
 
   bool m_clearMode;

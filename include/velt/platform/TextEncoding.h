@@ -1,5 +1,8 @@
 // Conversion between wide strings and the platform's narrow text (UTF-8 on
-// POSIX). Invalid input is replaced, never rejected.
+// POSIX). Nothing is rejected. A byte that is not part of valid UTF-8 (a
+// file name in another encoding) widens to one of U+DC80..U+DCFF and
+// narrows back to the same byte, so such names survive the round trip;
+// other values UTF-8 cannot carry narrow to U+FFFD.
 #pragma once
 
 #include <string>

@@ -262,7 +262,11 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   sigemptyset(&noSignals);
   sigset_t defaults;
   sigemptyset(&defaults);
-  for (int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2}) {
+  // The front end may ignore or block some of these (velt ignores SIGXFSZ
+  // so that an over-limit write fails instead of killing it); a command
+  // starts with all of them as usual.
+  for (int signal :
+       {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGXFSZ}) {
     sigaddset(&defaults, signal);
   }
   posix_spawnattr_setsigmask(&attributes, &noSignals);
