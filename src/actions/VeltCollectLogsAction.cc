@@ -37,32 +37,6 @@ std::wstring Printable(std::wstring name) {
   return name;
 }
 
-// The arguments of a command keep their backslashes: only the "%NAME%"
-// pairs in them are expanded, each as path translation expands it (the
-// value followed by one separator, which replaces one written after the
-// pair). An unknown variable ends the expansion there, as it ends a path's.
-std::wstring ExpandVariablePairs(const std::wstring& args) {
-  std::wstring result;
-  size_t at = 0;
-  for (;;) {
-    const size_t first = args.find(L'%', at);
-    const size_t second = first == std::wstring::npos ? first : args.find(L'%', first + 1);
-    if (second == std::wstring::npos) {
-      return result + args.substr(at);
-    }
-    const std::wstring pair = args.substr(first, second - first + 1);
-    const std::wstring value = helperUtil::translatePath(pair);
-    if (value == pair) {
-      return result + args.substr(at);
-    }
-    result += args.substr(at, first - at) + value;
-    at = second + 1;
-    if (at < args.size() && (args[at] == L'\\' || args[at] == velt::kPathSeparator)) {
-      ++at;
-    }
-  }
-}
-
 }  // namespace
 
 long VeltCollectLogsAction::performFileAction(XMLObject& instance,
@@ -159,7 +133,7 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
     a.tempOut = m_attributes.bundleFolder + separator + bundleName(a.tempOut, defaultName);
   }
   a.path = helperUtil::translatePath(a.path);
-  a.args = ExpandVariablePairs(a.args);
+  a.args = helperUtil::expandVariablePairs(a.args);
   a.tempOut = helperUtil::translatePath(a.tempOut);
 
   rc = callExtern(a.path, a.args, a.captureStdout, a.tempOut);

@@ -18,12 +18,11 @@ constexpr size_t kMaxTranslatedLength = 32767;
 
 }  // namespace
 
-std::wstring helperUtil::translatePath(const std::wstring& path) {
+std::wstring helperUtil::expandVariablePairs(const std::wstring& text) {
   using velt::kPathSeparator;
-  std::wstring result = velt::ToPlatformSeparators(path);
-
-  // Stage 1: "%NAME%" pairs, always the leftmost one, each followed by
-  // exactly one separator taken from the value's side.
+  std::wstring result = text;
+  // Always the leftmost pair, each followed by exactly one separator taken
+  // from the value's side.
   for (int expansions = 0;; ++expansions) {
     size_t first = result.find(L'%');
     if (first == std::wstring::npos) {
@@ -35,7 +34,7 @@ std::wstring helperUtil::translatePath(const std::wstring& path) {
     }
     std::wstring name = result.substr(first + 1, second - first - 1);
     std::wstring rest = result.substr(second + 1);
-    if (!rest.empty() && rest[0] == kPathSeparator) {
+    if (!rest.empty() && (rest[0] == kPathSeparator || rest[0] == L'\\')) {
       rest.erase(0, 1);
     }
     std::wstring value = velt::ToPlatformSeparators(getEnvVarValue(name));
@@ -50,6 +49,12 @@ std::wstring helperUtil::translatePath(const std::wstring& path) {
     }
     result = result.substr(0, first) + value + rest;
   }
+  return result;
+}
+
+std::wstring helperUtil::translatePath(const std::wstring& path) {
+  // Stage 1: the platform's separators, then "%NAME%" pairs.
+  std::wstring result = expandVariablePairs(velt::ToPlatformSeparators(path));
 
   // Stage 2: per-machine and per-user data folders of Windows XP and Server
   // 2003 moved to the system's own application-data folders.

@@ -60,6 +60,11 @@ class VELT_API helperUtil {
   // separators in the text. An unset variable is logged and the partly
   // translated path returned.
   static std::wstring translatePath(const std::wstring& path);
+  // The first step of translatePath alone: "%NAME%" pairs expanded (each
+  // value ends with the platform's separator and takes the place of one
+  // separator written after the pair); nothing else in `text` changes, so
+  // command arguments keep their backslashes.
+  static std::wstring expandVariablePairs(const std::wstring& text);
   // One environment variable ("NAME" or "%NAME%"); empty when unset.
   static std::wstring getEnvVarValue(const std::wstring& name);
   // "./a" and "a" become "<cwd>/a"; other paths are returned with their
