@@ -194,6 +194,21 @@ TEST_F(CollectorTest, RequestModeMergesSortedIdsAndLeavesTheUnservedListed) {
   EXPECT_EQ(std::string::npos, summary.find("comments  ", block));
 }
 
+// IDs are sorted and matched in one order, also when some are above U+FFFF
+// (surrogates in UTF-16, sorting before U+E000..U+FFFF).
+TEST_F(CollectorTest, IdsAboveTheBasicPlaneAreServed) {
+  m_dir.WriteFile("nine/9.log", "nine");
+  const std::string privateUse = "\xEE\x80\x80", emoji = "\xF0\x9F\x98\x80";
+  Xml request("<request><file id=\"" + privateUse + "\"/><file id=\"" + emoji + "\"/></request>");
+  Xml config(Config("Logs", Entry(privateUse, "Private", false, CopyBranch("nine/*.log")) +
+                                Entry(emoji, "Emoji", false, CopyBranch("nine/*.log"))));
+  for (VeltComponent* f : request.tree->GetRoot()->GetChildren()) m_unprocessed.push_back(f);
+  collector c(request.tree, m_unprocessed, 50, m_bundle, false);
+  Progress progress = CaptureProgress([&] { EXPECT_EQ(0, c.Collect(m_dest, config.tree, 1)); });
+  EXPECT_EQ((Progress{{"Processing Emoji...", 1}, {"Processing Private...", 26}}), progress);
+  EXPECT_TRUE(m_unprocessed.empty());
+}
+
 TEST_F(CollectorTest, EmptyRequestServesNothingAndMissingPiecesAreRefused) {
   Xml request("<request/>");
   Xml config(Config("Logs", Entry("a", "Aye", true, CopyBranch("src/*.log"))));
