@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 #include "support/CapturingLogger.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
@@ -51,16 +51,6 @@ bool Exists(const std::string& path) {
 void SetAccessTime(const std::string& path, time_t access) {
   struct timespec times[2] = {{access, 0}, {5, 0}};
   ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW));
-}
-
-// An unprivileged account made for these tests; 0 unless running as root.
-uid_t TestUser() {
-  if (geteuid() != 0) return 0;
-  if (getpwnam("velt-files-test") == nullptr) {
-    (void)system("useradd --system --no-create-home velt-files-test >/dev/null 2>&1");
-  }
-  struct passwd* account = getpwnam("velt-files-test");
-  return account != nullptr ? account->pw_uid : 0;
 }
 
 class FileUtilities : public ::testing::Test {
@@ -189,8 +179,8 @@ TEST_F(FileUtilities, OnlyRegularFilesAreCopiedAndNothingBlocks) {
 }
 
 TEST_F(FileUtilities, LinksAreFollowedOnlyWhenOwnedByRootOrTheTargetsOwner) {
-  uid_t user = TestUser();
-  if (user == 0) GTEST_SKIP() << "needs root to make an unprivileged account";
+  VELT_REQUIRE_ATTACKER();
+  const uid_t user = velt::test::Attacker().uid;
   std::string secret = dir_.WriteFile("secret", "root only");
   chmod(secret.c_str(), 0600);
   std::string own = dir_.WriteFile("own.log", "user's");
