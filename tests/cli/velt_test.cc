@@ -3,8 +3,9 @@
 // clear's plan; secrets; and runs stopped by signals or a full disk.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -19,7 +20,10 @@ using velt::test::ReadFile;
 using velt::test::RunCommand;
 using velt::test::ShellQuote;
 
-const std::string kVelt = VELT_PROGRAM;
+// The velt of this build, or an installed one (VELT_TEST_PROGRAM, as CI
+// sets it for the copy it installs).
+const std::string kVelt =
+    std::getenv("VELT_TEST_PROGRAM") != nullptr ? std::getenv("VELT_TEST_PROGRAM") : VELT_PROGRAM;
 const std::string kDrive = "python3 " VELT_SOURCE_DIR "/tests/cli/drive.py ";
 
 bool Has(const std::string& text, const std::string& part) {
