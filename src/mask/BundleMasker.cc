@@ -9,10 +9,10 @@
 #include "mask/MaskFiles.h"
 #include "mask/MaskRules.h"
 #include "mask/MaskTally.h"
-#include "mask/OwnHostNames.h"
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
+#include "platform/HostNames.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -38,7 +38,7 @@ std::vector<RuleDefinition> Definitions(const MaskOptions& options,
   }
   if (options.hosts) {
     std::vector<std::string> own;
-    for (const std::string& name : OwnHostNames()) {
+    for (const std::string& name : platform::OwnHostNames()) {
       AddName(name, own);
       AddName(name.substr(0, name.find('.')), own);
     }
