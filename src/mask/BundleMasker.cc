@@ -13,6 +13,7 @@
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
 #include "platform/HostNames.h"
+#include "platform/InputFile.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -84,13 +85,14 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     m_state->tally.AddNotScanned(shownName, L"could not be masked");
     return VELTENGINE_ERROR_INTERNAL;
   }
-  mask::SourceFile source;
-  int error = source.Open(narrow);
+  // Masking never follows a link: the link itself is refused.
+  platform::InputFile source;
+  int error = source.Open(narrow, false);
   if (error != 0) {
-    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(),
-                     error == ELOOP    ? "it is a symbolic link"
-                     : error == EINVAL ? "it is not a regular file"
-                                       : platform::SystemErrorText(error).c_str());
+    std::string reason = error == ELOOP                       ? "it is a symbolic link"
+                         : error == EINVAL || error == EISDIR ? "it is not a regular file"
+                                                              : platform::SystemErrorText(error);
+    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(), reason.c_str());
     m_state->tally.AddNotScanned(shownName, L"could not be read");
     return error == ENOENT ? VELTENGINE_ERROR_FILE_NOT_FOUND : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
