@@ -2,16 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 #include "mask/FileMasker.h"
 #include "mask/HostRules.h"
-#include "mask/MaskFiles.h"
 #include "mask/MaskRules.h"
 #include "mask/MaskTally.h"
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
+#include "platform/ExclusiveFile.h"
 #include "platform/HostNames.h"
 #include "platform/InputFile.h"
 #include "platform/SystemError.h"
@@ -49,6 +50,38 @@ std::vector<RuleDefinition> Definitions(const MaskOptions& options,
     AppendHostRules(own, domains, rules);
   }
   return rules;
+}
+
+// Writes the "original -> pseudonym" lines to the new file `path`, created
+// exclusively with mode 0600, never through a link, 64 KiB at a time. A file
+// not written and closed in full is removed. 0 or the error number.
+int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms) {
+  platform::ExclusiveFile file;
+  int error = file.Create(path);
+  if (error != 0) {
+    return error;
+  }
+  std::string text = "# original -> pseudonym\n";
+  uint64_t written = 0;
+  auto flush = [&file, &text, &written, &error] {
+    error = file.WriteAt(text.data(), text.size(), written);
+    written += text.size();
+    text.clear();
+    return error == 0;
+  };
+  pseudonyms.Mapping([&text, &flush](const std::string& line) {
+    text += line + "\n";
+    return text.size() < 64 * 1024 || flush();
+  });
+  if (error == 0) {
+    flush();
+  }
+  int closed = file.Close();
+  error = error != 0 ? error : closed;
+  if (error != 0) {
+    file.Remove();
+  }
+  return error;
 }
 
 }  // namespace
@@ -118,17 +151,7 @@ long BundleMasker::WriteMapping(const std::wstring& path) const {
     return 0;
   }
   std::string narrow = Narrow(path);
-  mask::PrivateFile file;
-  int error = file.Create(narrow);
-  if (error == 0) {
-    error = file.Write("# original -> pseudonym\n");
-    m_state->pseudonyms->Mapping([&file, &error](const std::string& line) {
-      error = file.Write(line + "\n");
-      return error == 0;
-    });
-    int closed = file.Close();
-    error = error != 0 ? error : closed;
-  }
+  int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms);
   if (error != 0) {
     VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(),
                      error == EEXIST ? "the name is taken (by a file or a link)"
