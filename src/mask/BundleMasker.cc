@@ -2,17 +2,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 #include "mask/FileMasker.h"
 #include "mask/HostRules.h"
-#include "mask/MaskFiles.h"
 #include "mask/MaskRules.h"
 #include "mask/MaskTally.h"
-#include "mask/OwnHostNames.h"
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
+#include "platform/ExclusiveFile.h"
+#include "platform/HostNames.h"
+#include "platform/InputFile.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -38,7 +40,7 @@ std::vector<RuleDefinition> Definitions(const MaskOptions& options,
   }
   if (options.hosts) {
     std::vector<std::string> own;
-    for (const std::string& name : OwnHostNames()) {
+    for (const std::string& name : platform::OwnHostNames()) {
       AddName(name, own);
       AddName(name.substr(0, name.find('.')), own);
     }
@@ -48,6 +50,38 @@ std::vector<RuleDefinition> Definitions(const MaskOptions& options,
     AppendHostRules(own, domains, rules);
   }
   return rules;
+}
+
+// Writes the "original -> pseudonym" lines to the new file `path`, created
+// exclusively with mode 0600, never through a link, 64 KiB at a time. A file
+// not written and closed in full is removed. 0 or the error number.
+int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms) {
+  platform::ExclusiveFile file;
+  int error = file.Create(path);
+  if (error != 0) {
+    return error;
+  }
+  std::string text = "# original -> pseudonym\n";
+  uint64_t written = 0;
+  auto flush = [&file, &text, &written, &error] {
+    error = file.WriteAt(text.data(), text.size(), written);
+    written += text.size();
+    text.clear();
+    return error == 0;
+  };
+  pseudonyms.Mapping([&text, &flush](const std::string& line) {
+    text += line + "\n";
+    return text.size() < 64 * 1024 || flush();
+  });
+  if (error == 0) {
+    flush();
+  }
+  int closed = file.Close();
+  error = error != 0 ? error : closed;
+  if (error != 0) {
+    file.Remove();
+  }
+  return error;
 }
 
 }  // namespace
@@ -84,13 +118,14 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     m_state->tally.AddNotScanned(shownName, L"could not be masked");
     return VELTENGINE_ERROR_INTERNAL;
   }
-  mask::SourceFile source;
-  int error = source.Open(narrow);
+  // Masking never follows a link: the link itself is refused.
+  platform::InputFile source;
+  int error = source.Open(narrow, false);
   if (error != 0) {
-    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(),
-                     error == ELOOP    ? "it is a symbolic link"
-                     : error == EINVAL ? "it is not a regular file"
-                                       : platform::SystemErrorText(error).c_str());
+    std::string reason = error == ELOOP                       ? "it is a symbolic link"
+                         : error == EINVAL || error == EISDIR ? "it is not a regular file"
+                                                              : platform::SystemErrorText(error);
+    VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(), reason.c_str());
     m_state->tally.AddNotScanned(shownName, L"could not be read");
     return error == ENOENT ? VELTENGINE_ERROR_FILE_NOT_FOUND : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
@@ -116,17 +151,7 @@ long BundleMasker::WriteMapping(const std::wstring& path) const {
     return 0;
   }
   std::string narrow = Narrow(path);
-  mask::PrivateFile file;
-  int error = file.Create(narrow);
-  if (error == 0) {
-    error = file.Write("# original -> pseudonym\n");
-    m_state->pseudonyms->Mapping([&file, &error](const std::string& line) {
-      error = file.Write(line + "\n");
-      return error == 0;
-    });
-    int closed = file.Close();
-    error = error != 0 ? error : closed;
-  }
+  int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms);
   if (error != 0) {
     VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(),
                      error == EEXIST ? "the name is taken (by a file or a link)"

@@ -5,7 +5,8 @@
 #include <memory>
 
 #include "mask/BinaryText.h"
-#include "mask/MaskFiles.h"
+#include "platform/InputFile.h"
+#include "platform/ReplacementFile.h"
 #include "platform/SystemError.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -20,12 +21,12 @@ constexpr size_t kContext = 64;
 
 }  // namespace
 
-long FileMasker::Run(const std::string& path, SourceFile& source, KindCounts& counts,
+long FileMasker::Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
                      Outcome& outcome) {
   outcome = Outcome::kUnchanged;
   m_masker.Reset();
   m_data.clear();
-  std::unique_ptr<ReplacementFile> copy;
+  std::unique_ptr<platform::ReplacementFile> copy;
   uint64_t input = 0;  // input offset of m_data[start]
   size_t start = 0;
   bool atEnd = false;
@@ -36,6 +37,13 @@ long FileMasker::Run(const std::string& path, SourceFile& source, KindCounts& co
     return error == EACCES || error == EPERM ? VELTENGINE_ERROR_ACCESS_DENIED
                                              : VELTENGINE_ERROR_WRITE_FAILURE;
   };
+  // The owner, mode and times the masked copy is to keep, taken before any
+  // read can change the access time.
+  platform::FileDetails original;
+  int examined = source.Details(original);
+  if (examined != 0) {
+    return failed("examining", examined);
+  }
   while (!atEnd || start < m_data.size()) {
     if (!atEnd) {
       size_t held = m_data.size();
@@ -70,10 +78,15 @@ long FileMasker::Run(const std::string& path, SourceFile& source, KindCounts& co
     TextMasker::Result result =
         m_masker.Mask(re2::StringPiece(m_data.data(), textEnd), start, end, m_masked, counts);
     if (result.changed && !copy) {
-      copy.reset(new ReplacementFile);
-      int error = copy->Create(path, source);
+      copy.reset(new platform::ReplacementFile);
+      int ownerError = 0;
+      int error = copy->Create(path, "masking", original, ownerError);
       if (error != 0) {
         return failed("creating the masked copy", error);
+      }
+      if (ownerError != 0) {
+        VELT_LOG_MESSAGE('W', "The masked copy %s keeps our owner, not the original's: %s",
+                         copy->path().c_str(), platform::SystemErrorText(ownerError).c_str());
       }
       // The unchanged start of the file, read again from the original.
       std::string block(std::min<uint64_t>(kReadBlock, std::max<uint64_t>(input, 1)), '\0');

@@ -11,9 +11,11 @@
 #include "mask/TextMasker.h"
 
 namespace velt {
-namespace mask {
+namespace platform {
+class InputFile;
+}
 
-class SourceFile;
+namespace mask {
 
 constexpr size_t kReadBlock = 256 * 1024;
 constexpr size_t kMaxPiece = 1024 * 1024;
@@ -25,9 +27,10 @@ class FileMasker {
 
   enum class Outcome { kUnchanged, kMasked, kBinary };
 
-  // Masks the file at `path`, opened as `source`. 0 or a result code,
-  // logged with the path; after a failure the file is as it was.
-  long Run(const std::string& path, SourceFile& source, KindCounts& counts, Outcome& outcome);
+  // Masks the file at `path`, opened as `source` and not read yet. 0 or a
+  // result code, logged with the path; after a failure the file is as it was.
+  long Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
+           Outcome& outcome);
 
  private:
   TextMasker& m_masker;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "mask/AddressText.h"
+#include "platform/AddressText.h"
 
 namespace velt {
 namespace mask {
@@ -117,7 +117,7 @@ bool Ipv6Extent(const re2::StringPiece& text, size_t& begin, size_t& end, size_t
   }
   uint8_t address[16];
   std::string candidate(text.data() + begin, end - begin);
-  if (ParseIpv6(candidate, address)) {
+  if (platform::ParseIpv6(candidate, address)) {
     return true;
   }
   // "address:port" without brackets, as netstat prints ":::22"; only a
@@ -132,7 +132,7 @@ bool Ipv6Extent(const re2::StringPiece& text, size_t& begin, size_t& end, size_t
     return false;
   }
   end = begin + colon;
-  return ParseIpv6(candidate, address);
+  return platform::ParseIpv6(candidate, address);
 }
 
 }  // namespace mask

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "mask/AddressText.h"
+#include "platform/AddressText.h"
 
 namespace velt {
 namespace mask {
@@ -16,9 +16,9 @@ AddressBlock Block(const char* prefix, int length, bool keep) {
   AddressBlock block{{}, length, keep};
   block.prefix.resize(text.find(':') == std::string::npos ? 4 : 16);
   if (block.prefix.size() == 4) {
-    ParseIpv4(text, block.prefix.data());
+    platform::ParseIpv4(text, block.prefix.data());
   } else {
-    ParseIpv6(text, block.prefix.data());
+    platform::ParseIpv6(text, block.prefix.data());
   }
   return block;
 }
@@ -88,18 +88,18 @@ Pseudonyms::Pseudonyms(std::vector<std::string> domains)
 bool Pseudonyms::Ipv4(const re2::StringPiece& text, std::string& pseudonym) {
   uint8_t address[4];
   uint8_t replaced[4];
-  if (!ParseIpv4(std::string(text.data(), text.size()), address) || IsNetmask(address) ||
-      !m_ipv4.Map(address, replaced)) {
+  if (!platform::ParseIpv4(std::string(text.data(), text.size()), address) ||
+      IsNetmask(address) || !m_ipv4.Map(address, replaced)) {
     return false;
   }
-  pseudonym = FormatIpv4(replaced);
+  pseudonym = platform::FormatIpv4(replaced);
   return true;
 }
 
 bool Pseudonyms::Ipv6(const re2::StringPiece& text, std::string& pseudonym) {
   uint8_t address[16];
   uint8_t replaced[16];
-  if (!ParseIpv6(std::string(text.data(), text.size()), address)) {
+  if (!platform::ParseIpv6(std::string(text.data(), text.size()), address)) {
     return false;
   }
   if (IsIpv4Mapped(address)) {
@@ -110,7 +110,7 @@ bool Pseudonyms::Ipv6(const re2::StringPiece& text, std::string& pseudonym) {
   } else if (!m_ipv6.Map(address, replaced)) {
     return false;
   }
-  pseudonym = FormatIpv6(replaced);
+  pseudonym = platform::FormatIpv6(replaced);
   return true;
 }
 
@@ -204,12 +204,14 @@ bool Pseudonyms::HostName(const re2::StringPiece& text, std::string& pseudonym) 
 
 void Pseudonyms::Mapping(const std::function<bool(const std::string&)>& line) const {
   for (const auto& pair : m_ipv4.List()) {
-    if (!line(FormatIpv4(pair.original.data()) + " -> " + FormatIpv4(pair.pseudonym.data()))) {
+    if (!line(platform::FormatIpv4(pair.original.data()) + " -> " +
+              platform::FormatIpv4(pair.pseudonym.data()))) {
       return;
     }
   }
   for (const auto& pair : m_ipv6.List()) {
-    if (!line(FormatIpv6(pair.original.data()) + " -> " + FormatIpv6(pair.pseudonym.data()))) {
+    if (!line(platform::FormatIpv6(pair.original.data()) + " -> " +
+              platform::FormatIpv6(pair.pseudonym.data()))) {
       return;
     }
   }

@@ -11,6 +11,8 @@
 namespace velt {
 namespace platform {
 
+class ReplacementFile;
+
 class ExclusiveFile {
  public:
   ExclusiveFile() = default;
@@ -45,6 +47,7 @@ class ExclusiveFile {
   int Remove();
 
  private:
+  friend class ReplacementFile;  // sets owner, mode and times of the open file
   int m_fd = -1;
   std::string m_path;
   uint64_t m_device = 0;

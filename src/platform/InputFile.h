@@ -1,5 +1,5 @@
-// Reading a file from start to end, and the facts about a file that an
-// archive records: size, permission bits, last-write time and identity.
+// Reading a file, and the facts about a file that an archive records or a
+// replacement keeps: size, permission bits, owner, times and identity.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,11 @@ struct FileDetails {
   uint64_t size = 0;
   uint32_t mode = 0;               // type and permission bits as the system keeps them
   int64_t lastWriteSeconds = 0;    // seconds since 1970-01-01 UTC
+  uint32_t lastWriteNanoseconds = 0;
+  int64_t lastAccessSeconds = 0;
+  uint32_t lastAccessNanoseconds = 0;
+  uint32_t owner = 0;              // the owning user and group
+  uint32_t group = 0;
   uint64_t device = 0;             // device and index identify the file itself,
   uint64_t index = 0;              // whatever name it is reached by
 };
@@ -35,7 +40,8 @@ int ReadSmallFile(const std::string& path, size_t limit, std::string& bytes);
 constexpr size_t kSmallTextLimit = 64 * 1024;
 
 // A regular file open for reading, closed by the destructor. Opening never
-// waits: a pipe, socket or device is refused with EINVAL.
+// waits: a pipe, socket or device is refused with EINVAL, a folder with
+// EISDIR (see OpenRegularFile).
 class InputFile {
  public:
   InputFile() = default;
@@ -43,7 +49,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  int Open(const std::string& path);
+  // With followLinks false a symbolic link is refused with ELOOP.
+  int Open(const std::string& path, bool followLinks = true);
   void Close();
   bool IsOpen() const { return m_fd >= 0; }
 
@@ -52,6 +59,8 @@ class InputFile {
   // Reads up to `size` bytes, retrying interrupted reads. Returns the count
   // read (0 at the end of the file) or -1 with `error` set.
   long Read(void* buffer, size_t size, int& error);
+  // The same at `offset`, leaving the position for Read where it is.
+  long ReadAt(void* buffer, size_t size, uint64_t offset, int& error);
   // Back to the first byte.
   int Rewind();
 

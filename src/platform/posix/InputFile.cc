@@ -18,9 +18,31 @@ void FillDetails(const struct stat& info, FileDetails& details) {
   details.isDirectory = S_ISDIR(info.st_mode);
   details.size = static_cast<uint64_t>(info.st_size);
   details.mode = static_cast<uint32_t>(info.st_mode);
-  details.lastWriteSeconds = static_cast<int64_t>(info.st_mtime);
+  details.lastWriteSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
+  details.lastWriteNanoseconds = static_cast<uint32_t>(info.st_mtim.tv_nsec);
+  details.lastAccessSeconds = static_cast<int64_t>(info.st_atim.tv_sec);
+  details.lastAccessNanoseconds = static_cast<uint32_t>(info.st_atim.tv_nsec);
+  details.owner = static_cast<uint32_t>(info.st_uid);
+  details.group = static_cast<uint32_t>(info.st_gid);
   details.device = static_cast<uint64_t>(info.st_dev);
   details.index = static_cast<uint64_t>(info.st_ino);
+}
+
+// Calls `call` (a read) until it is not interrupted: the count, or -1
+// with `error` set.
+template <typename Call>
+long Uninterrupted(Call call, int& error) {
+  for (;;) {
+    ssize_t count = call();
+    if (count >= 0) {
+      error = 0;
+      return static_cast<long>(count);
+    }
+    if (errno != EINTR) {
+      error = errno;
+      return -1;
+    }
+  }
 }
 
 }  // namespace
@@ -40,10 +62,10 @@ bool IsSameFile(const FileDetails& a, const FileDetails& b) {
 
 InputFile::~InputFile() { Close(); }
 
-int InputFile::Open(const std::string& path) {
+int InputFile::Open(const std::string& path, bool followLinks) {
   Close();
   FileKind kind;
-  int error = OpenRegularFile(AT_FDCWD, path, true, m_fd, kind);
+  int error = OpenRegularFile(AT_FDCWD, path, followLinks, m_fd, kind);
   if (error == 0) {
     posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
@@ -67,17 +89,12 @@ int InputFile::Details(FileDetails& details) const {
 }
 
 long InputFile::Read(void* buffer, size_t size, int& error) {
-  for (;;) {
-    ssize_t count = read(m_fd, buffer, size);
-    if (count >= 0) {
-      error = 0;
-      return static_cast<long>(count);
-    }
-    if (errno != EINTR) {
-      error = errno;
-      return -1;
-    }
-  }
+  return Uninterrupted([&] { return read(m_fd, buffer, size); }, error);
+}
+
+long InputFile::ReadAt(void* buffer, size_t size, uint64_t offset, int& error) {
+  return Uninterrupted([&] { return pread(m_fd, buffer, size, static_cast<off_t>(offset)); },
+                       error);
 }
 
 int ReadSmallFile(const std::string& path, size_t limit, std::string& bytes) {

@@ -6,7 +6,7 @@
 #include <string>
 
 namespace velt {
-namespace mask {
+namespace platform {
 
 // IPv4 dotted quad into 4 bytes, IPv6 text (compressed, with or without an
 // embedded IPv4 part) into 16; false when the text is not one.
@@ -16,5 +16,5 @@ std::string FormatIpv4(const uint8_t address[4]);
 // The compressed lower-case form.
 std::string FormatIpv6(const uint8_t address[16]);
 
-}  // namespace mask
+}  // namespace platform
 }  // namespace velt

@@ -1,9 +1,9 @@
-#include "mask/AddressText.h"
+#include "platform/AddressText.h"
 
 #include <arpa/inet.h>
 
 namespace velt {
-namespace mask {
+namespace platform {
 
 bool ParseIpv4(const std::string& text, uint8_t address[4]) {
   return inet_pton(AF_INET, text.c_str(), address) == 1;
@@ -23,5 +23,5 @@ std::string FormatIpv6(const uint8_t address[16]) {
   return inet_ntop(AF_INET6, address, text, sizeof(text)) ? text : std::string();
 }
 
-}  // namespace mask
+}  // namespace platform
 }  // namespace velt

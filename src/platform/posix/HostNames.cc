@@ -1,4 +1,4 @@
-#include "mask/OwnHostNames.h"
+#include "platform/HostNames.h"
 
 #include <netdb.h>
 #include <sys/socket.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 
 namespace velt {
-namespace mask {
+namespace platform {
 
 std::vector<std::string> OwnHostNames() {
   std::vector<std::string> names;
@@ -30,5 +30,5 @@ std::vector<std::string> OwnHostNames() {
   return names;
 }
 
-}  // namespace mask
+}  // namespace platform
 }  // namespace velt

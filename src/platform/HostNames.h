@@ -5,11 +5,11 @@
 #include <vector>
 
 namespace velt {
-namespace mask {
+namespace platform {
 
 // The host name the system reports and the canonical name the resolver
 // gives for it (usually the fully qualified name); either may be missing.
 std::vector<std::string> OwnHostNames();
 
-}  // namespace mask
+}  // namespace platform
 }  // namespace velt
