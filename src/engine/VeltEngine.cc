@@ -319,26 +319,28 @@ void VeltEngine::startMasking() {
   options.hosts = m_extras.maskHosts;
   options.domains = m_extras.maskDomains;
   m_pMasker = new velt::BundleMasker(options);
-  // Each collected file is masked before the summary lists its size; one
-  // that cannot be masked does not leave the machine.
-  m_pCollector->setFileFilter([this](const std::wstring& path) -> std::wstring {
-    std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(velt::Narrow(path), error))) {
-      if (maskCollectedFile(path) == 0) return std::wstring();
-      return L"The file could not be masked, so it was left out of the bundle";
-    }
-    // A copied folder holds regular files and folders only; a file in it
-    // that cannot be masked is removed from it.
-    std::vector<std::wstring> files;
-    std::filesystem::recursive_directory_iterator walk(velt::Narrow(path), error), end;
-    for (; !error && walk != end; walk.increment(error)) {
-      if (walk->is_regular_file(error)) files.push_back(velt::Widen(walk->path().string()));
-    }
-    for (const std::wstring& file : files) {
-      if (maskCollectedFile(file) != 0) helperUtil::fileDelete(file);
-    }
-    return std::wstring();
-  });
+  // Each collected file is masked before the summary lists its size.
+  m_pCollector->setFileFilter([this](const std::wstring& path) { return maskCollected(path); });
+}
+
+std::wstring VeltEngine::maskCollected(const std::wstring& path) {
+  // A file that cannot be masked does not leave the machine.
+  std::error_code error;
+  if (!std::filesystem::is_directory(std::filesystem::symlink_status(velt::Narrow(path), error))) {
+    if (maskCollectedFile(path) == 0) return std::wstring();
+    return L"The file could not be masked, so it was left out of the bundle";
+  }
+  // A copied folder holds regular files and folders only; a file in it that
+  // cannot be masked is removed from it.
+  std::vector<std::wstring> files;
+  std::filesystem::recursive_directory_iterator walk(velt::Narrow(path), error), end;
+  for (; !error && walk != end; walk.increment(error)) {
+    if (walk->is_regular_file(error)) files.push_back(velt::Widen(walk->path().string()));
+  }
+  for (const std::wstring& file : files) {
+    if (maskCollectedFile(file) != 0) helperUtil::fileDelete(file);
+  }
+  return std::wstring();
 }
 
 long VeltEngine::maskCollectedFile(const std::wstring& path) {

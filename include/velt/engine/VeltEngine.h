@@ -86,6 +86,9 @@ class VELT_API VeltEngine {
   std::wstring finalBundlePath() const;
   long zipBundle();
   void startMasking();
+  // Masks one collected file or copied folder; why it must be left out, or
+  // empty.
+  std::wstring maskCollected(const std::wstring& path);
   long maskCollectedFile(const std::wstring& path);
   long finishMasking(const std::wstring& summaryPath);
 
