@@ -1,13 +1,11 @@
 #include "velt/engine/VeltEngine.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "control/ThreadExit.h"
+#include "platform/FileSystem.h"
 #include "platform/MoveIntoPlace.h"
 #include "platform/PrivateDirectory.h"
 #include "platform/Random.h"
@@ -45,9 +43,10 @@ std::wstring UnknownFolderName(unsigned ordinal) {
   return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
 }
 
+// Anything at `path`, a dangling link included.
 bool Exists(const std::wstring& path) {
-  struct stat info;
-  return lstat(velt::Narrow(path).c_str(), &info) == 0;
+  velt::platform::FileStatus status;
+  return velt::platform::GetFileStatus(velt::Narrow(path), false, status) == 0;
 }
 
 }  // namespace
@@ -375,7 +374,7 @@ long VeltEngine::prepareTempFolder() {
   // while the run lives; folders of this user's earlier runs that nobody
   // holds any more are what a killed run left behind.
   const std::string base = velt::Narrow(m_tempDir);
-  const size_t cut = base.find_last_of('/');
+  const size_t cut = base.find_last_of(velt::Narrow(velt::kPathSeparatorString));
   const std::string parent = cut == std::string::npos ? "." : base.substr(0, cut);
   const std::string prefix = velt::Narrow(kTempFolderPrefix);
   velt::platform::RemoveAbandonedRunFolders(parent, prefix, RemoveLeftover);
