@@ -23,7 +23,8 @@ constexpr unsigned kEndGraceMs = 200;
 
 // Copies a captured child's output into a stream until the child has ended
 // and its output is read, the time-out passes, the front end asks the run
-// to stop, or the output reaches its bound.
+// to stop, or the output reaches its bound. Failures are logged in the name
+// of CCommandShell::Execute, which it works for.
 class OutputCopy {
  public:
   OutputCopy(velt::platform::ChildProcess& child, int outputFd, std::ostream& out)
@@ -48,7 +49,7 @@ class OutputCopy {
       int error = velt::platform::WaitChild(m_child, wakeFds, velt::ActionLimits::WaitSliceMs(),
                                             outcome, wokenBy);
       if (error != 0) {
-        VELT_LOG_CODE('E', "WaitForObject", error);
+        VELT_LOG_CODE_AS("CCommandShell::Execute", 'E', "WaitForObject", error);
         return GLOBAL_ERROR_UNEXPECTED;
       }
       if (outcome == velt::platform::ChildWait::kEnded) {

@@ -89,15 +89,16 @@ CProcessApi::ProcessEntry* CProcessApi::FindProcess(uint32_t processId) {
   return nullptr;
 }
 
-long CProcessApi::PollProcess(uint32_t processId, ProcessEntry*& entry, bool& running) {
+long CProcessApi::PollProcess(const char* reporter, uint32_t processId, ProcessEntry*& entry,
+                              bool& running) {
   entry = FindProcess(processId);
   if (entry == nullptr) {
-    VELT_LOG_CODE('E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
+    VELT_LOG_CODE_AS(reporter, 'E', "FindProcess", PROCESS_API_ERROR_INVALIDPROCESSID);
     return PROCESS_API_ERROR_INVALIDPROCESSID;
   }
   int error = velt::platform::PollChild(entry->child, running);
   if (error != 0) {
-    VELT_LOG_CODE('E', "GetExitCodeProcess", error);
+    VELT_LOG_CODE_AS(reporter, 'E', "GetExitCodeProcess", error);
     return GetStatusCode(static_cast<unsigned long>(error));
   }
   return 0;
@@ -108,7 +109,7 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
   exitCode = kExitCodeUnknown;
   ProcessEntry* entry = nullptr;
   bool running = false;
-  long rc = PollProcess(processId, entry, running);
+  long rc = PollProcess("CProcessApi::WaitForProcess", processId, entry, running);
   if (rc != 0) {
     return rc;
   }
@@ -170,7 +171,7 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
 long CProcessApi::IsRunning(uint32_t processId) {
   ProcessEntry* entry = nullptr;
   bool running = false;
-  long rc = PollProcess(processId, entry, running);
+  long rc = PollProcess("CProcessApi::IsRunning", processId, entry, running);
   if (rc != 0) {
     return rc;
   }

@@ -28,6 +28,11 @@ const wchar_t kStartingUp[] = L"Starting up VELT Engine...";
 const wchar_t kFinished[] = L"VELT has finished... ";
 const wchar_t kNoConfig[] = L"Internal Error: no valid configuration XML found...";
 
+// Whatever goes wrong in a run, in whichever step, is reported in the run's
+// name.
+const char kCollectLogs[] = "VeltEngine::collectLogs";
+const char kClearLogs[] = "VeltEngine::clearLogs";
+
 void PostProgress(unsigned percent, const std::wstring& text) {
   VeltThread::PostStatus(percent, text, VELTOFFLINE_ERROR_PROCESSING);
 }
@@ -146,7 +151,7 @@ long VeltEngine::collectRun() {
     VeltComponent* root = m_pRequest->GetRoot();
     if (root == nullptr) {
       const std::wstring message = L"Internal Error: VELT has encountered an error...";
-      VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+      VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
       return GracefullyExit(VELTENGINE_ERROR_NULL_POINTER, message);
     }
     for (VeltComponent* child : root->GetChildren()) {
@@ -158,7 +163,7 @@ long VeltEngine::collectRun() {
     const std::wstring message =
         L"Internal Error: invalid request XML, please contact your administrator, or run in "
         L"default mode";
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INVALID_XML, message);
   } else {
     m_pDefaultRequest = new XMLObject();
@@ -169,7 +174,7 @@ long VeltEngine::collectRun() {
                          m_configs);
   m_configCount = static_cast<unsigned>(m_configs.size());
   if (m_configCount == 0) {
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(kNoConfig).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
   m_failedConfigs = m_pConfigParser->failedFiles();
@@ -177,15 +182,16 @@ long VeltEngine::collectRun() {
   if (!m_extras.replaceBundle && Exists(finalBundlePath())) {
     // Found before anything is collected, and never replaced unasked.
     const std::wstring message = L"Internal Error: the bundle file exists already...";
-    VELT_LOG_MESSAGE('E', "the bundle \"%s\" exists already and may not be replaced",
-                     velt::Narrow(finalBundlePath()).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E',
+                        "the bundle \"%s\" exists already and may not be replaced",
+                        velt::Narrow(finalBundlePath()).c_str());
     return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
 
   long rc = prepareTempFolder();
   if (rc != 0) {
     const std::wstring message = L"Internal Error: failed to create temporary working folder...";
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
     return GracefullyExit(rc, message);
   }
 
@@ -229,24 +235,24 @@ long VeltEngine::collectRun() {
   }
   if (failures == m_configCount) {
     const std::wstring message = L"Internal Error: all configs failed...";
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, message);
   }
 
   rc = writeFailedFilesToSummary(m_pCollector->GetSummaryPath());
   if (rc != 0) {
-    VELT_LOG_CODE('W', "VeltEngine::writeFailedFilesToSummary", rc);
+    VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeFailedFilesToSummary", rc);
   }
   rc = finishMasking(m_pCollector->GetSummaryPath());
   if (rc != 0) {
-    VELT_LOG_CODE('W', "VeltEngine::finishMasking", rc);
+    VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::finishMasking", rc);
   }
 
   PostProgress(96, L"Zipping the bundle, please wait...");
   m_bundlePath = finalBundlePath();
   if (zipBundle() != 0) {
     const std::wstring message = L"Internal Error: failed to zip the bundle...";
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
     return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
   removeWorkFiles();
@@ -254,7 +260,7 @@ long VeltEngine::collectRun() {
     // Beside the bundle, never in it: the sender's key to the pseudonyms.
     rc = m_pMasker->WriteMapping(MaskMappingPath(m_bundlePath));
     if (rc != 0) {
-      VELT_LOG_CODE('E', "BundleMasker::WriteMapping", rc);
+      VELT_LOG_CODE_AS(kCollectLogs, 'E', "BundleMasker::WriteMapping", rc);
     }
   }
   PostProgress(100, kFinished);
@@ -271,7 +277,7 @@ long VeltEngine::clearRun() {
   }
   m_configCount = static_cast<unsigned>(m_configs.size());
   if (m_configCount == 0) {
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(kNoConfig).c_str());
+    VELT_LOG_MESSAGE_AS(kClearLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
   if (m_pCollector == nullptr) {
@@ -382,8 +388,8 @@ long VeltEngine::prepareTempFolder() {
   m_pRunFolder = new velt::platform::RunFolder();
   const int error = m_pRunFolder->Create(parent, prefix);
   if (error != 0) {
-    VELT_LOG_CODE('E', "mkdtemp", error, "cannot create a temporary folder in \"%s\"",
-                  parent.c_str());
+    VELT_LOG_CODE_AS(kCollectLogs, 'E', "mkdtemp", error,
+                     "cannot create a temporary folder in \"%s\"", parent.c_str());
     delete m_pRunFolder;
     m_pRunFolder = nullptr;
     return VeltCodeFromErrno(error, VELTENGINE_ERROR_UNEXPECTED);

@@ -16,13 +16,12 @@ namespace {
 constexpr int kMaxExpansions = 256;
 constexpr size_t kMaxTranslatedLength = 32767;
 
-}  // namespace
-
-std::wstring helperUtil::expandVariablePairs(const std::wstring& text) {
+// Stage 1 of the translation: "%NAME%" pairs in `result` expanded, always
+// the leftmost pair, each followed by exactly one separator taken from the
+// value's side. False, after the error is logged, when a variable cannot be
+// expanded; `result` then holds the path as it stood.
+bool ExpandVariablePairs(std::wstring& result) {
   using velt::kPathSeparator;
-  std::wstring result = text;
-  // Always the leftmost pair, each followed by exactly one separator taken
-  // from the value's side.
   for (int expansions = 0;; ++expansions) {
     size_t first = result.find(L'%');
     if (first == std::wstring::npos) {
@@ -37,24 +36,37 @@ std::wstring helperUtil::expandVariablePairs(const std::wstring& text) {
     if (!rest.empty() && (rest[0] == kPathSeparator || rest[0] == L'\\')) {
       rest.erase(0, 1);
     }
-    std::wstring value = velt::ToPlatformSeparators(getEnvVarValue(name));
+    std::wstring value = velt::ToPlatformSeparators(helperUtil::getEnvVarValue(name));
     if (!value.empty() && value.back() != kPathSeparator) {
       value += kPathSeparator;
     }
     if (value.empty() || expansions >= kMaxExpansions ||
         first + value.size() + rest.size() > kMaxTranslatedLength) {
-      VELT_LOG_MESSAGE('E', "Cannot determine environment variable %s, path %s cannot be translated",
-                       velt::Narrow(name).c_str(), velt::Narrow(result).c_str());
-      return result;
+      VELT_LOG_MESSAGE_AS("helperUtil::translatePath", 'E',
+                          "Cannot determine environment variable %s, path %s cannot be translated",
+                          velt::Narrow(name).c_str(), velt::Narrow(result).c_str());
+      return false;
     }
     result = result.substr(0, first) + value + rest;
   }
+  return true;
+}
+
+}  // namespace
+
+std::wstring helperUtil::expandVariablePairs(const std::wstring& text) {
+  std::wstring result = text;
+  ExpandVariablePairs(result);
   return result;
 }
 
 std::wstring helperUtil::translatePath(const std::wstring& path) {
-  // Stage 1: the platform's separators, then "%NAME%" pairs.
-  std::wstring result = expandVariablePairs(velt::ToPlatformSeparators(path));
+  // Stage 1: the platform's separators, then "%NAME%" pairs. A path that
+  // stage 1 could not finish is returned as it stands.
+  std::wstring result = velt::ToPlatformSeparators(path);
+  if (!ExpandVariablePairs(result)) {
+    return result;
+  }
 
   // Stage 2: per-machine and per-user data folders of Windows XP and Server
   // 2003 moved to the system's own application-data folders.

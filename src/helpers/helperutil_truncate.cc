@@ -15,8 +15,9 @@ const char kTempOut[] = "temp_out.txt";
 
 // Keeps the last (keepEnd) or first `count` bytes of `path`: the kept bytes
 // go to "temp_out.txt", which then replaces the file. A count at or above
-// the file's size, or below zero, leaves the file as it is. `function` names
-// the public operation in log entries.
+// the file's size copies the whole file there and leaves the file as it is;
+// one below zero leaves both the file and an empty work file. `function`
+// names the public operation in log entries.
 long Truncate(const char* function, bool keepEnd, long count, const wchar_t* path) {
   if (path == nullptr) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "pszFilename is NULL");
@@ -39,10 +40,13 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   }
   uint64_t size = 0;
   int error = in.Size(size);
-  if (error != 0 || count < 0 || static_cast<uint64_t>(count) >= size) {
+  if (error != 0 || count < 0) {
     return 0;
   }
-  uint64_t keep = static_cast<uint64_t>(count);
+  // A count at or above the size keeps every byte: the work file gets the
+  // whole file, and the file itself stays as it is.
+  const bool whole = static_cast<uint64_t>(count) >= size;
+  const uint64_t keep = whole ? size : static_cast<uint64_t>(count);
   error = out.CopyFrom(in, keepEnd ? size - keep : 0, keep);
   int closeError = out.Close();
   in.Close();
@@ -53,6 +57,9 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
     // A short work file must not replace the file.
     CAppLog::LogReturnCode(function, __FILE__, __LINE__, 'E', "write",
                            static_cast<unsigned long>(error), nullptr, "%s", kTempOut);
+    return 0;
+  }
+  if (whole) {
     return 0;
   }
   long rc = helperUtil::fileCopy(velt::Widen(kTempOut), path);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/SystemError.h"
 #include "report/SummaryWriter.h"
 #include "velt/model/XMLObject.h"
 #include "velt/platform/TextEncoding.h"
@@ -87,9 +88,11 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
 
   SummaryWriter out;
   if (!out.Open(m_summaryPath, SummaryWriter::Mode::Append)) {
+    // One entry, with the system's reason after the path.
     const int error = errno;
-    VELT_LOG_MESSAGE('E', "fopen failed to open file \"%s\"", velt::Narrow(m_summaryPath).c_str());
-    VELT_LOG_CODE('E', "fopen", error);
+    VELT_LOG_MESSAGE('E', "fopen failed to open file \"%s\": %s",
+                     velt::Narrow(m_summaryPath).c_str(),
+                     velt::platform::SystemErrorText(static_cast<unsigned long>(error)).c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
 

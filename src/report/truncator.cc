@@ -14,6 +14,9 @@
 
 namespace {
 
+// The group walk's helpers report in the name of the walk.
+const char kPerform[] = "truncator::perform";
+
 const wchar_t kNote1[] =
     L"*1: When the request specifies file(whole) truncation for a file ID(group), VELT uses "
     L"greedy algorithm\n         based on file sizes to decide which file in the ID group to "
@@ -121,32 +124,32 @@ void truncator::walkWholeFile(truncAttributes& file, double& total) {
   total += file.size;
   file.description += L"; see note *1";
   long rc = fillSummaryGoodFile(file);
-  if (rc != 0) VELT_LOG_CODE('E', "truncator::fillSummaryGoodFile", rc);
+  if (rc != 0) VELT_LOG_CODE_AS(kPerform, 'E', "truncator::fillSummaryGoodFile", rc);
 }
 
 void truncator::dropMismatchedScheme(const truncAttributes& file) {
   helperUtil::fileDelete(file.path);
   fillSummaryFailedFileInternalErr(file);
-  VELT_LOG_MESSAGE('I',
-                   "Two files corresponding to the same fileID have different requested "
-                   "truncation scheme");
+  VELT_LOG_MESSAGE_AS(kPerform, 'I',
+                      "Two files corresponding to the same fileID have different requested "
+                      "truncation scheme");
 }
 
 void truncator::dropLostFile(const truncAttributes& file) {
   const std::string path = velt::Narrow(file.path);
-  VELT_LOG_MESSAGE('I', "Lost fileID for file: \"%s\"", path.c_str());
+  VELT_LOG_MESSAGE_AS(kPerform, 'I', "Lost fileID for file: \"%s\"", path.c_str());
   fillSummaryFailedFileInternalErr(file);
   if (helperUtil::fileDelete(file.path) != 0) {
     const std::wstring note = L"Dead file: " + file.path + L" in bundle.";
     addNote(note);
-    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(note).c_str());
+    VELT_LOG_MESSAGE_AS(kPerform, 'E', "%s", velt::Narrow(note).c_str());
   }
 }
 
 void truncator::closeGroup(TruncType scheme, std::list<truncAttributes>& pending, double total) {
   if (scheme != TRUNC_DATA) return;
   long rc = DATATruncateAll(pending, total);
-  if (rc != 0) VELT_LOG_CODE('E', "truncator::DATATruncateAll", rc);
+  if (rc != 0) VELT_LOG_CODE_AS(kPerform, 'E', "truncator::DATATruncateAll", rc);
   pending.clear();
 }
 

@@ -220,7 +220,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
       openError = input->Details(details);
     }
     if (openError != 0) {
-      VELT_LOG_CODE('E', "open", openError, "Could not open %s", path.c_str());
+      VELT_LOG_MESSAGE('E', "Could not open %s: %s", path.c_str(), ErrorText(openError).c_str());
       input.reset();
       details = velt::platform::FileDetails();
       detailsKnown = velt::platform::GetFileDetails(path, details) == 0;

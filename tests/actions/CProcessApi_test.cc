@@ -34,6 +34,10 @@ TEST_F(ProcessApiTest, WaitsEndOnTheChildTheTimeOutOrTheExitEvent) {
   // An id that this launcher never started is refused at once.
   EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID,
             m_api.WaitForProcess(12345, m_code, nullptr, true, 600000));
+  EXPECT_EQ(PROCESS_API_ERROR_INVALIDPROCESSID, m_api.IsRunning(12345));
+  for (const char* reporter : {"CProcessApi::WaitForProcess", "CProcessApi::IsRunning"}) {
+    EXPECT_EQ(1, m_log.Count(MID_DEBUG_RETURN_CODE, reporter, "Invoked Function: FindProcess"));
+  }
   uint32_t id = Launch("sleep", "300");
   EXPECT_EQ(PROCESS_API_ERROR_WAIT_TIMEOUT, m_api.WaitForProcess(id, m_code, nullptr, true, 20));
   // While the thread "pumps messages", the front end's exit event ends the

@@ -242,8 +242,8 @@ TEST_F(EngineRun, ClearRunDeletesOnlyClearableFiles) {
 TEST_F(EngineRun, FailuresLeaveNothingBehind) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   m_fixture.dir().WriteFile("bad.xml", "<request><file id='a'></request>");
-  const std::string invalid = "\r\nInternal Error: invalid request XML, please contact your "
-                              "administrator, or run in default mode\r\n";
+  const std::string invalid = "Internal Error: invalid request XML, please contact your "
+                              "administrator, or run in default mode";
   struct Case {
     std::string request, bundle, status;
     long code;
@@ -251,11 +251,14 @@ TEST_F(EngineRun, FailuresLeaveNothingBehind) {
       {m_fixture.dir().Path("bad.xml"), m_bundle, invalid, VELTENGINE_ERROR_INVALID_XML},
       {m_fixture.dir().Path("missing.xml"), m_bundle, invalid, VELTENGINE_ERROR_INVALID_XML},
       {"", m_fixture.dir().Path("missing-folder/b.zip"),
-       "\r\nInternal Error: failed to zip the bundle...\r\n", VELTENGINE_ERROR_WRITE_FAILURE},
+       "Internal Error: failed to zip the bundle...", VELTENGINE_ERROR_WRITE_FAILURE},
   };
   for (const Case& c : cases) {
+    m_log.logger().Clear();
     EXPECT_EQ(c.code, Run(c.request, c.bundle)) << c.request;
-    EXPECT_NE(std::string::npos, m_console.find(c.status)) << m_console;
+    EXPECT_NE(std::string::npos, m_console.find("\r\n" + c.status + "\r\n")) << m_console;
+    // Logged once, in the run's name.
+    EXPECT_EQ(1, m_log.Count(MID_DEBUG_MESSAGE, "VeltEngine::collectLogs", c.status));
     EXPECT_TRUE(m_fixture.TempEntries().empty());
     EXPECT_FALSE(std::filesystem::exists(c.bundle));
   }
@@ -272,6 +275,7 @@ TEST_F(EngineRun, FailuresLeaveNothingBehind) {
   EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, Run("", m_bundle));
   EXPECT_NE(std::string::npos, m_console.find("\r\nInternal Error: no valid configuration XML found...\r\n"));
   EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, Run("", "", "", true));
+  EXPECT_EQ(1, m_log.Count(MID_DEBUG_MESSAGE, "VeltEngine::clearLogs", "no valid configuration"));
 }
 
 TEST_F(EngineRun, EveryConfigurationFailing) {

@@ -288,9 +288,14 @@ class Truncation : public FileUtilities {
 };
 
 TEST_F(Truncation, KeepTheLastOrFirstBytesNeverWriteThroughALinkAndFailWhole) {
-  for (long count : {1000L, 5000L, -1L}) {  // at or beyond the size: nothing changes
+  // At or beyond the size the file stays as it is and the work file holds
+  // all of it; below zero nothing is kept.
+  for (long count : {1000L, 5000L, -1L}) {
+    const std::string kept = count < 0 ? "" : content_;
     EXPECT_EQ(0, helperUtil::fileTruncateEnd(count, Widen(file_)));
+    EXPECT_EQ(kept, ReadFile(work_.Path("temp_out.txt"))) << count;
     EXPECT_EQ(0, helperUtil::fileTruncateFront(count, Widen(file_).c_str()));
+    EXPECT_EQ(kept, ReadFile(work_.Path("temp_out.txt"))) << count;
     EXPECT_EQ(content_, ReadFile(file_)) << count;
   }
   // A work file planted as a link is never written through.

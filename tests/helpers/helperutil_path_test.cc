@@ -52,9 +52,15 @@ TEST_F(TranslatePath, VariablesSeparatorsAndFailures) {
   for (const auto& c : cases) {
     capture_.logger().Clear();
     EXPECT_EQ(c.out, helperUtil::translatePath(c.in));
-    EXPECT_EQ(*c.logged != 0, capture_.Contains("Cannot determine environment variable"));
+    EXPECT_EQ(*c.logged != 0 ? 1 : 0,
+              capture_.Count(MID_DEBUG_MESSAGE, "helperUtil::translatePath",
+                             "Cannot determine environment variable"));
     EXPECT_TRUE(!*c.logged || capture_.Contains(c.logged)) << c.logged;
   }
+  // Command arguments expand the same way, reported under the same name.
+  capture_.logger().Clear();
+  EXPECT_EQ(L"a\\b %VELT_UNSET_VAR%", helperUtil::expandVariablePairs(L"a\\b %VELT_UNSET_VAR%"));
+  EXPECT_EQ(1, capture_.Count(MID_DEBUG_MESSAGE, "helperUtil::translatePath", "VELT_UNSET_VAR"));
   // Values that lead back to themselves end in the failure path.
   EXPECT_NE(std::wstring::npos, helperUtil::translatePath(L"%VELT_LOOP%x").find(L"%VELT_LOOP%"));
   EXPECT_LT(helperUtil::translatePath(L"%VELT_GROW%").size(), 70000u);
@@ -70,6 +76,9 @@ TEST_F(TranslatePath, LegacyDataFoldersMoveOnlyOnXpAndServer2003) {
   velt::test::FakeOsFacts os;
   os.Windows(5, 1, 2600, velt::platform::kProductWorkstation);
   EXPECT_EQ(L"/var/lib/Vantrel/Log/x.txt", helperUtil::translatePath(common));
+  // A path with a variable that cannot be expanded stays as stage 1 left it.
+  std::wstring unset = Widen(dir.path() + "/" + all + "/Vantrel/%VELT_UNSET_VAR%/x.txt");
+  EXPECT_EQ(unset, helperUtil::translatePath(unset));
   ScopedEnv dataHome("XDG_DATA_HOME", "/home/u/.local/share");
   os.Windows(5, 2, 3790, velt::platform::kProductServer);
   EXPECT_EQ(L"/home/u/.local/share/Vantrel/x", helperUtil::translatePath(local));

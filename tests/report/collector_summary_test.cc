@@ -169,7 +169,12 @@ TEST_F(SummaryTest, UnwritableSummaryKeepsTheFileListAndReportsTheOpenFailure) {
   m_collector.files().push_back(FileRecord(L"a", L"/b/a.log", 1));
   EXPECT_EQ(VELTENGINE_ERROR_FILE_OPEN_FAILURE, m_collector.writeSummary(missing, &m_config));
   EXPECT_EQ(1u, m_collector.files().size());
-  EXPECT_TRUE(m_log.Contains("fopen failed to open file \""));
+  // One entry, naming the file and why it could not be opened.
+  const std::string summary = m_dir.Path("no/such/folder/summary.txt");
+  EXPECT_EQ(1, m_log.Count(MID_DEBUG_MESSAGE, "collector::printSummary",
+                           "fopen failed to open file \"" + summary +
+                               "\": No such file or directory"));
+  EXPECT_EQ(0, m_log.Count(MID_DEBUG_RETURN_CODE, "collector::printSummary", ""));
   EXPECT_EQ(VELTENGINE_ERROR_BAD_PARAMETER, m_collector.printSummary(nullptr));
 }
 

@@ -26,6 +26,20 @@ bool CapturingLogger::Contains(const std::string& fragment) {
   return false;
 }
 
+int CapturingLogger::Count(unsigned messageId, const std::string& function,
+                           const std::string& fragment) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  const std::string reporter = "Function: " + function + "\n";
+  int count = 0;
+  for (const LoggedMessage& message : m_messages) {
+    if (message.id == messageId && message.text.compare(0, reporter.size(), reporter) == 0 &&
+        message.text.find(fragment) != std::string::npos) {
+      ++count;
+    }
+  }
+  return count;
+}
+
 void CapturingLogger::Clear() {
   std::lock_guard<std::mutex> guard(m_lock);
   m_messages.clear();

@@ -28,6 +28,10 @@ class CapturingLogger : public ILogger {
   std::vector<LoggedMessage> Messages();
   // True when some message's text contains `fragment`.
   bool Contains(const std::string& fragment);
+  // How many entries of kind `messageId` (MID_DEBUG_MESSAGE or
+  // MID_DEBUG_RETURN_CODE) name `function` as the reporting function and
+  // contain `fragment`.
+  int Count(unsigned messageId, const std::string& function, const std::string& fragment);
   void Clear();
 
  private:
@@ -42,6 +46,9 @@ class ScopedLogCapture {
   ~ScopedLogCapture();
   CapturingLogger& logger() { return *m_logger; }
   bool Contains(const std::string& fragment) { return m_logger->Contains(fragment); }
+  int Count(unsigned messageId, const std::string& function, const std::string& fragment) {
+    return m_logger->Count(messageId, function, fragment);
+  }
 
  private:
   CapturingLogger* m_logger;  // owned by the log

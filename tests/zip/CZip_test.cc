@@ -169,6 +169,15 @@ TEST_F(CZipTest, EmptyFoldersMissingFilesAndTheLargeFileBoundary) {
   EXPECT_EQ(0ul, CZip::getCrc(Widen(m_temp.Path("missing"))));
   EXPECT_TRUE(capture.Contains("Could not open " + m_temp.Path("missing")));
   EXPECT_FALSE(CZip::isLargeFile(Widen(m_temp.Path("missing"))));
+  // A listed file that cannot be opened becomes an empty entry; the reason
+  // is one message entry.
+  capture.logger().Clear();
+  EXPECT_EQ(0, CZip::createZipFile({Widen(m_temp.Path("missing"))}, Widen(m_temp.Path("m.zip")),
+                                   {L"missing"}, L""));
+  EXPECT_EQ(1, capture.Count(MID_DEBUG_MESSAGE, "CZip::createZipFile",
+                             "Could not open " + m_temp.Path("missing") +
+                                 ": No such file or directory"));
+  EXPECT_EQ(0, capture.Count(MID_DEBUG_RETURN_CODE, "CZip::createZipFile", ""));
   // Sparse files: the size is what counts, not the blocks.
   std::string large = m_temp.WriteFile("large", "");
   for (long long size : {0xFFFFFFFEll, 0xFFFFFFFFll}) {

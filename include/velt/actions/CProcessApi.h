@@ -66,8 +66,9 @@ class VELT_API CProcessApi {
   struct ProcessEntry;
   ProcessEntry* FindProcess(uint32_t processId);
   // Finds the entry and asks whether its child still runs; 0, or the
-  // logged failure's code.
-  long PollProcess(uint32_t processId, ProcessEntry*& entry, bool& running);
+  // code of the failure, logged in the name of `reporter` (the public
+  // operation asking).
+  long PollProcess(const char* reporter, uint32_t processId, ProcessEntry*& entry, bool& running);
 
   std::list<ProcessEntry*> m_processList;  // owned
   bool m_startSuspended;

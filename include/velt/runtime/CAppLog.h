@@ -59,3 +59,12 @@ class VELT_API CAppLog {
   CAppLog::LogReturnCode(CAppLog::FunctionName(__PRETTY_FUNCTION__).c_str(), __FILE__,     \
                          __LINE__, importance, invoked, static_cast<unsigned long>(code),  \
                          nullptr, ##__VA_ARGS__)
+
+// The same, for a helper that reports in the name of the operation it works
+// for: `function` is that operation's qualified name.
+#define VELT_LOG_MESSAGE_AS(function, importance, ...) \
+  CAppLog::LogDebugMessage(function, __FILE__, __LINE__, importance, __VA_ARGS__)
+
+#define VELT_LOG_CODE_AS(function, importance, invoked, code, ...)                             \
+  CAppLog::LogReturnCode(function, __FILE__, __LINE__, importance, invoked,                   \
+                         static_cast<unsigned long>(code), nullptr, ##__VA_ARGS__)
