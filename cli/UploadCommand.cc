@@ -88,6 +88,10 @@ const char* WhatToDo(const VELT_UPLOAD_ERROR& error) {
       return "check the host and the network path to it, or allow more with --timeout SECONDS";
     case VELT_UPLOAD_CONNECTION:
       return "check --host and this machine's network";
+    case VELT_UPLOAD_CONNECTION_LOST:
+      return "try again later; if it keeps happening, tell the service's administrator";
+    case VELT_UPLOAD_BAD_ANSWER:
+      return "check that --host names the upload service, or tell its administrator";
     case VELT_UPLOAD_TLS:
       return "the service must offer TLS 1.0 to 1.2 with an AES cipher suite";
     default:
@@ -198,7 +202,8 @@ Command DefineUpload(CLI::App& velt) {
       ->type_name("FILE");
   app->add_option("--timeout", options->timeout,
                   "wait at most SECONDS (1 to 86400) for the connection and for any progress "
-                  "(default: 60 and 120 seconds)")
+                  "(default: 60 and 120 seconds); the whole upload may take both plus a "
+                  "second for every 8 KiB of the bundle")
       ->type_name("SECONDS")
       ->check(CLI::Validator(CheckSeconds, ""));
   AddLogFileOption(*app, options->logFile);

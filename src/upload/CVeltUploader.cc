@@ -5,6 +5,7 @@
 #include <openssl/ssl.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "upload/COpensslUtility.h"
 #include "upload/UploadFailure.h"
 #include "upload/UploadHost.h"
+#include "upload/UploadLimits.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -31,12 +33,6 @@ constexpr const char* kCipherList =
     "AES128-SHA256:AES128-SHA:!ECDHE-RSA-CHACHA20-POLY1305:!ECDHE-ECDSA-CHACHA20-POLY1305:"
     "!ECDHE-ECDSA-AES256-SHA:!ECDHE-RSA-AES256-SHA:!DHE-RSA-AES256-SHA:"
     "!ECDHE-ECDSA-AES128-SHA:!ECDHE-RSA-AES128-SHA";
-
-// A transfer that stalls (less than one byte a second for this long) or a
-// server that never answers the connection is given up rather than waited
-// for without end.
-constexpr long kConnectTimeoutSeconds = 60;
-constexpr long kStallSeconds = 120;
 
 // Overwrites a narrow copy of the secret before its memory is released.
 class SecretText {
@@ -90,7 +86,9 @@ CVeltUploader::CVeltUploader(const std::wstring& filePath, const std::wstring& u
       m_fileSize(0),
       m_curlError(),
       m_certificateRejected(false),
-      m_verifyStatus(0) {
+      m_verifyStatus(0),
+      m_answerHeaderBytes(0),
+      m_answerBodyBytes(0) {
   static_assert(sizeof m_curlError >= CURL_ERROR_SIZE, "libcurl's error buffer size");
 }
 
@@ -198,12 +196,21 @@ long CVeltUploader::Finish(long code, VELT_UPLOAD_FAILURE kind, const std::wstri
   return code;
 }
 
-long CVeltUploader::FinishTransfer(int performResult, const std::wstring& authority) {
+long CVeltUploader::FinishTransfer(int performResult, const std::wstring& authority,
+                                   long totalSeconds, bool timeLimitReached) {
   CURL* curl = static_cast<CURL*>(m_pCurl);
   velt::upload::TransferReport report;
   report.curlCode = performResult;
   report.curlText = m_curlError;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &report.httpStatus);
+  curl_off_t sent = 0;
+  curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+  report.bytesSent = sent;
+  report.bundleBytes = m_fileSize;
+  report.headersTooLarge = m_answerHeaderBytes > velt::upload::kAnswerPartLimit;
+  report.bodyTooLong = m_answerBodyBytes > velt::upload::kAnswerPartLimit;
+  report.totalSeconds = totalSeconds;
+  report.timeLimitReached = timeLimitReached;
   const char* location = nullptr;
   if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) == CURLE_OK &&
       location != nullptr) {
@@ -286,7 +293,7 @@ long CVeltUploader::SendHTTP() {
   const std::string url = BuildUploadURL(host.authority, m_filePath);
   const std::string user = velt::Narrow(m_userName);
   const SecretText secret(m_password);
-  const long timeout = m_settings.timeoutSeconds;
+  const velt::upload::UploadTimeLimits limits = velt::upload::TimeLimitsFor(m_settings, m_fileSize);
 
   // The callbacks are written here so that they may use the class's own
   // members while the header stays free of libcurl's types.
@@ -299,10 +306,16 @@ long CVeltUploader::SendHTTP() {
     self->m_settings.progress(uploaded, uploadTotal > 0 ? uploadTotal : self->m_fileSize);
     return 0;
   };
-  // The answer's body is read and dropped: it is the server's text, never
-  // shown, never kept.
-  curl_write_callback discard = [](char*, size_t size, size_t count, void*) {
-    return size * count;
+  // The answer is read and dropped: it is the server's text, never shown,
+  // never kept. Its headers and its body are each read up to a bound; a
+  // count that libcurl did not hand over makes it stop the transfer.
+  curl_write_callback headers = [](char*, size_t size, size_t count, void* uploader) {
+    return velt::upload::TakeAnswerPart(static_cast<CVeltUploader*>(uploader)->m_answerHeaderBytes,
+                                        size * count);
+  };
+  curl_write_callback body = [](char*, size_t size, size_t count, void* uploader) {
+    return velt::upload::TakeAnswerPart(static_cast<CVeltUploader*>(uploader)->m_answerBodyBytes,
+                                        size * count);
   };
 
 #define VELT_SETOPT(option, value)                                                     \
@@ -328,13 +341,17 @@ long CVeltUploader::SendHTTP() {
   VELT_SETOPT(CURLOPT_USERAGENT, "velt/4");
   VELT_SETOPT(CURLOPT_FAILONERROR, 1L);
   // Beyond the transfer itself: libcurl's own sentence about a failure,
-  // no waiting without end, no body on standard output, and progress when
-  // the front end asked.
+  // no waiting without end, an answer read only as far as it matters, no
+  // body on standard output, and progress when the front end asked.
   VELT_SETOPT(CURLOPT_ERRORBUFFER, m_curlError);
-  VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, timeout > 0 ? timeout : kConnectTimeoutSeconds);
+  VELT_SETOPT(CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
   VELT_SETOPT(CURLOPT_LOW_SPEED_LIMIT, 1L);
-  VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, timeout > 0 ? timeout : kStallSeconds);
-  VELT_SETOPT(CURLOPT_WRITEFUNCTION, discard);
+  VELT_SETOPT(CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+  VELT_SETOPT(CURLOPT_TIMEOUT, limits.totalSeconds);
+  VELT_SETOPT(CURLOPT_HEADERFUNCTION, headers);
+  VELT_SETOPT(CURLOPT_HEADERDATA, static_cast<void*>(this));
+  VELT_SETOPT(CURLOPT_WRITEFUNCTION, body);
+  VELT_SETOPT(CURLOPT_WRITEDATA, static_cast<void*>(this));
   // libcurl loads a trust store of its own before the handshake although the
   // verify callback takes its place; with a CA file named, it loads that
   // file, so the upload does not depend on the system's bundle existing.
@@ -349,13 +366,23 @@ long CVeltUploader::SendHTTP() {
   }
 #undef VELT_SETOPT
 
+  // libcurl gives the same code for a stall and for the total limit; the
+  // time the transfer took tells them apart. libcurl's timers run in whole
+  // milliseconds and may end the transfer a little before the limit.
+  const auto started = std::chrono::steady_clock::now();
   const CURLcode performed = curl_easy_perform(curl);
+  const bool timeLimitReached =
+      performed == CURLE_OPERATION_TIMEDOUT &&
+      std::chrono::steady_clock::now() - started + std::chrono::milliseconds(250) >=
+          std::chrono::seconds(limits.totalSeconds);
   if (performed != CURLE_OK && m_curlError[0] == '\0') {
     std::snprintf(m_curlError, sizeof m_curlError, "%s", curl_easy_strerror(performed));
   }
-  const long result = FinishTransfer(performed, host.authority);
+  const long result =
+      FinishTransfer(performed, host.authority, limits.totalSeconds, timeLimitReached);
   if (performed != CURLE_OK) {
-    VELT_LOG_CURL('E', "curl_easy_perform", performed, "%s", m_curlError);
+    VELT_LOG_CURL('E', "curl_easy_perform", performed, "%s; %s", m_curlError,
+                  velt::Narrow(m_lastError.message).c_str());
   } else if (result != 0) {
     // libcurl stops only at statuses of 400 and more; anything else but 2xx
     // (a redirect above all) did not store the bundle either.

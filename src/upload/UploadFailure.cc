@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <openssl/x509_vfy.h>
 
+#include "upload/UploadLimits.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -14,6 +15,9 @@ namespace {
 const char* ReasonPhrase(long status) {
   switch (status) {
     case 100: return "Continue";
+    case 200: return "OK";
+    case 201: return "Created";
+    case 204: return "No Content";
     case 300: return "Multiple Choices";
     case 301: return "Moved Permanently";
     case 302: return "Found";
@@ -77,10 +81,23 @@ VELT_UPLOAD_FAILURE CurlKind(int curlCode) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT:
-    case CURLE_GOT_NOTHING:
+      return VELT_UPLOAD_CONNECTION;
+    // Once the connection is made: the server closed or reset it while the
+    // bundle went up (send), before or while it answered (receive, or no
+    // answer at all), or in the middle of a body it had announced.
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
-      return VELT_UPLOAD_CONNECTION;
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+      return VELT_UPLOAD_CONNECTION_LOST;
+    // libcurl's own bound on one header line (100 KB) fails the transfer
+    // with CURLE_OUT_OF_MEMORY before 8.6, with CURLE_TOO_LARGE since.
+#if LIBCURL_VERSION_NUM >= 0x080600
+    case CURLE_TOO_LARGE:
+#else
+    case CURLE_OUT_OF_MEMORY:
+#endif
+      return VELT_UPLOAD_BAD_ANSWER;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CIPHER:
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -127,12 +144,17 @@ void DescribeTransfer(const TransferReport& report, VELT_UPLOAD_ERROR& error) {
     return;
   }
   const long status = report.httpStatus;
-  if (report.curlCode == CURLE_OK && status >= 200 && status <= 299) {
+  const bool stored = status >= 200 && status <= 299;
+  if (report.curlCode == CURLE_OK && stored) {
     error.kind = VELT_UPLOAD_OK;
     error.message.clear();
     return;
   }
-  if (report.curlCode == CURLE_OK && status >= 300 && status <= 399) {
+  // The body is read only up to a bound: past it, the status still says
+  // what happened, but a 2xx whose answer does not end is not taken as the
+  // service's word that the bundle is stored.
+  const bool statusDecides = report.curlCode == CURLE_OK || (report.bodyTooLong && !stored);
+  if (statusDecides && status >= 300 && status <= 399) {
     error.kind = VELT_UPLOAD_REDIRECT;
     error.message = error.location.empty()
                         ? L"the server answered " + StatusText(status) +
@@ -140,17 +162,47 @@ void DescribeTransfer(const TransferReport& report, VELT_UPLOAD_ERROR& error) {
                         : L"the server redirected to " + error.location + L"; nothing was stored";
     return;
   }
+  const std::wstring limit = std::to_wstring(kAnswerPartLimit) + L" bytes";
+  if (report.bodyTooLong && stored) {
+    error.kind = VELT_UPLOAD_BAD_ANSWER;
+    error.message = L"the server at " + host + L" answered " + StatusText(status) +
+                    L" but its answer did not end (more than " + limit +
+                    L" of body); the upload is not counted as stored";
+    return;
+  }
   // A status outside 2xx and 3xx, whether libcurl stopped at it or not.
-  error.kind = report.curlCode == CURLE_OK ? VELT_UPLOAD_HTTP_STATUS : CurlKind(report.curlCode);
+  error.kind = statusDecides           ? VELT_UPLOAD_HTTP_STATUS
+               : report.headersTooLarge ? VELT_UPLOAD_BAD_ANSWER
+                                        : CurlKind(report.curlCode);
+  const std::wstring bundle = std::to_wstring(report.bundleBytes) + L" bytes";
+  const std::wstring sent = std::to_wstring(report.bytesSent) + L" of " + bundle;
   switch (error.kind) {
     case VELT_UPLOAD_HTTP_STATUS:
       error.message = L"the server answered " + StatusText(status) + L"; nothing was stored";
       break;
     case VELT_UPLOAD_TIMED_OUT:
-      error.message = L"the server at " + host + L" did not answer in time: " + curlText;
+      error.message = report.timeLimitReached
+                          ? L"the upload to " + host + L" did not finish within " +
+                                std::to_wstring(report.totalSeconds) +
+                                L" seconds, the limit for a bundle of " + bundle + L"; " + sent +
+                                L" were sent"
+                          : L"the server at " + host + L" did not answer in time: " + curlText;
       break;
     case VELT_UPLOAD_CONNECTION:
-      error.message = L"could not reach " + host + L": " + curlText;
+      error.message = L"could not connect to " + host + L": " + curlText;
+      break;
+    case VELT_UPLOAD_CONNECTION_LOST:
+      error.message = L"the server at " + host + L" closed the connection after " + sent +
+                      (status >= 200 ? L", in the middle of its answer (" + StatusText(status) + L")"
+                                     : std::wstring(L", without an answer")) +
+                      L" (" + curlText + L")";
+      break;
+    case VELT_UPLOAD_BAD_ANSWER:
+      error.message = L"the answer of the server at " + host +
+                      L" could not be read (headers too large: " +
+                      (report.headersTooLarge ? L"more than " + limit
+                                              : std::wstring(L"a line longer than libcurl accepts")) +
+                      L")";
       break;
     case VELT_UPLOAD_TLS:
       error.message = L"the TLS handshake with " + host + L" failed: " + curlText;

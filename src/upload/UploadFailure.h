@@ -18,6 +18,12 @@ struct TransferReport {
   int verifyStatus = 0;      // X509_V_ERR_* of the rejection; 0 when the check could not run
   std::wstring certificateText;  // the check's own sentence
   std::wstring authority;    // the service's host[:port]
+  long long bytesSent = 0;   // of the bundle, handed to the connection
+  long long bundleBytes = 0;
+  bool headersTooLarge = false;  // the answer's headers went past kAnswerPartLimit
+  bool bodyTooLong = false;      // the answer's body went past kAnswerPartLimit
+  bool timeLimitReached = false; // the exchange ran for its whole totalSeconds
+  long totalSeconds = 0;
 };
 
 // Fills kind, httpStatus, location, curlCode, verifyStatus and message of

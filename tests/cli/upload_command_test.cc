@@ -64,6 +64,11 @@ TEST_F(VeltUpload, FailuresExitOneSayingWhy) {
       {"PORT_REVOKED", ca + Value("CA_CRL_FILE"), "failed: certificate revoked"},
       {"", ca + "/no/ca.pem", "failed: the CA file /no/ca.pem could not be loaded"},
       {"127.0.0.1:" + Value("PORT_SILENT"), m_secret + " --timeout 1", "did not answer in time: "},
+      {"127.0.0.1:1", m_secret, "could not connect to 127.0.0.1:1: "},
+      {"PORT_RESET", m_secret, " of 300003 bytes, without an answer ("},
+      {"PORT_HEADERS", m_secret, "could not be read (headers too large: more than 65536 bytes)\n"
+                                 "velt upload: check that --host names the upload service"},
+      {"PORT_ENDLESS", m_secret, "answered HTTP 200 (OK) but its answer did not end"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(1, Velt(c.arguments, c.host.rfind("PORT_", 0) ? c.host : m_server.Host(c.host))) << m_out;
@@ -80,6 +85,9 @@ TEST_F(VeltUpload, FailuresExitOneSayingWhy) {
   const std::string log = ReadFile(m_files.Path("log"));
   EXPECT_NE(log.find("Description: SSL peer certificate or SSH remote key was not OK"), std::string::npos);
   EXPECT_NE(log.find("fopen:No such file or directory"), std::string::npos);
+  EXPECT_NE(log.find("Return Code: 23 (0x00000017) | Description: Failed writing received data to "
+                     "disk/application | Failed writing header; the answer of the server at localhost:" +
+                     Value("PORT_HEADERS") + " could not be read (headers too large"), std::string::npos);
   EXPECT_EQ(log.find(Value("PASSWORD")), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(Value("UPLOAD_DIR")));
 }

@@ -1,6 +1,8 @@
 // The uploader against a real HTTPS service on loopback (nginx with WebDAV
 // PUT, started per test by NginxFixture). The console's tests go through
 // every kind of failure (tests/cli/upload_command_test.cc).
+#include <chrono>
+
 #include "upload/UploadServerTest.h"
 #include "velt/upload/CVeltUploaderFactory.h"
 
@@ -38,6 +40,43 @@ TEST_F(UploadServerTest, AnAnswerOtherThan2xxOrARejectedCertificateIsDescribed) 
   // revoked one cannot be told apart and passes too.
   EXPECT_EQ(Upload(Bundle(), m_server.Host("PORT_GOOD"), "CA_CRL_FILE").code, 0);
   EXPECT_EQ(Upload(Bundle(), m_server.Host("PORT_REVOKED")).code, 0);
+}
+
+// The servers of hostile_server.py, each misbehaving once the connection is
+// made: every upload ends, by the answer's bounds or the time limit, saying
+// what failed. The ceiling only guards against a hang.
+TEST_F(UploadServerTest, AMisbehavingServerEndsTheUploadSayingWhatFailed) {
+  const struct {
+    const char* port;
+    VELT_UPLOAD_FAILURE kind;
+    const wchar_t* said;
+  } cases[] = {
+      {"PORT_ENDLESS", VELT_UPLOAD_BAD_ANSWER,
+       L"answered HTTP 200 (OK) but its answer did not end (more than 65536 bytes of body); "
+       L"the upload is not counted as stored"},
+      {"PORT_TRICKLE", VELT_UPLOAD_TIMED_OUT,
+       L"did not finish within 3 seconds, the limit for a bundle of 3145731 bytes; "
+       L"3145731 of 3145731 bytes were sent"},
+      {"PORT_CLOSE", VELT_UPLOAD_CONNECTION_LOST, L" of 3145731 bytes, without an answer ("},
+      {"PORT_RESET", VELT_UPLOAD_CONNECTION_LOST, L" of 3145731 bytes, without an answer ("},
+      {"PORT_HEADERS", VELT_UPLOAD_BAD_ANSWER,
+       L"could not be read (headers too large: more than 65536 bytes)"},
+      {"PORT_LONGLINE", VELT_UPLOAD_BAD_ANSWER,
+       L"could not be read (headers too large: a line longer than libcurl accepts)"},
+  };
+  VELT_UPLOAD_SETTINGS limits;
+  limits.timeoutSeconds = 1;               // 1 + 1 seconds of connect and stall,
+  limits.floorBytesPerSecond = 1L << 30;   // and 1 for the bundle
+  const std::string bundle = Bundle();
+  for (const auto& c : cases) {
+    const auto started = std::chrono::steady_clock::now();
+    const VELT_UPLOAD_ERROR error = Upload(bundle, m_server.Host(c.port), "CA_FILE", nullptr, limits);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << c.port;
+    EXPECT_EQ(error.code, VELTUPLOADER_ERROR_CURL_ERROR) << c.port;
+    EXPECT_EQ(error.kind, c.kind) << c.port << ": " << Narrow(error.message);
+    EXPECT_NE(error.message.find(c.said), std::wstring::npos) << Narrow(error.message);
+    EXPECT_TRUE(m_log.Contains(Narrow(error.message))) << c.port;
+  }
 }
 
 TEST_F(UploadServerTest, BadInputSendsNothing) {

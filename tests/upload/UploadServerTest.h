@@ -23,11 +23,12 @@ class UploadServerTest : public ::testing::Test {
     EXPECT_FALSE(m_log.Contains(m_server.Value("PASSWORD")) || m_log.Contains("velt-uploader"));
   }
 
-  // Sends `path` to `host`, trusting the fixture's `ca` file. An uploader
-  // sends once: a second SendHTTP after a success is refused.
+  // Sends `path` to `host`, trusting the fixture's `ca` file, with the
+  // limits of `settings`. An uploader sends once: a second SendHTTP after a
+  // success is refused.
   VELT_UPLOAD_ERROR Upload(const std::string& path, const std::string& host,
-                           const std::string& ca = "CA_FILE", const char* password = nullptr) {
-    VELT_UPLOAD_SETTINGS settings;
+                           const std::string& ca = "CA_FILE", const char* password = nullptr,
+                           VELT_UPLOAD_SETTINGS settings = {}) {
     settings.host = Widen(host);
     settings.caFile = Widen(m_server.Value(ca));
     CVeltUploader uploader(Widen(path), Widen(m_server.Value("USER_NAME")),

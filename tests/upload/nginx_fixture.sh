@@ -21,6 +21,9 @@
 #   PORT_TLS13      good certificate, TLS 1.3 only
 #   PORT_ERROR      good certificate, answers 500 below /home/
 #   PORT_REDIRECT   good certificate, answers 301 to https://localhost/elsewhere/
+# and, on 127.0.0.1 only, the misbehaving servers of hostile_server.py (good
+# certificate): PORT_ENDLESS, PORT_TRICKLE, PORT_CLOSE, PORT_RESET,
+# PORT_HEADERS, PORT_LONGLINE.
 set -euo pipefail
 
 work=${1:?usage: nginx_fixture.sh WORKDIR [OWNER_PID]}
@@ -29,6 +32,7 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 pki=$work/pki
 nginx_pid=""
+hostile_pid=""
 
 stop_nginx() {
   if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
@@ -50,8 +54,16 @@ owner_gone() {
   ! kill -0 "$owner" 2>/dev/null && return 0
   [ "$owner" = "$PPID" ] && [ "$(awk '{print $4}' /proc/$$/stat)" != "$owner" ]
 }
+stop_hostile() {
+  if [ -n "$hostile_pid" ]; then
+    kill -TERM "$hostile_pid" 2>/dev/null || true
+    wait "$hostile_pid" 2>/dev/null || true
+  fi
+  hostile_pid=""
+}
 # A test that died leaves nobody to remove its folder: do it here.
 on_exit() {
+  stop_hostile
   stop_nginx
   if owner_gone; then
     rm -rf "$work"
@@ -268,7 +280,14 @@ chmod 644 "$work/htpasswd"
 
 start_nginx
 
+# The misbehaving servers say their ports in one line once they listen.
+exec {hostile_out}< <(exec python3 "$(dirname "$0")/hostile_server.py" "$pki/good.chain.pem" \
+  "$pki/good.key")
+hostile_pid=$!
+read -r -t 30 -u "$hostile_out" hostile_ports || { echo "hostile_server.py did not start" >&2; exit 1; }
+
 for name in $servers; do port=PORT_$name; echo "$port=${!port}"; done >"$work/fixture.env.tmp"
+printf '%s\n' $hostile_ports >>"$work/fixture.env.tmp"
 cat >>"$work/fixture.env.tmp" <<EOF
 IPV6=$(have_ipv6 && echo 1 || echo 0)
 CA_FILE=$pki/trust.pem
@@ -281,8 +300,8 @@ NGINX_PID=$nginx_pid
 EOF
 mv "$work/fixture.env.tmp" "$work/fixture.env"
 
-# Serve until told to stop, nginx dies, or the owner is gone.
-while kill -0 "$nginx_pid" 2>/dev/null; do
+# Serve until told to stop, a server dies, or the owner is gone.
+while kill -0 "$nginx_pid" 2>/dev/null && kill -0 "$hostile_pid" 2>/dev/null; do
   if owner_gone; then break; fi
   sleep 0.5 &
   wait $! || true

@@ -62,9 +62,11 @@ class VELT_API CVeltUploader : public IVeltUploader {
  private:
   // Records the outcome of this SendHTTP and returns its code.
   long Finish(long code, VELT_UPLOAD_FAILURE kind, const std::wstring& message);
-  // Fills m_lastError for a transfer that ran (performResult: its CURLcode)
-  // and returns SendHTTP's code for it.
-  long FinishTransfer(int performResult, const std::wstring& authority);
+  // Fills m_lastError for a transfer that ran (performResult: its CURLcode;
+  // timeLimitReached: it ran for all of its totalSeconds) and returns
+  // SendHTTP's code for it.
+  long FinishTransfer(int performResult, const std::wstring& authority, long totalSeconds,
+                      bool timeLimitReached);
 
   std::wstring m_filePath;
   std::wstring m_userName;
@@ -79,5 +81,9 @@ class VELT_API CVeltUploader : public IVeltUploader {
   bool m_certificateRejected;
   int m_verifyStatus;
   std::wstring m_certificateText;
+  // What was read of the server's answer: its status lines and headers,
+  // and its body.
+  size_t m_answerHeaderBytes;
+  size_t m_answerBodyBytes;
   VELT_UPLOAD_ERROR m_lastError;
 };

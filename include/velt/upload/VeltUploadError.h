@@ -19,10 +19,14 @@ enum VELT_UPLOAD_FAILURE : int32_t {
   VELT_UPLOAD_CERT_UNTRUSTED = 9,    // no trusted authority issued the chain
   VELT_UPLOAD_CERT_REVOKED = 10,     // a CRL of the trust store revokes it
   VELT_UPLOAD_CERT_OTHER = 11,       // any other rejection, or no usable trust store
-  VELT_UPLOAD_TIMED_OUT = 12,        // no connection in time, or the transfer stalled
-  VELT_UPLOAD_CONNECTION = 13,       // the host was not found or not reached
+  VELT_UPLOAD_TIMED_OUT = 12,        // no connection in time, the transfer stalled, or
+                                     // the whole exchange went past its time limit
+  VELT_UPLOAD_CONNECTION = 13,       // the host was not found or the connection not made
   VELT_UPLOAD_TLS = 14,              // the handshake failed (protocol, cipher suites)
   VELT_UPLOAD_TRANSFER = 15,         // any other failure of the transfer
+  VELT_UPLOAD_CONNECTION_LOST = 16,  // the server closed or reset the connection it took
+  VELT_UPLOAD_BAD_ANSWER = 17,       // the answer could not be read (headers too large),
+                                     // or a 2xx answer's body went on without end
 };
 
 struct VELT_UPLOAD_ERROR {

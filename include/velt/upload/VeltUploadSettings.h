@@ -19,4 +19,8 @@ struct VELT_UPLOAD_SETTINGS {
   // Seconds to wait for the connection (TCP and TLS) and, later, for any
   // byte to move. 0: 60 seconds to connect, 120 seconds of standstill.
   long timeoutSeconds = 0;
+  // The slowest average rate, in bytes a second, that the whole exchange is
+  // given time for: it may take the connect and standstill limits above
+  // plus the bundle's size at this rate. 0: 8192 bytes a second.
+  long floorBytesPerSecond = 0;
 };
