@@ -21,7 +21,6 @@ struct ClearOptions {
   SessionOptions session;
   bool yes = false;
   bool includeSystemLogs = false;
-  bool skipMSInfo32 = false;
   bool quiet = false;
 };
 
@@ -80,7 +79,6 @@ int RunClear(const ClearOptions& options) {
   }
   request.clearMode = true;
   request.includeSystemLogs = options.includeSystemLogs;
-  request.skipMSInfo32 = options.skipMSInfo32;
   const std::unique_ptr<ProgressDisplay> display = ProgressDisplay::Create(
       ProgressDisplay::Choose(options.quiet, false), options.quiet);
   const RunOutcome outcome = RunEngine(request, *display);
@@ -97,8 +95,6 @@ Command DefineClear(CLI::App& velt) {
   app->add_flag("-y,--yes", options->yes, "clear without asking (the plan is still shown)");
   app->add_flag("--include-system-logs", options->includeSystemLogs,
                 "also clear the system-logs and system-log-hist entries");
-  app->add_flag("--skip-msinfo32", options->skipMSInfo32,
-                "skip commands that would run MSInfo32.exe");
   app->add_flag("-q,--quiet", options->quiet, "show no progress, only errors");
   AddSessionOptions(*app, options->session);
   app->footer(

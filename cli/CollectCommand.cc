@@ -23,6 +23,10 @@ namespace velt {
 namespace cli {
 namespace {
 
+// Said with every password option: a bundle password keeps casual readers
+// out, not attackers.
+const std::string kZipEncryptionNote = "; traditional zip encryption, which is weak: see docs/zip.md";
+
 struct CollectOptions {
   SessionOptions session;
   std::string bundle;
@@ -34,7 +38,6 @@ struct CollectOptions {
   std::string passwordEnvironment;
   bool passwordPrompt = false;
   bool includeSystemLogs = false;
-  bool skipMSInfo32 = false;
   bool noMask = false;
   bool maskHosts = false;
   std::vector<std::string> domains;
@@ -107,7 +110,6 @@ int RunCollect(const CollectOptions& options) {
   }
   request.bundlePath = Widen(target.path());
   request.includeSystemLogs = options.includeSystemLogs;
-  request.skipMSInfo32 = options.skipMSInfo32;
   request.extras.replaceBundle = options.force;
   request.extras.maskSecrets = !options.noMask;
   request.extras.maskHosts = options.maskHosts;
@@ -158,23 +160,22 @@ Command DefineCollect(CLI::App& velt) {
       ->excludes(comment);
   CLI::Option* passwordFile =
       app->add_option("--password-file", options->passwordFile,
-                      "encrypt the bundle with the password in FILE (one final line end is "
-                      "dropped)")
+                      std::string("encrypt the bundle with the password in FILE (one final line "
+                                  "end is dropped)") + kZipEncryptionNote)
           ->type_name("FILE");
   CLI::Option* passwordEnvironment =
       app->add_option("--password-env", options->passwordEnvironment,
-                      "encrypt the bundle with the password in the environment variable VAR "
-                      "(removed from the environment once read)")
+                      std::string("encrypt the bundle with the password in the environment "
+                                  "variable VAR (removed from the environment once read)") +
+                          kZipEncryptionNote)
           ->type_name("VAR")
           ->excludes(passwordFile);
   app->add_flag("--password-prompt", options->passwordPrompt,
-                "ask for the password on the terminal, without echo")
+                "ask for the password on the terminal, without echo" + kZipEncryptionNote)
       ->excludes(passwordFile)
       ->excludes(passwordEnvironment);
   app->add_flag("--include-system-logs", options->includeSystemLogs,
                 "also collect system-logs and system-log-hist in a default run");
-  app->add_flag("--skip-msinfo32", options->skipMSInfo32,
-                "skip commands that would run MSInfo32.exe");
   app->add_flag("--no-mask", options->noMask,
                 "keep passwords, keys and tokens in the collected files (masked by default)");
   CLI::Option* maskHosts = app->add_flag(

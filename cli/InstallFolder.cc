@@ -50,11 +50,14 @@ std::wstring ResolveInstallFolder(const std::string& option) {
   if (!registered.empty()) {
     return registered;
   }
-  // Installed: <prefix>/bin/velt with <prefix>/share/velt. Build tree: the
-  // repository's install folder. Else the configured install root.
+  // Installed: the install folder where it lies from the program (also in
+  // a tree moved as a whole). A build with tests: the repository's install
+  // folder. Else the configured install root.
   const std::string candidates[] = {
-      ProgramFolder() + "/../share/velt",
+      ProgramFolder() + "/" VELT_PROGRAM_TO_INSTALL_ROOT,
+#ifdef VELT_SOURCE_INSTALL_ROOT
       VELT_SOURCE_INSTALL_ROOT,
+#endif
       VELT_INSTALL_ROOT,
   };
   for (const std::string& candidate : candidates) {

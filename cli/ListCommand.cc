@@ -1,8 +1,11 @@
 // velt list: the file IDs the configurations offer.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "ConfigCatalog.h"
@@ -11,6 +14,37 @@
 
 namespace velt {
 namespace cli {
+namespace {
+
+// `text` as UTF-8, padded with blanks to `width` characters (not bytes, so
+// that titles outside ASCII keep the columns too).
+std::string Padded(const std::wstring& text, size_t width) {
+  return Narrow(text) + std::string(width > text.size() ? width - text.size() : 0, ' ');
+}
+
+// One row per entry. The ID and CONFIGURATION columns are 20 and 18
+// characters wide, or as wide as their longest value, so that every column
+// starts at the same place in every row.
+void PrintTable(const std::vector<CatalogEntry>& entries) {
+  const std::wstring kId = L"ID";
+  const std::wstring kConfiguration = L"CONFIGURATION";
+  size_t idWidth = 20;
+  size_t titleWidth = 18;
+  for (const CatalogEntry& entry : entries) {
+    idWidth = std::max(idWidth, entry.id.size());
+    titleWidth = std::max(titleWidth, entry.configTitle.size());
+  }
+  std::printf("%s %s %-7s %-5s %s\n", Padded(kId, idWidth).c_str(),
+              Padded(kConfiguration, titleWidth).c_str(), "DEFAULT", "CLEAR", "DESCRIPTION");
+  for (const CatalogEntry& entry : entries) {
+    std::printf("%s %s %-7s %-5s %s\n", Padded(entry.id, idWidth).c_str(),
+                Padded(entry.configTitle, titleWidth).c_str(),
+                entry.collectedByDefault ? "yes" : "no", entry.ClearedByRun(true) ? "yes" : "no",
+                Narrow(entry.description).c_str());
+  }
+}
+
+}  // namespace
 
 Command DefineList(CLI::App& velt) {
   auto options = std::make_shared<SessionOptions>();
@@ -28,15 +62,7 @@ Command DefineList(CLI::App& velt) {
             if (status >= 0) {
               return status;
             }
-            std::printf("%-20s %-18s %-7s %-5s %s\n", "ID", "CONFIGURATION", "DEFAULT", "CLEAR",
-                        "DESCRIPTION");
-            for (const CatalogEntry& entry : catalog.entries()) {
-              std::printf("%-20s %-18s %-7s %-5s %s\n", Narrow(entry.id).c_str(),
-                          Narrow(entry.configTitle).c_str(),
-                          entry.collectedByDefault ? "yes" : "no",
-                          entry.ClearedByRun(true) ? "yes" : "no",
-                          Narrow(entry.description).c_str());
-            }
+            PrintTable(catalog.entries());
             for (const std::wstring& failed : catalog.failedFiles()) {
               std::fprintf(stderr, "velt: not loaded (see the log for why): %s\n",
                            Narrow(failed).c_str());

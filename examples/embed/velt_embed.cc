@@ -4,10 +4,11 @@
 //   velt_embed [--console] INSTALL_FOLDER BUNDLE
 //
 // INSTALL_FOLDER holds xml/config/ with the configurations (an installed
-// engine's is <prefix>/share/velt). Without --console the program acts as a
-// window front end: the run goes on a worker thread, status reaches the
-// program through its window queue, and Ctrl-C asks the run to stop through
-// the exit event. With --console the engine prints its own status lines.
+// engine's is <prefix>/etc/velt, /etc/velt for the prefix /usr). Without
+// --console the program acts as a window front end: the run goes on a
+// worker thread, status reaches the program through its window queue, and
+// Ctrl-C asks the run to stop through the exit event. With --console the
+// engine prints its own status lines.
 #include <velt/control/VeltThread.h>
 #include <velt/engine/VeltEngine.h>
 #include <velt/platform/TextEncoding.h>

@@ -97,6 +97,8 @@ TEST_F(VeltProgram, UsageErrorsExitTwoNamingThePathAndTheReason) {
       {"collect -o " + Path("exists.zip"), 2, Path("exists.zip") + " already exists; add --force"},
       {"collect -o " + Path("x") + " --password-file " + Path("nl"), 2, "is empty"},
       {"collect -o " + Path("x") + " --password-env VELT_EMPTY", 2, "VELT_EMPTY is empty"},
+      {"collect --skip-msinfo32", 2, "unknown option '--skip-msinfo32'"},
+      {"clear --skip-msinfo32", 2, "unknown option '--skip-msinfo32'"},
   };
   for (const auto& c : cases) {
     std::string err;
@@ -207,6 +209,18 @@ TEST_F(VeltProgram, ListAndClearCountOnlyWhatAClearRunTouches) {
   ASSERT_EQ(0, Velt("list", &out));
   EXPECT_TRUE(Has(out, "app-logs             App                yes     yes   App logs\n")) << out;
   EXPECT_TRUE(Has(out, "app-extra            App                no      no    app-extra\n"));
+  // An ID and a title longer than their columns (the title not ASCII) widen
+  // them for every row.
+  m_fixture.AddConfig("long.xml", "<config><configure><title>Syst\xC3\xA8me d'exploitation</title>"
+                                  "</configure>" + Entry("kernel-and-boot-messages", "") +
+                                      "</config>");
+  ASSERT_EQ(0, Velt("list", &out));
+  for (const char* row : {"ID                       CONFIGURATION          DEFAULT CLEAR DESCRIPTION\n",
+                          "app-logs                 App                    yes     yes   App logs\n",
+                          "kernel-and-boot-messages Syst\xC3\xA8me d'exploitation no      no    "
+                          "kernel-and-boot-messages\n"}) {
+    EXPECT_TRUE(Has(out, row)) << out;
+  }
   EXPECT_EQ(1, Velt("clear", &out, nullptr, "echo no | "));
   EXPECT_EQ("A clear run would do the following:\napp-logs (App):\n  delete what matches " +
                 Path("logs") + "/*.log (3 now)\n    " + Path("logs/app.log") + "\n    " +
