@@ -28,13 +28,16 @@ Command DefineList(CLI::App& velt) {
             if (status >= 0) {
               return status;
             }
+            VeltClearPlan plan;
+            PlanClear(installFolder, true, plan);
+            catalog.MarkCleared(plan);
             std::printf("%-20s %-18s %-7s %-5s %s\n", "ID", "CONFIGURATION", "DEFAULT", "CLEAR",
                         "DESCRIPTION");
             for (const CatalogEntry& entry : catalog.entries()) {
               std::printf("%-20s %-18s %-7s %-5s %s\n", Narrow(entry.id).c_str(),
                           Narrow(entry.configTitle).c_str(),
                           entry.collectedByDefault ? "yes" : "no",
-                          entry.ClearedByRun(true) ? "yes" : "no",
+                          entry.clearedByRun ? "yes" : "no",
                           Narrow(entry.description).c_str());
             }
             for (const std::wstring& failed : catalog.failedFiles()) {
