@@ -103,27 +103,29 @@ void VeltClearLogsAction::carryOut(const velt::ClearStep& step,
   std::string refused;
   const bool moved = now.Open(step.folder->path(), refused) != 0 || !now.SameFolder(*step.folder);
   for (const velt::ClearDeletion& deletion : step.deletions) {
+    const std::string path = velt::Narrow(deletion.path);
     int error = 0;
-    const EntryRemoval removal =
-        moved ? EntryRemoval::kReplaced
-              : step.folder->RemoveEntry(deletion.name, deletion.device, deletion.inode, error);
     std::wstring reason;
-    if (moved) {
-      reason = L"its folder changed since the plan was made";
-    } else if (removal == EntryRemoval::kGone) {
-      reason = L"it is gone since the plan was made";
-    } else if (removal == EntryRemoval::kReplaced) {
-      reason = L"another file took its name since the plan was made";
-    } else if (removal == EntryRemoval::kFailed) {
-      VELT_LOG_CODE('E', "unlink_file", error, "%s", velt::Narrow(deletion.path).c_str());
-      reason = velt::Widen(velt::platform::SystemErrorText(static_cast<unsigned long>(error)));
-    } else {
-      continue;
+    switch (moved ? EntryRemoval::kReplaced
+                  : step.folder->RemoveEntry(deletion.name, deletion.device, deletion.inode,
+                                             error)) {
+      case EntryRemoval::kRemoved:
+        continue;
+      case EntryRemoval::kFailed:
+        VELT_LOG_CODE('E', "unlink_file", error, "%s", path.c_str());
+        skipped.push_back(
+            {deletion.path,
+             velt::Widen(velt::platform::SystemErrorText(static_cast<unsigned long>(error)))});
+        continue;
+      case EntryRemoval::kGone:
+        reason = L"it is gone since the plan was made";
+        break;
+      case EntryRemoval::kReplaced:
+        reason = moved ? L"its folder changed since the plan was made"
+                       : L"another file took its name since the plan was made";
+        break;
     }
-    if (removal != EntryRemoval::kFailed) {
-      VELT_LOG_MESSAGE('W', "%s was not deleted: %s", velt::Narrow(deletion.path).c_str(),
-                       velt::Narrow(reason).c_str());
-    }
-    skipped.push_back(velt::ClearSkipped{deletion.path, reason});
+    VELT_LOG_MESSAGE('W', "%s was not deleted: %s", path.c_str(), velt::Narrow(reason).c_str());
+    skipped.push_back({deletion.path, reason});
   }
 }
