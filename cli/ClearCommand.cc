@@ -72,6 +72,7 @@ int RunClear(const ClearOptions& options) {
       return status;
     }
   }
+  // The plan is made here, so it leaves out what the run's options skip.
   VELT_CLI_OPTIONS planning = VeltThread::GetVeltCLIOptions();
   planning.skipMSInfo32 = options.skipMSInfo32;
   VeltThread::SetVeltCLIOptions(planning);
@@ -79,7 +80,8 @@ int RunClear(const ClearOptions& options) {
   // plan, from the folders opened for it.
   VeltClearPlan plan;
   if (PlanClear(request.installFolder, options.includeSystemLogs, plan) != 0) {
-    std::fprintf(stderr, "velt: clear: no configuration could be read; the application log says why\n");
+    std::fprintf(stderr,
+                 "velt: clear: no configuration could be read; the application log says why\n");
     return kExitRunFailed;
   }
   std::printf("A clear run would do the following:\n");

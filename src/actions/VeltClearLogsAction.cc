@@ -52,7 +52,8 @@ long VeltClearLogsAction::fileDelete(FILE_ACTION_ATTRIBUTES& a) {
     deletion.path = folder + velt::Widen(entry.name);
     std::string target;
     if (status.isSymlink) {
-      deletion.linkTarget = velt::Widen(step.folder->ReadLink(entry.name, target) == 0 ? target : "?");
+      const bool read = step.folder->ReadLink(entry.name, target) == 0;
+      deletion.linkTarget = velt::Widen(read ? target : "?");
     }
     step.deletions.push_back(deletion);
   }

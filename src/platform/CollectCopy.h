@@ -66,9 +66,9 @@ struct CopyOutcome {
 class WalkedFolder;
 
 // Copies the entry `name` of `folder` (the source) to `destination`, which
-// must not exist; missing folders of the destination are created. Returns 0 when the source was copied
-// (outcome.notes may still list entries left out of a folder), else the
-// failure's error number (EACCES for a refusal, ENOENT for a vanished
+// must not exist; missing folders of the destination are created. Returns
+// 0 when the source was copied (outcome.notes may still list entries left
+// out of a folder), else the failure's error number (EACCES for a refusal, ENOENT for a vanished
 // source), also in outcome.failure. Nothing is left at the destination
 // after a failure.
 int CopyForCollection(const WalkedFolder& folder, const std::string& name,
