@@ -11,6 +11,7 @@
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
 #include "EngineRun.h"
+#include "velt/engine/VeltClearPlan.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -24,29 +25,35 @@ struct ClearOptions {
   bool quiet = false;
 };
 
-// Prints what a clear run would do, entry by entry, as the run does it;
-// returns the number of deletions and commands.
-size_t PrintPlan(const ConfigCatalog& catalog, bool includeSystemLogs) {
+// Prints what the plan of a clear run does, entry by entry, as the run does
+// it; returns the number of deletions and commands.
+size_t PrintPlan(const VeltClearPlan& plan) {
   size_t actions = 0;
-  for (const CatalogEntry& entry : catalog.entries()) {
-    if (!entry.ClearedByRun(includeSystemLogs)) {
+  for (const VeltClearPlan::Entry& entry : plan.entries()) {
+    if (entry.steps.empty()) {
       continue;
     }
-    std::printf("%s (%s):\n", Narrow(entry.id).c_str(), Narrow(entry.configTitle).c_str());
-    for (const std::wstring& pattern : entry.clearPatterns) {
-      const std::vector<ClearTarget> targets = ClearTargets(pattern);
-      std::printf("  delete what matches %s (%zu now)\n", Narrow(pattern).c_str(),
-                  targets.size());
-      for (const ClearTarget& target : targets) {
-        const std::string link =
-            target.linkTarget.empty() ? "" : " -> " + target.linkTarget + " (the link only)";
-        std::printf("    %s%s\n", Narrow(target.path).c_str(), link.c_str());
+    std::printf("%s (%s):\n", Narrow(entry.fileID).c_str(), Narrow(entry.configTitle).c_str());
+    for (const VeltClearPlan::Step& step : entry.steps) {
+      if (step.isCommand) {
+        std::printf("  run %s\n", Narrow(step.command).c_str());
+        ++actions;
+        continue;
       }
-      actions += targets.size();
-    }
-    for (const std::wstring& command : entry.clearCommands) {
-      std::printf("  run %s\n", Narrow(command).c_str());
-      ++actions;
+      if (!step.refused.empty()) {
+        std::printf("  delete what matches %s (nothing: %s)\n", Narrow(step.pattern).c_str(),
+                    Narrow(step.refused).c_str());
+        continue;
+      }
+      std::printf("  delete what matches %s (%zu now)\n", Narrow(step.pattern).c_str(),
+                  step.deletions.size());
+      for (const VeltClearPlan::Deletion& deletion : step.deletions) {
+        const std::string link = deletion.linkTarget.empty()
+                                     ? ""
+                                     : " -> " + Narrow(deletion.linkTarget) + " (the link only)";
+        std::printf("    %s%s\n", Narrow(deletion.path).c_str(), link.c_str());
+      }
+      actions += step.deletions.size();
     }
   }
   return actions;
@@ -62,11 +69,19 @@ int RunClear(const ClearOptions& options) {
     if (status >= 0) {
       return status;
     }
-    std::printf("A clear run would do the following:\n");
-    if (PrintPlan(catalog, options.includeSystemLogs) == 0) {
-      std::printf("  nothing: no default entry is clearable on this system\n");
-      return kExitSuccess;
-    }
+  }
+  // The plan is the engine's own: the run below carries out exactly this
+  // plan, from the folders opened for it.
+  VeltClearPlan plan;
+  if (PlanClear(request.installFolder, options.includeSystemLogs, plan) != 0) {
+    std::fprintf(stderr,
+                 "velt: clear: no configuration could be read; the application log says why\n");
+    return kExitRunFailed;
+  }
+  std::printf("A clear run would do the following:\n");
+  if (PrintPlan(plan) == 0) {
+    std::printf("  nothing: no default entry is clearable on this system\n");
+    return kExitSuccess;
   }
   if (!options.yes) {
     std::printf("Delete these files and run these commands? Type \"yes\" to go on: ");
@@ -79,10 +94,15 @@ int RunClear(const ClearOptions& options) {
   }
   request.clearMode = true;
   request.includeSystemLogs = options.includeSystemLogs;
+  request.clearPlan = &plan;
   const std::unique_ptr<ProgressDisplay> display = ProgressDisplay::Create(
       ProgressDisplay::Choose(options.quiet, false), options.quiet);
   const RunOutcome outcome = RunEngine(request, *display);
   display->Result("clear", outcome, nullptr);
+  for (const VeltClearPlan::Skipped& skipped : plan.skipped()) {
+    std::fprintf(stderr, "velt: clear: not deleted: %s: %s\n", Narrow(skipped.path).c_str(),
+                 Narrow(skipped.reason).c_str());
+  }
   return ExitStatus(outcome);
 }
 
@@ -100,7 +120,8 @@ Command DefineClear(CLI::App& velt) {
   app->footer(
       "A clear run acts on the entries collected by default only. The plan lists every file "
       "it would delete (a link is deleted itself, never what it points at) and every "
-      "command exactly as the run starts it.");
+      "command exactly as the run starts it; the run then deletes only what the plan listed, "
+      "and names what changed meanwhile instead of deleting it.");
   return {app, [options] { return RunClear(*options); }};
 }
 

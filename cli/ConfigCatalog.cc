@@ -1,17 +1,12 @@
 #include "ConfigCatalog.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 
 #include "CommandLine.h"
 #include "InstallFolder.h"
-#include "velt/helpers/OsNames.h"
+#include "velt/engine/VeltEngine.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
-#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/xml/VeltParser.h"
 
@@ -22,26 +17,6 @@ namespace {
 std::wstring TextOf(VeltComponent* entry, const std::wstring& tag) {
   VeltComponent* found = entry->FindChild(tag);
   return found != nullptr ? found->GetVal() : std::wstring();
-}
-
-bool Applies(VeltComponent* element) {
-  Attribute* apply = element->FindAttrib(L"apply");
-  return apply != nullptr && apply->getValue() == L"true";
-}
-
-// The entry's branch for the running system, as the collector picks it.
-VeltComponent* BranchForThisSystem(VeltComponent* entry) {
-  VeltComponent* velt = entry->FindChild(L"velt");
-  if (velt == nullptr) {
-    return nullptr;
-  }
-  for (VeltComponent* branch : velt->GetChildren()) {
-    Attribute* opsys = branch->FindAttrib(L"opsys");
-    if (branch->GetType() == L"os" && IsOsNamed(opsys != nullptr ? opsys->getValue() : L"")) {
-      return branch;
-    }
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -86,36 +61,24 @@ void ConfigCatalog::AddConfiguration(XMLObject* config, unsigned ordinal) {
     entry.id = id != nullptr ? id->getValue() : L"";
     entry.description = TextOf(file, L"description");
     entry.collectedByDefault = TextOf(file, L"default") == L"true";
-    if (VeltComponent* branch = BranchForThisSystem(file)) {
-      for (VeltComponent* kind : branch->GetChildren()) {
-        for (VeltComponent* instance : kind->GetChildren()) {
-          for (VeltComponent* parameter : instance->GetChildren()) {
-            if (parameter->GetType() != L"clear_log" || !Applies(parameter)) {
-              continue;
-            }
-            if (kind->GetType() == L"file_copy_action") {
-              VeltComponent* loc = nullptr;
-              for (VeltComponent* candidate : instance->GetChildren()) {
-                if (candidate->GetType() == L"loc") {
-                  loc = candidate;  // a later "loc" replaces an earlier one
-                }
-              }
-              if (loc != nullptr) {
-                entry.clearPatterns.push_back(helperUtil::translatePath(loc->GetVal()));
-              }
-            } else if (kind->GetType() == L"use_extern_action") {
-              entry.clearCommands.push_back(parameter->GetVal());
-            }
-          }
-        }
-      }
-    }
     m_entries.push_back(entry);
   }
 }
 
-bool IsSystemLogId(const std::wstring& id) {
-  return id == L"system-logs" || id == L"system-log-hist";
+void ConfigCatalog::MarkCleared(const VeltClearPlan& plan) {
+  for (const VeltClearPlan::Entry& planned : plan.entries()) {
+    for (CatalogEntry& entry : m_entries) {
+      if (!planned.steps.empty() && entry.configTitle == planned.configTitle &&
+          entry.id == planned.fileID) {
+        entry.clearedByRun = true;
+      }
+    }
+  }
+}
+
+long PlanClear(const std::wstring& installFolder, bool includeSystemLogs, VeltClearPlan& plan) {
+  VeltEngine planner(L"", installFolder, L"", L"", true, includeSystemLogs);
+  return planner.planClear(plan);
 }
 
 int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSession>& session,
@@ -133,37 +96,6 @@ int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSes
     return kExitRunFailed;
   }
   return -1;
-}
-
-bool CatalogEntry::ClearedByRun(bool includeSystemLogs) const {
-  return collectedByDefault && (!clearPatterns.empty() || !clearCommands.empty()) &&
-         (includeSystemLogs || !IsSystemLogId(id));
-}
-
-std::vector<ClearTarget> ClearTargets(const std::wstring& pattern) {
-  std::vector<ClearTarget> targets;
-  const std::wstring folder = helperUtil::getAllExLastPart(pattern, kPathSeparatorString, true);
-  std::list<FILE_INFO> found;
-  if (helperUtil::fileFindAll(folder, helperUtil::getLastPart(pattern, kPathSeparatorString),
-                              found) != 0) {
-    return targets;
-  }
-  for (const FILE_INFO& info : found) {
-    const std::string path = Narrow(folder + info.fileName);
-    struct stat status;
-    if (info.fileName == L"." || info.fileName == L".." || lstat(path.c_str(), &status) != 0 ||
-        S_ISDIR(status.st_mode) || (!S_ISLNK(status.st_mode) && !(status.st_mode & S_IWUSR))) {
-      continue;
-    }
-    ClearTarget target{folder + info.fileName, ""};
-    if (S_ISLNK(status.st_mode)) {
-      std::string link(PATH_MAX, '\0');
-      const ssize_t length = readlink(path.c_str(), &link[0], link.size());
-      target.linkTarget = length > 0 ? link.substr(0, static_cast<size_t>(length)) : "?";
-    }
-    targets.push_back(target);
-  }
-  return targets;
 }
 
 }  // namespace cli

@@ -1,7 +1,7 @@
 // What the configurations of an install folder offer, read the way a run
-// reads them: each file ID with its configuration, description, default
-// flag, and what a clear run would delete and run on this system. A clear
-// run acts on default entries only, so only they count as cleared.
+// reads them: each file ID with its configuration, description and default
+// flag, and whether a clear run acts on it on this system (from the
+// engine's own clear plan).
 #pragma once
 
 #include <list>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ConsoleSession.h"
+#include "velt/engine/VeltClearPlan.h"
 
 class XMLObject;
 class VeltParser;
@@ -22,16 +23,9 @@ struct CatalogEntry {
   std::wstring id;
   std::wstring description;
   bool collectedByDefault = false;
-  std::vector<std::wstring> clearPatterns;  // translated locations whose files a clear run deletes
-  std::vector<std::wstring> clearCommands;  // commands a clear run runs, exactly as written
-  // A clear run acts on this entry here (with system logs allowed or not).
-  bool ClearedByRun(bool includeSystemLogs) const;
-};
-
-// One entry a clear run would delete now.
-struct ClearTarget {
-  std::wstring path;
-  std::string linkTarget;  // not empty for a link: the link goes, not what it points at
+  // A clear run (with system logs allowed) deletes or runs something for
+  // it here; set by MarkCleared.
+  bool clearedByRun = false;
 };
 
 class ConfigCatalog {
@@ -45,6 +39,8 @@ class ConfigCatalog {
   bool Load(const std::wstring& installFolder);
   const std::vector<CatalogEntry>& entries() const { return m_entries; }
   const std::list<std::wstring>& failedFiles() const { return m_failed; }
+  // Marks the entries for which `plan` has something to delete or run.
+  void MarkCleared(const VeltClearPlan& plan);
 
  private:
   void AddConfiguration(XMLObject* config, unsigned ordinal);
@@ -64,15 +60,9 @@ class ConfigCatalog {
 int OpenConfigurations(const SessionOptions& options, std::unique_ptr<ConsoleSession>& session,
                        std::wstring& installFolder, ConfigCatalog& catalog);
 
-// The file IDs of the operating system's own logs, which runs skip unless
-// system logs are allowed.
-bool IsSystemLogId(const std::wstring& id);
-
-// What a clear run would delete now under a translated location pattern:
-// what it matches except folders, which the run leaves, and files without
-// the owner's write permission, which the run refuses to delete. Links are
-// deleted themselves, whatever they point at.
-std::vector<ClearTarget> ClearTargets(const std::wstring& pattern);
+// What a clear run over the install folder would delete and run now, as the
+// engine works it out. 0, or the engine's code when no configuration loads.
+long PlanClear(const std::wstring& installFolder, bool includeSystemLogs, VeltClearPlan& plan);
 
 }  // namespace cli
 }  // namespace velt

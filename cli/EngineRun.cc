@@ -62,6 +62,7 @@ RunOutcome RunEngine(EngineRequest& request, ProgressDisplay& display) {
                           request.password, request.clearMode, request.includeSystemLogs);
         WipeSecret(request.password);
         engine.setExtras(request.extras);
+        if (request.clearPlan != nullptr) engine.setClearPlan(*request.clearPlan);
         result = engine.start();
       }
       window.Post(kWorkerEnded, 0, 0);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ProgressDisplay.h"
+#include "velt/engine/VeltClearPlan.h"
 #include "velt/engine/VeltEngine.h"
 
 namespace velt {
@@ -24,6 +25,7 @@ struct EngineRequest {
   bool includeSystemLogs = false;
   bool skipMSInfo32 = false;
   VeltCollectExtras extras;
+  const VeltClearPlan* clearPlan = nullptr;  // a clear run carries out this plan
 };
 
 // Runs one engine over `request`, showing its progress on `display`. The

@@ -39,7 +39,7 @@ void PrintTable(const std::vector<CatalogEntry>& entries) {
   for (const CatalogEntry& entry : entries) {
     std::printf("%s %s %-7s %-5s %s\n", Padded(entry.id, idWidth).c_str(),
                 Padded(entry.configTitle, titleWidth).c_str(),
-                entry.collectedByDefault ? "yes" : "no", entry.ClearedByRun(true) ? "yes" : "no",
+                entry.collectedByDefault ? "yes" : "no", entry.clearedByRun ? "yes" : "no",
                 Narrow(entry.description).c_str());
   }
 }
@@ -62,6 +62,9 @@ Command DefineList(CLI::App& velt) {
             if (status >= 0) {
               return status;
             }
+            VeltClearPlan plan;
+            PlanClear(installFolder, true, plan);
+            catalog.MarkCleared(plan);
             PrintTable(catalog.entries());
             for (const std::wstring& failed : catalog.failedFiles()) {
               std::fprintf(stderr, "velt: not loaded (see the log for why): %s\n",

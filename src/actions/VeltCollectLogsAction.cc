@@ -1,5 +1,6 @@
 #include "velt/actions/VeltCollectLogsAction.h"
 
+#include "helpers/FolderFiles.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
 #include "velt/platform/PathSeparator.h"
@@ -54,16 +55,26 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
   const std::wstring folder = helperUtil::getAllExLastPart(a.locPath, separator, true);
   const std::wstring pattern = helperUtil::getLastPart(a.locPath, separator);
 
+  // The location's folder is walked once; searching and copying happen in
+  // the folder that walk reached.
+  velt::platform::WalkedFolder opened;
+  long rc = velt::OpenSearchFolder(folder, opened);
+  if (rc == VELTENGINE_ERROR_ACCESS_DENIED) {
+    noteFailedFile(L"N/A", a.loc + L" " + helperUtil::lastFileError());
+    return 0;
+  }
   FILE_INFO newest;
   if (a.gatherNewest) {
-    long rc = helperUtil::fileGetNewestMatchingFile(folder, pattern, newest);
+    if (rc == 0) {
+      rc = velt::FindNewestInFolder(opened, pattern, newest);
+    }
     if (rc != 0) {
       noteFailedFile(pattern, folder + pattern + L" not found on client machine.");
       return rc;
     }
   }
   std::list<FILE_INFO> found;
-  if (helperUtil::fileFindAll(folder, pattern, found) != 0) {
+  if (rc != 0 || velt::FindInFolder(opened, pattern, found) != 0) {
     noteFailedFile(L"N/A", L"No file found with path matching: " + a.locPath);
     return 0;
   }
@@ -79,7 +90,7 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
     const std::wstring destination =
         m_attributes.bundleFolder + separator +
         bundleName(helperUtil::composeName(m_attributes.dstName, name), name);
-    long rc = helperUtil::fileCopy(source, destination);
+    rc = velt::CopyFromFolder(opened, name, destination);
     if (rc != 0) {
       noteFailedFile(helperUtil::getLastPart(source, separator), a.loc + describeCopyError(rc));
       if (a.gatherNewest) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/ClearPlan.h"
 #include "control/ThreadExit.h"
 #include "platform/FileSystem.h"
 #include "platform/MoveIntoPlace.h"
@@ -11,6 +12,7 @@
 #include "platform/Random.h"
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/VeltClearPlan.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/mask/BundleMasker.h"
 #include "velt/model/XMLObject.h"
@@ -270,6 +272,21 @@ long VeltEngine::collectRun() {
 
 long VeltEngine::clearRun() {
   PostProgress(1, kStartingUp);
+  if (m_clearPlan == nullptr) {
+    VeltClearPlan plan;
+    if (planClear(plan) != 0) {
+      VELT_LOG_MESSAGE_AS(kClearLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
+      return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
+    }
+    setClearPlan(plan);
+  }
+  m_clearPlan->CarryOut();
+  PostProgress(100, kFinished);
+  VeltThread::PostStatus(0, L"", 0);
+  return 0;
+}
+
+long VeltEngine::planClear(VeltClearPlan& plan) {
   if (m_pConfigParser == nullptr) {
     m_pConfigParser = new VeltParser();
     m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
@@ -277,23 +294,30 @@ long VeltEngine::clearRun() {
   }
   m_configCount = static_cast<unsigned>(m_configs.size());
   if (m_configCount == 0) {
-    VELT_LOG_MESSAGE_AS(kClearLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
+    return VELTENGINE_ERROR_INTERNAL;
   }
   if (m_pCollector == nullptr) {
     createCollector();
   }
+  plan = VeltClearPlan();
+  m_pCollector->setClearPlan(plan.m_plan.get());
   unsigned ordinal = 0;
+  unsigned loaded = 0;
   for (XMLObject* config : m_configs) {
     ++ordinal;
     if (config != nullptr) {
+      VeltComponent* title = config->FindChild(L"configure", L"title");
+      ++loaded;
+      plan.m_plan->BeginConfiguration(title != nullptr ? title->GetVal()
+                                                       : UnknownFolderName(loaded));
       m_pCollector->Clear(config, computePercent(ordinal));
     }
   }
-  PostProgress(100, kFinished);
-  VeltThread::PostStatus(0, L"", 0);
+  m_pCollector->setClearPlan(nullptr);
   return 0;
 }
+
+void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
 
 long VeltEngine::GracefullyExit(long code, std::wstring message) {
   VeltThread::PostStatus(0, message, code);

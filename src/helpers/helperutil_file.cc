@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "helpers/FolderFiles.h"
 #include "helpers/PathText.h"
 #include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
@@ -93,74 +94,14 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
   return path + " is " + kind + "; only regular files are collected";
 }
 
-}  // namespace
-
-std::wstring helperUtil::lastFileError() { return t_lastFileError; }
-
-long helperUtil::fileFindAll(const std::wstring& directory, const std::wstring& pattern,
-                             std::list<FILE_INFO>& files) {
-  SetLastFileError("");
-  if (directory.empty()) {
-    VELT_LOG_MESSAGE('E', "tstrDirectory is an empty string");
-    SetLastFileError("no folder given to search");
-    return VELTENGINE_ERROR_BAD_PARAMETER;
-  }
-  // A pattern may carry folders of its own; only its last element is
-  // matched against names.
-  std::string full = velt::Narrow(velt::WithSeparator(directory) + pattern);
-  size_t slash = full.find_last_of(kSeparator);
-  std::string folder = full.substr(0, slash + 1);
-  std::string namePattern = full.substr(slash + 1);
-  if (namePattern == "*.*") {
-    namePattern = "*";  // every name, with or without a dot
-  }
-  if (namePattern.empty()) {
-    SetLastFileError(full + " not found");
-    return VELTENGINE_ERROR_FILE_NOT_FOUND;
-  }
-  std::vector<velt::platform::FoundEntry> entries;
-  int readError = 0;
-  if (!HasWildcard(namePattern)) {
-    // One name: look it up instead of reading the folder.
-    velt::platform::FoundEntry entry;
-    entry.name = namePattern;
-    std::string path = folder + namePattern;
-    FileStatus target;
-    if (velt::platform::GetFileStatus(path, false, entry.status) == 0) {
-      entry.leadsToDirectory =
-          entry.status.isDirectory ||
-          (entry.status.isSymlink && velt::platform::GetFileStatus(path, true, target) == 0 &&
-           target.isDirectory);
-      entries.push_back(entry);
-    }
-  } else {
-    auto accept = [&](const std::string& name) {
-      return wildcmp(namePattern.c_str(), name.c_str()) != 0;
-    };
-    if (velt::platform::SearchDirectory(folder, accept, entries, readError) != 0) {
-      entries.clear();
-    }
-  }
-  if (entries.empty() && readError == 0) {
-    SetLastFileError(full + " not found");
-    return VELTENGINE_ERROR_FILE_NOT_FOUND;
-  }
-  for (const velt::platform::FoundEntry& entry : entries) {
-    files.push_back(MakeFileInfo(entry));
-  }
-  if (readError != 0) {
-    // What was found before the failure stays in the list.
-    VELT_LOG_CODE('E', "::FindNextFile", readError, "%s", folder.c_str());
-    SetLastFileError(folder + ": " + velt::platform::SystemErrorText(readError));
-    return VELTENGINE_ERROR_UNEXPECTED;
-  }
-  return 0;
+// The path of the entry `name` of an open folder, for messages.
+std::string InFolder(const velt::platform::WalkedFolder& folder, const std::string& name) {
+  const std::string& path = folder.path();
+  return path.empty() || path.back() == kSeparator ? path + name : path + kSeparator + name;
 }
 
-long helperUtil::fileGetNewestMatchingFile(const std::wstring& directory,
-                                           const std::wstring& pattern, FILE_INFO& newest) {
-  std::list<FILE_INFO> files;
-  long rc = fileFindAll(directory, pattern, files);
+// The newest of `files` (listed by a search that gave `rc`) into `newest`.
+long PickNewest(long rc, const std::list<FILE_INFO>& files, FILE_INFO& newest) {
   if (rc != 0) {
     if (rc != VELTENGINE_ERROR_FILE_NOT_FOUND) {
       VELT_LOG_CODE('E', "helperUtil::fileFindAll", rc);
@@ -180,16 +121,109 @@ long helperUtil::fileGetNewestMatchingFile(const std::wstring& directory,
   return 0;
 }
 
-long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destination) {
-  std::string from = velt::Narrow(source);
-  std::string to = velt::Narrow(destination);
+}  // namespace
+
+namespace velt {
+
+long OpenSearchFolder(const std::wstring& folder, velt::platform::WalkedFolder& out) {
+  SetLastFileError("");
+  if (folder.empty()) {
+    VELT_LOG_MESSAGE('E', "tstrDirectory is an empty string");
+    SetLastFileError("no folder given to search");
+    return VELTENGINE_ERROR_BAD_PARAMETER;
+  }
+  const std::string path = Narrow(folder);
+  std::string refusedLink;
+  if (out.Open(path, refusedLink) == 0) {
+    return 0;
+  }
+  if (!refusedLink.empty()) {
+    velt::platform::CopyProblem problem{refusedLink, velt::platform::CopyRefusal::kForeignLink, 0};
+    const std::string reason = Describe(problem);
+    VELT_LOG_MESSAGE('W', "%s", reason.c_str());
+    SetLastFileError(reason);
+    return VELTENGINE_ERROR_ACCESS_DENIED;
+  }
+  SetLastFileError(path + " not found");
+  return VELTENGINE_ERROR_FILE_NOT_FOUND;
+}
+
+long FindEntriesInFolder(const velt::platform::WalkedFolder& folder, const std::wstring& pattern,
+                         std::vector<velt::platform::FoundEntry>& found) {
+  SetLastFileError("");
+  found.clear();
+  std::string namePattern = Narrow(pattern);
+  const std::string full = InFolder(folder, namePattern);
+  if (namePattern == "*.*") {
+    namePattern = "*";  // every name, with or without a dot
+  }
+  if (namePattern.empty() || !folder.IsOpen()) {
+    SetLastFileError(full + " not found");
+    return VELTENGINE_ERROR_FILE_NOT_FOUND;
+  }
+  int readError = 0;
+  if (!HasWildcard(namePattern)) {
+    // One name: look it up instead of reading the folder.
+    velt::platform::FoundEntry entry;
+    entry.name = namePattern;
+    FileStatus target;
+    if (folder.Status(namePattern, false, entry.status) == 0) {
+      entry.leadsToDirectory =
+          entry.status.isDirectory || (entry.status.isSymlink &&
+                                       folder.Status(namePattern, true, target) == 0 &&
+                                       target.isDirectory);
+      found.push_back(entry);
+    }
+  } else {
+    auto accept = [&](const std::string& name) {
+      return helperUtil::wildcmp(namePattern.c_str(), name.c_str()) != 0;
+    };
+    if (folder.Search(accept, found, readError) != 0) {
+      found.clear();
+    }
+  }
+  if (found.empty() && readError == 0) {
+    SetLastFileError(full + " not found");
+    return VELTENGINE_ERROR_FILE_NOT_FOUND;
+  }
+  if (readError != 0) {
+    // What was found before the failure stays in the list.
+    VELT_LOG_CODE('E', "::FindNextFile", readError, "%s", folder.path().c_str());
+    SetLastFileError(folder.path() + ": " + velt::platform::SystemErrorText(readError));
+    return VELTENGINE_ERROR_UNEXPECTED;
+  }
+  return 0;
+}
+
+long FindInFolder(const velt::platform::WalkedFolder& folder, const std::wstring& pattern,
+                  std::list<FILE_INFO>& files) {
+  std::vector<velt::platform::FoundEntry> found;
+  const long rc = FindEntriesInFolder(folder, pattern, found);
+  for (const velt::platform::FoundEntry& entry : found) {
+    files.push_back(MakeFileInfo(entry));
+  }
+  return rc;
+}
+
+long FindNewestInFolder(const velt::platform::WalkedFolder& folder, const std::wstring& pattern,
+                        FILE_INFO& newest) {
+  std::list<FILE_INFO> files;
+  const long rc = FindInFolder(folder, pattern, files);
+  return PickNewest(rc, files, newest);
+}
+
+long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstring& name,
+                    const std::wstring& destination) {
+  const std::string entry = Narrow(name);
+  const std::string from = InFolder(folder, entry);
+  const std::string to = Narrow(destination);
   FileStatus sourceStatus;
-  if (velt::platform::GetFileStatus(from, true, sourceStatus) != 0) {
+  if (folder.Status(entry, true, sourceStatus) != 0) {
     SetLastFileError(from + " not found");
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
   }
   SetLastFileError("");
-  if (source == destination) {
+  if (from == to) {
     return 0;
   }
   if (from.size() >= PATH_MAX || to.size() >= PATH_MAX) {
@@ -205,13 +239,13 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
       destinationStatus.inode == sourceStatus.inode) {
     return 0;
   }
-  long rc = fileDelete(destination);
+  long rc = helperUtil::fileDelete(destination);
   if (rc != 0) {
     VELT_LOG_CODE('E', "helperUtil::fileDelete", rc);
     return rc;  // fileDelete gave the reason
   }
   velt::platform::CopyOutcome outcome;
-  int error = velt::platform::CopyForCollection(from, to, outcome);
+  int error = velt::platform::CopyForCollection(folder, entry, to, outcome);
   for (const velt::platform::CopyProblem& note : outcome.notes) {
     VELT_LOG_MESSAGE('W', "%s", Describe(note).c_str());
   }
@@ -229,6 +263,42 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
   }
   VELT_LOG_CODE('E', "::SHFileOperation", error, "\"%s\" to \"%s\"", from.c_str(), to.c_str());
   return VELTENGINE_ERROR_UNEXPECTED;
+}
+
+}  // namespace velt
+
+std::wstring helperUtil::lastFileError() { return t_lastFileError; }
+
+long helperUtil::fileFindAll(const std::wstring& directory, const std::wstring& pattern,
+                             std::list<FILE_INFO>& files) {
+  // A pattern may carry folders of its own; only its last element is
+  // matched against names.
+  const std::wstring full = directory.empty() ? L"" : velt::WithSeparator(directory) + pattern;
+  const size_t slash = full.find_last_of(velt::kPathSeparator);
+  const std::wstring folder = slash == std::wstring::npos ? full : full.substr(0, slash + 1);
+  velt::platform::WalkedFolder opened;
+  long rc = velt::OpenSearchFolder(folder, opened);
+  if (rc == VELTENGINE_ERROR_FILE_NOT_FOUND) {
+    SetLastFileError(velt::Narrow(full) + " not found");
+  }
+  return rc != 0 ? rc : velt::FindInFolder(opened, full.substr(slash + 1), files);
+}
+
+long helperUtil::fileGetNewestMatchingFile(const std::wstring& directory,
+                                           const std::wstring& pattern, FILE_INFO& newest) {
+  std::list<FILE_INFO> files;
+  const long rc = fileFindAll(directory, pattern, files);
+  return PickNewest(rc, files, newest);
+}
+
+long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destination) {
+  auto [folder, name] = velt::platform::SplitPath(velt::Narrow(source));
+  velt::platform::WalkedFolder opened;
+  long rc = velt::OpenSearchFolder(velt::Widen(folder), opened);
+  if (rc == VELTENGINE_ERROR_FILE_NOT_FOUND) {
+    SetLastFileError(velt::Narrow(source) + " not found");  // the source cannot be examined
+  }
+  return rc != 0 ? rc : velt::CopyFromFolder(opened, velt::Widen(name), destination);
 }
 
 long helperUtil::fileDelete(const std::wstring& path) {

@@ -8,7 +8,8 @@
 //   points to, so a link another user planted never leads a privileged run
 //   to files that user could not read. The rule holds for the copied name
 //   itself, for every link met in a link's own target, and for every link
-//   inside a copied folder. The folder holding the source is taken as given.
+//   inside a copied folder. The folder holding the source is a WalkedFolder,
+//   reached by the same rule.
 // - Holes of sparse files stay holes in the copy.
 // - Files that report no size, and every file of /proc, /sys and the
 //   kernel's other made-up file systems, are read to their end, but no
@@ -62,14 +63,16 @@ struct CopyOutcome {
   std::string written;
 };
 
-// Copies `source` to `destination`, which must not exist; missing folders
-// of the destination are created. Returns 0 when the source was copied
-// (outcome.notes may still list entries left out of a folder), else the
-// failure's error number (EACCES for a refusal, ENOENT for a vanished
+class WalkedFolder;
+
+// Copies the entry `name` of `folder` (the source) to `destination`, which
+// must not exist; missing folders of the destination are created. Returns
+// 0 when the source was copied (outcome.notes may still list entries left
+// out of a folder), else the failure's error number (EACCES for a refusal, ENOENT for a vanished
 // source), also in outcome.failure. Nothing is left at the destination
 // after a failure.
-int CopyForCollection(const std::string& source, const std::string& destination,
-                      CopyOutcome& outcome);
+int CopyForCollection(const WalkedFolder& folder, const std::string& name,
+                      const std::string& destination, CopyOutcome& outcome);
 
 // The total size of the regular files in the folder `path` and below it,
 // links not followed, at most kMaxCopyDepth folders deep. 0 or the error

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velt {
@@ -27,23 +28,19 @@ struct FileStatus {
 // 0 or the error number. With followLinks false a link describes itself.
 int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status);
 
-// One entry found by SearchDirectory: its own status (a link describes
-// itself) and whether it leads to a folder (a folder, or a link to one).
+// One entry found by WalkedFolder::Search: its own status (a link
+// describes itself) and whether it leads to a folder (a folder, or a link
+// to one).
 struct FoundEntry {
   std::string name;
   FileStatus status;
   bool leadsToDirectory = false;
 };
 
-// The entries of `folder` ("." and ".." included) whose names `accept`
-// approves, examined without following links, in byte order of their
-// names. Entries that vanish while the folder is read are left out.
-// Returns 0 or the error number of opening the folder. When reading the
-// folder or examining an entry fails later, the listing stops there,
-// `readError` holds that error and `found` the entries read before it.
-int SearchDirectory(const std::string& folder,
-                    const std::function<bool(const std::string&)>& accept,
-                    std::vector<FoundEntry>& found, int& readError);
+// `path` split into its folder ("." when it has none) and its last name,
+// trailing separators dropped: "/a/b/" gives "/a" and "b", "/" gives "/"
+// and ".".
+std::pair<std::string, std::string> SplitPath(std::string path);
 
 // Removes one file or link (never what a link points at). A read-only file
 // is refused with EACCES, as the Windows file system refuses it.

@@ -4,9 +4,8 @@
 #include "velt/report/collector.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
+#include "actions/ClearPlan.h"
 #include "velt/actions/ActionAttributes.h"
 #include "velt/actions/VeltClearLogsAction.h"
 #include "velt/actions/VeltCollectLogsAction.h"
@@ -18,9 +17,6 @@
 #include "velt/runtime/ResultCodes.h"
 
 namespace {
-
-// How long a clear pass lets each status line stand before it acts.
-constexpr std::chrono::milliseconds kClearStatusPause(50);
 
 void PostProgress(unsigned percent, const std::wstring& text) {
   VeltThread::PostStatus(percent, text, VELTOFFLINE_ERROR_PROCESSING);
@@ -187,8 +183,8 @@ long collector::doCollectAction(ACTION_ATTRIBUTES& attrs) {
   return 0;
 }
 
-long collector::doClearAction(ACTION_ATTRIBUTES& attrs) {
-  VeltClearLogsAction action(attrs, m_pReader);
+long collector::doClearAction(ACTION_ATTRIBUTES& attrs, velt::ClearPlan& plan) {
+  VeltClearLogsAction action(attrs, m_pReader, &plan);
   action.Perform(m_TruncAttrsList);
   return 0;
 }
@@ -199,8 +195,11 @@ long collector::Clear(XMLObject* pXMLObjectConfig, unsigned startPercent) {
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   // No summary exists in a clear run: what the actions would note is only
-  // logged.
+  // logged. What the pass finds is planned first and then carried out as
+  // planned; into a plan of the caller's it is only planned.
   ACTION_ATTRIBUTES attrs(m_pXMLSummary);
+  velt::ClearPlan own;
+  velt::ClearPlan& plan = m_pClearPlan != nullptr ? *m_pClearPlan : own;
 
   std::list<VeltComponent*> entries = getSortedFileComponents(*pXMLObjectConfig);
   setUIPercentPortionForEachFile(entries.size());
@@ -214,11 +213,11 @@ long collector::Clear(XMLObject* pXMLObjectConfig, unsigned startPercent) {
       attrs.dstName.clear();
       attrs.description = description;
       attrs.percentPortion = m_uiPercentPortion;
-      PostProgress(percent, L"Clearing " + description + L"...");
-      std::this_thread::sleep_for(kClearStatusPause);
-      if (moveReaderToCorrectOS(entry) == 0) doClearAction(attrs);
+      plan.BeginEntry(attrs, percent);
+      if (moveReaderToCorrectOS(entry) == 0) doClearAction(attrs, plan);
     }
     percent += m_uiPercentPortion;
   }
+  if (m_pClearPlan == nullptr) own.CarryOut();
   return 0;
 }

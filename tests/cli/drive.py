@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Runs a command as a user watches it: its standard output on a pseudo-
 terminal of --cols columns, or else on a pipe; with --signal, sends that
-signal half a second after the text --when has appeared. Prints what the
+signal half a second after the text --when has appeared; with --answer,
+runs the shell command --meanwhile once --when has appeared and then types
+the answer (the command's standard input is a pipe then). Prints what the
 command wrote and exits with its status (128 + N when signal N ended it)."""
 import argparse, fcntl, os, pty, signal, struct, subprocess, sys, termios, time
 
@@ -9,6 +11,8 @@ parser = argparse.ArgumentParser()
 parser.add_argument("--cols", type=int)
 parser.add_argument("--signal")
 parser.add_argument("--when", default="")
+parser.add_argument("--answer")
+parser.add_argument("--meanwhile", default="")
 parser.add_argument("command", nargs=argparse.REMAINDER)
 args = parser.parse_args()
 if args.cols:
@@ -16,7 +20,9 @@ if args.cols:
     fcntl.ioctl(writer, termios.TIOCSWINSZ, struct.pack("HHHH", 24, args.cols, 0, 0))
 else:
     reader, writer = os.pipe()
-child = subprocess.Popen(args.command, stdout=writer)
+answering = args.answer is not None
+child = subprocess.Popen(args.command, stdout=writer,
+                         stdin=subprocess.PIPE if answering else None)
 os.close(writer)
 seen, sent = b"", False
 while True:
@@ -31,6 +37,11 @@ while True:
         time.sleep(0.5)
         child.send_signal(getattr(signal, args.signal))
         sent = True
+    if answering and args.when.encode() in seen:
+        subprocess.run(args.meanwhile, shell=True, check=True)
+        child.stdin.write((args.answer + "\n").encode())
+        child.stdin.close()
+        answering = False
 status = child.wait()
 sys.stdout.buffer.write(seen)
 sys.exit(128 - status if status < 0 else status)

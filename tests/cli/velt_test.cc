@@ -202,10 +202,13 @@ TEST_F(VeltProgram, StopSignalsEndTheRunCleanlyWithTheShellsStatus) {
   }
 }
 
-TEST_F(VeltProgram, ListAndClearCountOnlyWhatAClearRunTouches) {
+// list and clear show the engine's own clear plan and follow a changed
+// configuration; the run deletes only what the plan listed and names what
+// changed while velt waited for "yes", even a folder swapped for a link.
+TEST_F(VeltProgram, ListAndClearShowTheRunsPlanAndTheRunKeepsToIt) {
   fs::create_symlink(Path("extra/keep.log"), Path("logs/link.log"));
   fs::create_directory(Path("logs/folder.log"));
-  std::string out;
+  std::string out, err;
   ASSERT_EQ(0, Velt("list", &out));
   EXPECT_TRUE(Has(out, "app-logs             App                yes     yes   App logs\n")) << out;
   EXPECT_TRUE(Has(out, "app-extra            App                no      no    app-extra\n"));
@@ -228,10 +231,35 @@ TEST_F(VeltProgram, ListAndClearCountOnlyWhatAClearRunTouches) {
                 Path("logs/old.log") + "\n  run echo cleared %HOME%\nDelete these files and run "
                 "these commands? Type \"yes\" to go on: Nothing was cleared.\n",
             out);
-  ASSERT_EQ(0, Velt("clear --yes </dev/null", &out));
-  EXPECT_FALSE(fs::exists(Path("logs/app.log")) || fs::symlink_status(Path("logs/link.log")).type() ==
-                                                        fs::file_type::symlink);
-  EXPECT_TRUE(fs::exists(Path("extra/keep.log")) && fs::is_directory(Path("logs/folder.log")));
+  std::string config = ReadFile(m_fixture.installFolder() + "xml/config/app.xml");
+  const std::string extra = "app-extra</description><default>";
+  config.replace(config.find(extra + "false"), extra.size() + 5, extra + "true");
+  m_fixture.AddConfig("app.xml", config);
+  ASSERT_EQ(0, Velt("list", &out));
+  EXPECT_TRUE(Has(out, "app-extra                App                    yes     yes   app-extra\n"))
+      << out;
+  const std::string vault = m_fixture.dir().WriteFile("vault/keep.log", "root's");
+  const std::string meanwhile =
+      "cd " + ShellQuote(Path("")) + " && rm logs/old.log && echo new >logs/app.new && "
+      "mv logs/app.new logs/app.log && echo new >logs/new.log && mv extra extra.old && "
+      "ln -s " + ShellQuote(Path("vault")) + " extra";
+  ASSERT_EQ(0, Velt("clear", &out, &err,
+                    kDrive + "--when 'to go on: ' --answer yes --meanwhile " +
+                        ShellQuote(meanwhile) + " "));
+  EXPECT_TRUE(Has(out, "app-extra (App):\n  delete what matches " + Path("extra") +
+                           "/*.log (1 now)\n    " + Path("extra/keep.log") + "\n"))
+      << out;
+  for (const std::string& skipped :
+       {Path("logs/app.log") + ": another file took its name since the plan was made",
+        Path("logs/old.log") + ": it is gone since the plan was made",
+        Path("extra/keep.log") + ": its folder changed since the plan was made"}) {
+    EXPECT_TRUE(Has(err, "velt: clear: not deleted: " + skipped + "\n")) << err;
+  }
+  EXPECT_EQ("new\n", ReadFile(Path("logs/app.log")));
+  EXPECT_EQ("root's", ReadFile(vault));
+  EXPECT_TRUE(fs::exists(Path("logs/new.log")) && fs::exists(Path("extra.old/keep.log")) &&
+              fs::is_directory(Path("logs/folder.log")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("logs/link.log"))));
 }
 
 TEST_F(VeltProgram, FullDiskDuringZipFailsWithoutLeavingABundle) {

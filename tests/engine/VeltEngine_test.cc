@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -235,6 +237,58 @@ TEST_F(EngineRun, ClearRunDeletesOnlyClearableFiles) {
                 ProgressLine("VELT has finished... ", 100) + "\r\n\r\n",
             m_console);
   EXPECT_TRUE(m_fixture.TempEntries().empty());
+}
+
+// Text without its white space: a summary's reason column, wrapped over
+// lines, compares as one text.
+std::string Squeezed(const std::string& text) {
+  std::string squeezed;
+  for (char c : text) {
+    if (!std::isspace(static_cast<unsigned char>(c))) squeezed += c;
+  }
+  return squeezed;
+}
+
+// A user who owns a folder on the way to a configured location swaps the
+// folder below it for a link to a root-only folder: neither run reaches
+// that folder's files. Links that root owns, or whose owner owns their
+// target, still lead on.
+TEST_F(EngineRun, LinksAboveTheWildcardFollowTheOwnerRuleInBothRuns) {
+  VELT_REQUIRE_ATTACKER();
+  velt::test::TempDir& dir = m_fixture.dir();
+  const std::string secret = dir.WriteFile("vault/root.log", "root only");
+  chmod(dir.Path("vault").c_str(), 0700);
+  dir.WriteFile("srv/own/user.log", "the user's");
+  namespace fs = std::filesystem;
+  fs::create_directory_symlink(dir.Path("vault"), dir.Path("srv/logs"));
+  fs::create_directory_symlink(dir.Path("srv/own"), dir.Path("srv/mine"));
+  fs::create_directory_symlink(m_source, dir.Path("honest"));  // root's
+  for (const char* path : {"srv", "srv/own", "srv/own/user.log", "srv/logs", "srv/mine"}) {
+    velt::test::GiveTo(dir.Path(path), velt::test::Attacker());
+  }
+  std::string entries;
+  for (const char* entry : {"attacked:srv/logs", "honest:honest", "mine:srv/mine"}) {
+    const std::string id(entry, std::strchr(entry, ':'));
+    entries += "<file id='" + id + "'><description>" + id + "</description><default>true"
+               "</default><velt><os opsys='linux'><file_copy_action><action><loc>" +
+               dir.Path(std::strchr(entry, ':') + 1) + "/*.log</loc><clear_log apply='true'/>"
+               "</action></file_copy_action></os></velt></file>";
+  }
+  m_fixture.AddConfig("links.xml", "<config><configure><title>Links</title></configure>" +
+                                       entries + "</config>");
+  ASSERT_EQ(0, Run("", m_bundle));
+  EXPECT_EQ((std::vector<std::string>{"Links/one.log", "Links/two.log", "Links/user.log",
+                                      "summary.txt"}),
+            velt::test::ZipEntries(m_bundle));
+  EXPECT_NE(std::string::npos,
+            Squeezed(Summary())
+                .find(Squeezed("attacked N/A attacked " + dir.Path("srv/logs/*.log") + " " +
+                               dir.Path("srv/logs") + " is a link owned by another user than "
+                               "its target's owner; not followed")))
+      << Summary();
+  ASSERT_EQ(0, Run("", "", "", true));
+  EXPECT_EQ("root only", ReadFile(secret));
+  EXPECT_FALSE(fs::exists(dir.Path("srv/own/user.log")) || fs::exists(m_source + "/one.log"));
 }
 
 // Each failure ends with its code and status line and leaves neither a

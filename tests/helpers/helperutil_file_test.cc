@@ -194,6 +194,12 @@ TEST_F(FileUtilities, LinksAreFollowedOnlyWhenOwnedByRootOrTheTargetsOwner) {
     Copy(dir_.Path(name), kDenied,
          "/user-secret is a link owned by another user than its target's owner; not followed");
   }
+  // On the way to the searched or copied name too.
+  Link(dir_.path(), "user-up", user);
+  Link(dir_.path(), "root-up");
+  Copy(dir_.Path("root-up/secret"));
+  Copy(dir_.Path("user-up/secret"), kDenied, "/user-up is a link owned by another user");
+  EXPECT_EQ(L"", Find("user-up/", L"*", kDenied));
   // Inside a copied folder too, for links to files and to folders.
   dir_.WriteFile("logs/a.log", "a");
   Link(dir_.path(), "logs/up", user);

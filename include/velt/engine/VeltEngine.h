@@ -5,15 +5,18 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "velt/VeltExport.h"
 
 class collector;
+class VeltClearPlan;
 class VeltComponent;
 namespace velt {
 class BundleMasker;
+class ClearPlan;
 namespace platform {
 class RunFolder;
 }
@@ -59,6 +62,14 @@ class VELT_API VeltEngine {
 
   // Takes effect for the next start().
   void setExtras(const VeltCollectExtras& extras) { m_extras = extras; }
+
+  // Works out what a clear run of this engine would delete and run, with
+  // the clear run's own code, and does none of it. 0, or
+  // VELTENGINE_ERROR_INTERNAL when no configuration loads.
+  long planClear(VeltClearPlan& plan);
+  // The next clear run carries out `plan` as it stands instead of working
+  // one out; what it skips is listed in the plan afterwards.
+  void setClearPlan(const VeltClearPlan& plan);
 
   // Where a collect run with maskHosts writes the pseudonym mapping: beside
   // the bundle, "<bundle>.hosts-map.txt".
@@ -113,5 +124,6 @@ class VELT_API VeltEngine {
   velt::platform::RunFolder* m_pRunFolder;  // owned; the locked temporary folder
   std::wstring m_partialPath;  // the archive being written, until it is renamed
   velt::BundleMasker* m_pMasker;  // owned; null when nothing is masked
+  std::shared_ptr<velt::ClearPlan> m_clearPlan;  // what the clear run carries out
 
 };

@@ -18,6 +18,9 @@
 
 class VeltComponent;
 class XMLObject;
+namespace velt {
+class ClearPlan;
+}
 
 class VELT_API collector {
  public:
@@ -37,8 +40,10 @@ class VELT_API collector {
   // folder. Returns 0 or a result code.
   long Collect(std::wstring& destFolder, XMLObject* pXMLObjectConfig, unsigned startPercent);
   // Clear mode for one configuration: 0, or VELTENGINE_ERROR_BAD_PARAMETER
-  // for a null configuration.
+  // for a null configuration. With a clear plan set, the pass only records
+  // what it would do into the plan; otherwise it plans and carries out.
   long Clear(XMLObject* pXMLObjectConfig, unsigned startPercent);
+  void setClearPlan(velt::ClearPlan* plan) { m_pClearPlan = plan; }
   // The summary file every configuration's block is appended to; empty until
   // the first block (or the request's "summary" entry) sets it.
   std::wstring GetSummaryPath();
@@ -81,7 +86,7 @@ class VELT_API collector {
   long collectRequestedEntries(std::wstring& destFolder, XMLObject& config,
                                ACTION_ATTRIBUTES& attrs, unsigned startPercent);
   long doCollectAction(ACTION_ATTRIBUTES& attrs);
-  long doClearAction(ACTION_ATTRIBUTES& attrs);
+  long doClearAction(ACTION_ATTRIBUTES& attrs, velt::ClearPlan& plan);
   long removeFromUnprocessedList(VeltComponent* pDC);
 
   // ---- bundle summary and comments (collector_summary.cc) ----
@@ -117,4 +122,5 @@ class VELT_API collector {
   std::vector<std::wstring> m_reservedNames;
   FileFilter m_fileFilter;
   std::set<std::wstring> m_filtered;  // files the filter has seen (once each)
+  velt::ClearPlan* m_pClearPlan = nullptr;  // borrowed; null: Clear acts
 };

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -13,44 +12,16 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/WalkedFolder.h"
+#include "platform/posix/LinkWalk.h"
 
 namespace velt {
 namespace platform {
 namespace {
 
-// At most this many links are followed for one name, as the kernel does.
-constexpr int kMaxLinks = 40;
-
-// A descriptor closed by its destructor.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : m_fd(fd) {}
-  ~Fd() { Reset(); }
-  Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      Reset(std::exchange(other.m_fd, -1));
-    }
-    return *this;
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-  bool ok() const { return m_fd >= 0; }
-  int Release() { return std::exchange(m_fd, -1); }
-  void Reset(int fd = -1) {
-    if (m_fd >= 0) close(m_fd);
-    m_fd = fd;
-  }
-
- private:
-  int m_fd;
-};
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
+using posix::Fd;
+using posix::JoinPath;
+using posix::Reached;
 
 CopyRefusal RefusalOfKind(FileKind kind) {
   switch (kind) {
@@ -65,105 +36,6 @@ CopyRefusal RefusalOfKind(FileKind kind) {
     default:
       return CopyRefusal::kNotRegular;
   }
-}
-
-// Something reached by walking names: the folder holding it (open with
-// O_PATH) and its name there, which is never a link.
-struct Reached {
-  Fd folder;
-  std::string name;
-  struct stat info;
-};
-
-// Walks the path `text` from the open folder `start` (from "/" when the
-// text is absolute) one name at a time, checking every link it meets with
-// the owner rule. `shown` is the start's path, for messages. Returns 0 with
-// `out` filled, or an error number; a refused link fills `problem` and
-// gives EACCES.
-int Walk(int start, const std::string& shown, const std::string& text, int& links,
-         Reached& out, CopyProblem& problem) {
-  const bool absolute = !text.empty() && text[0] == '/';
-  Fd folder(absolute ? open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)
-                     : fcntl(start, F_DUPFD_CLOEXEC, 0));
-  if (!folder.ok()) {
-    return errno;
-  }
-  std::string folderShown = absolute ? "/" : shown;
-  std::vector<std::string> names;
-  for (size_t begin = 0; begin <= text.size();) {
-    size_t end = text.find('/', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string name = text.substr(begin, end - begin);
-    if (!name.empty() && name != ".") names.push_back(name);
-    begin = end + 1;
-  }
-  if (names.empty()) {
-    names.push_back(".");
-  }
-  for (size_t i = 0; i < names.size(); ++i) {
-    const std::string& name = names[i];
-    const bool last = i + 1 == names.size();
-    const std::string nameShown = Join(folderShown, name);
-    struct stat info;
-    if (fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      return errno;
-    }
-    if (S_ISLNK(info.st_mode)) {
-      if (++links > kMaxLinks) {
-        return ELOOP;
-      }
-      // The link itself is held open, so its owner and its text belong to
-      // the same link even if the name is replaced meanwhile.
-      Fd link(openat(folder.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-      struct stat linkInfo;
-      if (!link.ok() || fstat(link.get(), &linkInfo) != 0) {
-        return errno;
-      }
-      char buffer[PATH_MAX];
-      ssize_t length = readlinkat(link.get(), "", buffer, sizeof buffer);
-      if (length < 0) {
-        return errno;
-      }
-      if (static_cast<size_t>(length) >= sizeof buffer) {
-        return ENAMETOOLONG;
-      }
-      Reached target;
-      int error = Walk(folder.get(), folderShown, std::string(buffer, static_cast<size_t>(length)),
-                       links, target, problem);
-      if (error != 0) {
-        return error;
-      }
-      if (linkInfo.st_uid != 0 && linkInfo.st_uid != target.info.st_uid) {
-        problem.path = nameShown;
-        problem.refusal = CopyRefusal::kForeignLink;
-        return EACCES;
-      }
-      if (last) {
-        out = std::move(target);
-        return 0;
-      }
-      if (!S_ISDIR(target.info.st_mode)) {
-        return ENOTDIR;
-      }
-      folder.Reset(openat(target.folder.get(), target.name.c_str(),
-                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    } else if (last) {
-      out.folder = std::move(folder);
-      out.name = name;
-      out.info = info;
-      return 0;
-    } else if (!S_ISDIR(info.st_mode)) {
-      return ENOTDIR;
-    } else {
-      folder.Reset(
-          openat(folder.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    if (!folder.ok()) {
-      return errno;
-    }
-    folderShown = nameShown;
-  }
-  return ENOENT;  // not reached: the last name returns above
 }
 
 // True for files the kernel makes up as they are read (/proc, /sys and
@@ -300,16 +172,16 @@ class TreeCopier {
     }
     m_ancestors.push_back(self);
     for (std::string& entry : names) {
-      const std::string entryShown = Join(shown, entry);
+      const std::string entryShown = JoinPath(shown, entry);
       Reached reached;
-      CopyProblem refused;
+      std::string refused;
       int links = 0;
-      error = Walk(folder.get(), shown, entry, links, reached, refused);
+      error = posix::WalkNames(folder.get(), shown, entry, links, reached, refused);
       if (error == 0) {
         std::string entryName = entry;
         error = Copy(reached, entryShown, output.get(), entryName, false, depth + 1);
-      } else if (refused.refusal != CopyRefusal::kNone) {
-        m_outcome.notes.push_back(refused);
+      } else if (!refused.empty()) {
+        Note(refused, CopyRefusal::kForeignLink, 0);
         error = 0;
       } else {
         error = Fail(entryShown, error, depth + 1);
@@ -467,16 +339,6 @@ void RemoveTree(int folder, const std::string& name) {
   unlinkat(folder, name.c_str(), AT_REMOVEDIR);
 }
 
-// `path` split into its folder (the working directory when it has none)
-// and its last name, trailing separators dropped.
-std::pair<std::string, std::string> SplitPath(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return {".", path};
-  if (slash == 0) return {"/", path.size() > 1 ? path.substr(1) : "."};
-  return {path.substr(0, slash), path.substr(slash + 1)};
-}
-
 uint64_t SumRegularFiles(int folder, int depth) {
   uint64_t total = 0;
   DIR* dir = fdopendir(fcntl(folder, F_DUPFD_CLOEXEC, 0));
@@ -501,22 +363,21 @@ uint64_t SumRegularFiles(int folder, int depth) {
 
 }  // namespace
 
-int CopyForCollection(const std::string& source, const std::string& destination,
-                      CopyOutcome& outcome) {
+int CopyForCollection(const WalkedFolder& folder, const std::string& name,
+                      const std::string& destination, CopyOutcome& outcome) {
   outcome = CopyOutcome();
-  // The folder holding the source is the configured one, taken as it is;
-  // from its last name on, links must pass the owner rule.
-  auto [sourceFolder, sourceName] = SplitPath(source);
-  Fd from(open(sourceFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const std::string source = JoinPath(folder.path(), name);
+  // The folder holding the source was reached by the owner rule; from its
+  // entry on, links must pass the rule too.
   Reached reached;
+  std::string refused;
   int links = 0;
-  int error = from.ok() ? Walk(from.get(), sourceFolder, sourceName, links, reached,
-                               outcome.failure)
-                        : errno;
+  int error = folder.IsOpen() ? posix::WalkNames(WalkedFolderAccess::Descriptor(folder),
+                                                 folder.path(), name, links, reached, refused)
+                              : EBADF;
   if (error != 0) {
-    if (outcome.failure.path.empty()) {
-      outcome.failure = CopyProblem{source, CopyRefusal::kNone, error};
-    }
+    outcome.failure = refused.empty() ? CopyProblem{source, CopyRefusal::kNone, error}
+                                      : CopyProblem{refused, CopyRefusal::kForeignLink, 0};
     return error;
   }
   auto [destinationFolder, destinationName] = SplitPath(destination);
@@ -527,15 +388,15 @@ int CopyForCollection(const std::string& source, const std::string& destination,
     return outcome.failure.error;
   }
   TreeCopier copier(outcome);
-  std::string name = destinationName;
-  error = copier.Copy(reached, source, to.get(), name, true, 0);
+  std::string written = destinationName;
+  error = copier.Copy(reached, source, to.get(), written, true, 0);
   if (error != 0) {
     if (copier.createdTop()) {
-      RemoveTree(to.get(), name);
+      RemoveTree(to.get(), written);
     }
     return error;
   }
-  outcome.written = Join(destinationFolder, name);
+  outcome.written = JoinPath(destinationFolder, written);
   return 0;
 }
 

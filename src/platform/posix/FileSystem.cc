@@ -1,13 +1,13 @@
 #include "platform/FileSystem.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <vector>
+
+#include "platform/posix/EntryStatus.h"
 
 namespace velt {
 namespace platform {
@@ -38,6 +38,10 @@ std::string LastElement(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+}  // namespace
+
+namespace posix {
+
 void FillStatus(const struct stat& info, const std::string& name, FileStatus& status) {
   status.isDirectory = S_ISDIR(info.st_mode);
   status.isRegular = S_ISREG(info.st_mode);
@@ -51,7 +55,7 @@ void FillStatus(const struct stat& info, const std::string& name, FileStatus& st
   status.inode = static_cast<uint64_t>(info.st_ino);
 }
 
-}  // namespace
+}  // namespace posix
 
 int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status) {
   status = FileStatus();
@@ -61,49 +65,16 @@ int GetFileStatus(const std::string& path, bool followLinks, FileStatus& status)
   if ((followLinks ? stat(target.c_str(), &info) : lstat(target.c_str(), &info)) != 0) {
     return errno;
   }
-  FillStatus(info, LastElement(WithoutTrailingSlashes(path)), status);
+  posix::FillStatus(info, LastElement(WithoutTrailingSlashes(path)), status);
   return 0;
 }
 
-int SearchDirectory(const std::string& folder,
-                    const std::function<bool(const std::string&)>& accept,
-                    std::vector<FoundEntry>& found, int& readError) {
-  found.clear();
-  readError = 0;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) {
-    return errno;
-  }
-  // Examining each entry relative to the open folder saves walking the
-  // folder's path again for every name.
-  const int fd = dirfd(dir);
-  errno = 0;
-  while (struct dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (accept(name)) {
-      struct stat info;
-      if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        FoundEntry item;
-        item.name = name;
-        FillStatus(info, item.name, item.status);
-        item.leadsToDirectory = item.status.isDirectory;
-        struct stat target;
-        if (item.status.isSymlink && fstatat(fd, name, &target, 0) == 0) {
-          item.leadsToDirectory = S_ISDIR(target.st_mode);
-        }
-        found.push_back(std::move(item));
-      } else if (errno != ENOENT) {
-        break;
-      }
-    }
-    errno = 0;
-  }
-  readError = errno;
-  closedir(dir);
-  std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
-    return a.name < b.name;  // std::string compares as unsigned bytes
-  });
-  return 0;
+std::pair<std::string, std::string> SplitPath(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  if (slash == 0) return {"/", path.size() > 1 ? path.substr(1) : "."};
+  return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
 int DeleteFileEntry(const std::string& path) {
