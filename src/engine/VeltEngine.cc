@@ -259,9 +259,13 @@ long VeltEngine::collectRun() {
   }
   removeWorkFiles();
   // From here on a failure leaves the bundle in place: it holds all there is.
-  rc = writeMapping();
-  if (rc == 0) rc = checkRoomForFiles();
-  if (rc != 0) return rc;
+  std::wstring message;
+  rc = writeMapping(message);
+  if (rc == 0) rc = checkRoomForFiles(message);
+  if (rc != 0) {
+    VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+    return GracefullyExit(rc, message);
+  }
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
   return 0;
@@ -435,7 +439,7 @@ long VeltEngine::zipBundle() {
   return rc;
 }
 
-long VeltEngine::writeMapping() {
+long VeltEngine::writeMapping(std::wstring& message) {
   if (!m_extras.maskHosts || m_pMasker == nullptr) return 0;
   // Beside the bundle, never in it: the sender's key to the pseudonyms.
   const std::wstring path = MaskMappingPath(m_bundlePath);
@@ -445,20 +449,18 @@ long VeltEngine::writeMapping() {
     m_report.hostsMapPath = path;
     return 0;
   }
-  const std::wstring message = L"Internal Error: failed to write the host map...";
-  VELT_LOG_CODE('E', "BundleMasker::WriteMapping", rc, "%s", velt::Narrow(message).c_str());
+  message = L"Internal Error: failed to write the host map...";
   m_report.failure = reason + L"; the bundle " + m_bundlePath + L" was written without it";
-  return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+  return VELTENGINE_ERROR_WRITE_FAILURE;
 }
 
-long VeltEngine::checkRoomForFiles() {
+long VeltEngine::checkRoomForFiles(std::wstring& message) {
   if (m_report.droppedForSpace == 0 || m_report.collected != 0) return 0;
-  const std::wstring message = L"Internal Error: the temporary folder ran out of space...";
-  VELT_LOG_MESSAGE('E', "%s", velt::Narrow(message).c_str());
+  message = L"Internal Error: the temporary folder ran out of space...";
   m_report.failure = helperUtil::NumToStr(static_cast<float>(m_report.droppedForSpace), 0) +
                      L" file(s) were left out for lack of space in " + m_report.temporaryFolder +
                      L"; the bundle " + m_bundlePath + L" holds only its summary";
-  return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+  return VELTENGINE_ERROR_WRITE_FAILURE;
 }
 
 long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {

@@ -94,10 +94,12 @@ class VELT_API VeltEngine {
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;
   long zipBundle();
-  long writeMapping();
-  // Fails a run whose bundle holds nothing but the report files because
-  // the temporary folder had no room; 0 otherwise.
-  long checkRoomForFiles();
+  // The two failures that leave the bundle in place: the host map not
+  // written, and a bundle of nothing but its report files because the
+  // temporary folder had no room. 0, or the code with the status line in
+  // `message`.
+  long writeMapping(std::wstring& message);
+  long checkRoomForFiles(std::wstring& message);
   void startMasking();
   // Masks one collected file or copied folder; why it must be left out, or
   // empty.
