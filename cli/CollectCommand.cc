@@ -97,12 +97,8 @@ int RunCollect(const CollectOptions& options) {
   request.password = Widen(password);
   WipeSecret(password);
 
-  RequestFile generated;
   if (!options.ids.empty()) {
-    if (!generated.Write(options.ids, options.comment)) {
-      return kExitRunFailed;
-    }
-    request.requestPath = Widen(generated.path());
+    request.extras.requestDocument = Widen(RequestDocument(options.ids, options.comment));
   } else {
     // A comment alone rides on a default run.
     request.requestPath = Widen(options.request);
@@ -127,6 +123,7 @@ int RunCollect(const CollectOptions& options) {
     outcome.message = L"the bundle " + Widen(target.path()) +
                       L" was written, but its checksum file could not be";
   }
+  facts.hostsMap = Narrow(outcome.report.hostsMapPath);
   display->Result("collect", outcome, outcome.result == 0 ? &facts : nullptr);
   return ExitStatus(outcome);
 }

@@ -56,7 +56,7 @@ RunOutcome RunEngine(EngineRequest& request, ProgressDisplay& display) {
       return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     };
     long result = 0;
-    std::thread worker([&request, &result, &window] {
+    std::thread worker([&request, &result, &window, &outcome] {
       {
         VeltEngine engine(request.requestPath, request.installFolder, request.bundlePath,
                           request.password, request.clearMode, request.includeSystemLogs);
@@ -64,6 +64,7 @@ RunOutcome RunEngine(EngineRequest& request, ProgressDisplay& display) {
         engine.setExtras(request.extras);
         if (request.clearPlan != nullptr) engine.setClearPlan(*request.clearPlan);
         result = engine.start();
+        outcome.report = engine.report();
       }
       window.Post(kWorkerEnded, 0, 0);
     });

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "velt/control/VeltThread.h"
 #include "velt/platform/TextEncoding.h"
@@ -43,10 +45,24 @@ std::string OneLine(std::wstring text) {
   return Narrow(text);
 }
 
+// Files a successful run left out for want of room, on standard error in
+// every style.
+void PrintDropped(const RunOutcome& outcome) {
+  const VeltCollectReport& report = outcome.report;
+  if (report.droppedForSpace != 0 && outcome.result == 0 && outcome.signal == 0) {
+    std::fprintf(stderr,
+                 "velt: %u file(s) were left out of the bundle for lack of space in %s; "
+                 "summary.txt lists them\n",
+                 report.droppedForSpace, Narrow(report.temporaryFolder).c_str());
+  }
+}
+
 // What every human style prints at the end: failures and stops on standard
 // error, the bundle (or only its path when quiet) on standard output.
 void PrintHumanResult(const char* command, const RunOutcome& outcome, const BundleFacts* bundle,
                       bool quiet) {
+  const VeltCollectReport& report = outcome.report;
+  PrintDropped(outcome);
   if (outcome.signal != 0) {
     std::fprintf(stderr, "velt: %s stopped by %s; the run's temporary files were removed\n",
                  command, SignalName(outcome.signal).c_str());
@@ -54,12 +70,14 @@ void PrintHumanResult(const char* command, const RunOutcome& outcome, const Bund
   }
   if (outcome.result != 0) {
     const unsigned code = static_cast<uint32_t>(outcome.result);
+    std::fprintf(stderr, "velt: %s failed: %s\n", command, Narrow(outcome.message).c_str());
+    if (!report.failure.empty()) {
+      std::fprintf(stderr, "velt: %s\n", Narrow(report.failure).c_str());
+    }
     std::fprintf(stderr,
-                 "velt: %s failed: %s\n"
                  "velt: result 0x%08X %s: %s\n"
                  "velt: the application log (syslog identity velt, or --log-file) says why\n",
-                 command, Narrow(outcome.message).c_str(), code,
-                 ResultName(outcome.result).c_str(), ResultDescription(outcome.result).c_str());
+                 code, ResultName(outcome.result).c_str(), ResultDescription(outcome.result).c_str());
     return;
   }
   if (bundle == nullptr) {
@@ -75,7 +93,8 @@ void PrintHumanResult(const char* command, const RunOutcome& outcome, const Bund
   char size[32];
   std::snprintf(size, sizeof size, "%" PRIu64, bundle->size);
   WriteOut("Bundle:   " + bundle->path + "\nSize:     " + size + " bytes\nSHA-256:  " +
-           bundle->sha256 + "\nChecksum: " + bundle->checksumFile + "\n");
+           bundle->sha256 + "\nChecksum: " + bundle->checksumFile + "\n" +
+           (bundle->hostsMap.empty() ? "" : "Host map: " + bundle->hostsMap + "\n"));
 }
 
 void PrintStopping(int signalNumber) {
@@ -195,6 +214,7 @@ class JsonDisplay : public ProgressDisplay {
     if (outcome.signal != 0 || outcome.result != 0) {
       PrintHumanResult(command, outcome, bundle, true);
     }
+    PrintDropped(outcome);
     Json line;
     line["event"] = "result";
     line["command"] = command;
@@ -203,14 +223,33 @@ class JsonDisplay : public ProgressDisplay {
     line["description"] = ResultDescription(outcome.result);
     line["message"] = Narrow(outcome.message);
     line["signal"] = outcome.signal != 0 ? Json(SignalName(outcome.signal)) : Json(nullptr);
-    line["bundle"] = bundle != nullptr ? Json(bundle->path) : Json(nullptr);
+    line["detail"] = Narrow(outcome.report.failure);
+    AddPath(line, "bundle", bundle != nullptr ? &bundle->path : nullptr);
     line["size"] = bundle != nullptr ? Json(bundle->size) : Json(nullptr);
     line["sha256"] = bundle != nullptr ? Json(bundle->sha256) : Json(nullptr);
-    line["checksum_file"] = bundle != nullptr ? Json(bundle->checksumFile) : Json(nullptr);
+    AddPath(line, "checksum_file", bundle != nullptr ? &bundle->checksumFile : nullptr);
+    AddPath(line, "hosts_map",
+            bundle != nullptr && !bundle->hostsMap.empty() ? &bundle->hostsMap : nullptr);
+    line["dropped_for_space"] = outcome.report.droppedForSpace;
     Emit(line);
   }
 
  private:
+  // `key` with the path as text (bytes that are not UTF-8 shown as U+FFFD)
+  // and `key`_bytes with its exact bytes in base64; both null without one.
+  static void AddPath(Json& line, const std::string& key, const std::string* path) {
+    line[key] = path != nullptr ? Json(*path) : Json(nullptr);
+    line[key + "_bytes"] = path != nullptr ? Json(Base64(*path)) : Json(nullptr);
+  }
+
+  static std::string Base64(const std::string& bytes) {
+    std::vector<unsigned char> text(4 * ((bytes.size() + 2) / 3) + 1);
+    const int length = EVP_EncodeBlock(text.data(),
+                                       reinterpret_cast<const unsigned char*>(bytes.data()),
+                                       static_cast<int>(bytes.size()));
+    return std::string(reinterpret_cast<const char*>(text.data()), static_cast<size_t>(length));
+  }
+
   static bool Emit(const Json& line) {
     // Bytes that are not UTF-8 (a file name in another encoding) become
     // U+FFFD, so every line stays valid JSON.

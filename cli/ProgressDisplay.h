@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "velt/engine/VeltCollectReport.h"
+
 struct PROGRESSSTATUS;
 
 namespace velt {
@@ -23,6 +25,7 @@ struct RunOutcome {
   long result = 0;       // the engine's result code, 0 for success
   std::wstring message;  // the engine's status line of a failed run
   int signal = 0;        // the signal that stopped the run, 0 if none
+  VeltCollectReport report;  // a collect run's findings beyond its result
 };
 
 // The bundle a successful collect run wrote.
@@ -31,6 +34,7 @@ struct BundleFacts {
   uint64_t size = 0;         // bytes
   std::string sha256;        // lower-case hexadecimal
   std::string checksumFile;  // "<path>.sha256"
+  std::string hostsMap;      // the pseudonym mapping beside it, empty if none
 };
 
 class ProgressDisplay {

@@ -1,5 +1,5 @@
-// A request document written from command-line entries into a private
-// temporary file, removed again when the object goes.
+// Request documents: the one velt makes from command-line entries, and the
+// check of one a user names.
 #pragma once
 
 #include <string>
@@ -8,24 +8,10 @@
 namespace velt {
 namespace cli {
 
-class RequestFile {
- public:
-  RequestFile() = default;
-  ~RequestFile();
-  RequestFile(const RequestFile&) = delete;
-  RequestFile& operator=(const RequestFile&) = delete;
-
-  // Writes a request for `ids` with `comment` (UTF-8). False, with a message
-  // on standard error, when the file cannot be written.
-  bool Write(const std::vector<std::string>& ids, const std::string& comment);
-  const std::string& path() const { return m_path; }
-
-  // The request document itself.
-  static std::string Document(const std::vector<std::string>& ids, const std::string& comment);
-
- private:
-  std::string m_path;
-};
+// A request document for `ids` with `comment` (UTF-8). It goes to the
+// engine in memory (VeltCollectExtras::requestDocument): no file holds the
+// IDs and the comment, so a killed run leaves none behind.
+std::string RequestDocument(const std::vector<std::string>& ids, const std::string& comment);
 
 // True when `path` is a request the engine will read: a readable regular
 // file that parses into one document. Otherwise prints the path, the reason

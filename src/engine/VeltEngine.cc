@@ -6,10 +6,9 @@
 
 #include "actions/ClearPlan.h"
 #include "control/ThreadExit.h"
+#include "engine/SummaryTally.h"
 #include "platform/FileSystem.h"
-#include "platform/MoveIntoPlace.h"
 #include "platform/PrivateDirectory.h"
-#include "platform/Random.h"
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
 #include "velt/engine/VeltClearPlan.h"
@@ -48,6 +47,13 @@ int RemoveLeftover(const std::string& path) {
 
 std::wstring UnknownFolderName(unsigned ordinal) {
   return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+}
+
+// The folder part of `path`: "." for a bare name.
+std::string FolderOf(const std::wstring& path) {
+  const std::string narrow = velt::Narrow(path);
+  const size_t cut = narrow.find_last_of(velt::Narrow(velt::kPathSeparatorString));
+  return cut == std::string::npos ? "." : cut == 0 ? narrow.substr(0, 1) : narrow.substr(0, cut);
 }
 
 // Anything at `path`, a dangling link included.
@@ -128,10 +134,6 @@ long VeltEngine::runToEnd(Run run) {
 }
 
 void VeltEngine::removeWorkFiles() {
-  if (!m_partialPath.empty()) {
-    helperUtil::fileDelete(m_partialPath);
-    m_partialPath.clear();
-  }
   if (m_pRunFolder != nullptr) {
     helperUtil::fileDeleteDirectory(m_tempDir);
     delete m_pRunFolder;  // releases the folder's lock
@@ -147,7 +149,9 @@ long VeltEngine::collectRun() {
   PostProgress(1, L"Parsing request and configuration XMLs...");
 
   std::list<XMLObject*> requests;
-  m_pRequestParser->Parse(m_requestPath, VELT_PARSER_INPUT_FILE, requests);
+  const bool inMemory = m_requestPath.empty() && !m_extras.requestDocument.empty();
+  m_pRequestParser->Parse(inMemory ? m_extras.requestDocument : m_requestPath,
+                          inMemory ? VELT_PARSER_INPUT_TEXT : VELT_PARSER_INPUT_FILE, requests);
   if (requests.size() == 1) {
     m_pRequest = requests.front();
     VeltComponent* root = m_pRequest->GetRoot();
@@ -161,7 +165,7 @@ long VeltEngine::collectRun() {
         m_requestFiles.push_back(child);
       }
     }
-  } else if (!m_requestPath.empty()) {
+  } else if (!m_requestPath.empty() || inMemory) {
     const std::wstring message =
         L"Internal Error: invalid request XML, please contact your administrator, or run in "
         L"default mode";
@@ -181,13 +185,16 @@ long VeltEngine::collectRun() {
   }
   m_failedConfigs = m_pConfigParser->failedFiles();
 
-  if (!m_extras.replaceBundle && Exists(finalBundlePath())) {
-    // Found before anything is collected, and never replaced unasked.
-    const std::wstring message = L"Internal Error: the bundle file exists already...";
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E',
-                        "the bundle \"%s\" exists already and may not be replaced",
-                        velt::Narrow(finalBundlePath()).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+  for (const std::wstring& taken :
+       {finalBundlePath(), m_extras.maskHosts ? MaskMappingPath(finalBundlePath()) : L""}) {
+    if (!m_extras.replaceBundle && !taken.empty() && Exists(taken)) {
+      // Found before anything is collected, and never replaced unasked.
+      const std::wstring message = L"Internal Error: the bundle file exists already...";
+      VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "\"%s\" exists already and may not be replaced",
+                       velt::Narrow(taken).c_str());
+      m_report.failure = taken + L" exists already";
+      return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+    }
   }
 
   long rc = prepareTempFolder();
@@ -258,12 +265,13 @@ long VeltEngine::collectRun() {
     return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
   removeWorkFiles();
-  if (m_extras.maskHosts && m_pMasker != nullptr) {
-    // Beside the bundle, never in it: the sender's key to the pseudonyms.
-    rc = m_pMasker->WriteMapping(MaskMappingPath(m_bundlePath));
-    if (rc != 0) {
-      VELT_LOG_CODE_AS(kCollectLogs, 'E', "BundleMasker::WriteMapping", rc);
-    }
+  // From here on a failure leaves the bundle in place: it holds all there is.
+  std::wstring message;
+  rc = writeMapping(message);
+  if (rc == 0) rc = checkRoomForFiles(message);
+  if (rc != 0) {
+    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
+    return GracefullyExit(rc, message);
   }
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
@@ -339,6 +347,8 @@ void VeltEngine::createCollector() {
   const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
   m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath, m_includeSystemLogs);
   m_pCollector->setDefaultComment(m_extras.comment);
+  m_pCollector->setSummaryObserver(
+      [this](XMLObject& summary) { velt::engine::TallySummary(summary, m_report); });
 }
 
 void VeltEngine::startMasking() {
@@ -407,6 +417,7 @@ long VeltEngine::prepareTempFolder() {
   const size_t cut = base.find_last_of(velt::Narrow(velt::kPathSeparatorString));
   const std::string parent = cut == std::string::npos ? "." : base.substr(0, cut);
   const std::string prefix = velt::Narrow(kTempFolderPrefix);
+  m_report.temporaryFolder = velt::Widen(parent);
   velt::platform::RemoveAbandonedRunFolders(parent, prefix, RemoveLeftover);
 
   m_pRunFolder = new velt::platform::RunFolder();
@@ -441,30 +452,44 @@ std::wstring VeltEngine::finalBundlePath() const {
 }
 
 long VeltEngine::zipBundle() {
-  // The archive is written under a name nobody can guess, created by the
-  // zip writer itself (exclusively, never through a link, mode 0600), and
-  // renamed to the bundle path only when complete: a failed or stopped zip
-  // never leaves a file that looks like a bundle (the writer removes what
-  // it made), and nothing planted beside the bundle is written through.
-  const std::wstring partial =
-      m_bundlePath + L"." + velt::Widen(velt::platform::RandomHex(8)) + L".partial";
-  long rc = CZip::Zip(m_tempDir, partial, m_zipPassword, true);
+  // The zip writer writes the archive beside the bundle under a name nobody
+  // can guess, locked while it is written, and renames it to the bundle
+  // path only when complete; what a killed run left there is removed first
+  // (never another user's file, never a live run's).
+  velt::platform::RemoveAbandonedPartialFiles(FolderOf(m_bundlePath));
+  std::wstring reason;
+  long rc = CZip::Zip(m_tempDir, m_bundlePath, m_zipPassword, true, m_extras.replaceBundle, reason);
   if (rc == VELTENGINE_ERROR_ACTION_CANCELED_BY_USER) {
     VeltThread::ExitCheck();  // the front end's stop ends the run here
   }
   if (rc != 0) {
-    return rc;
+    m_report.failure = reason;
   }
-  m_partialPath = partial;  // complete and ours until it is renamed
-  const int error = velt::platform::MoveIntoPlace(
-      velt::Narrow(m_partialPath), velt::Narrow(m_bundlePath), m_extras.replaceBundle);
-  if (error != 0) {
-    VELT_LOG_CODE('E', "rename", error, "cannot move the bundle to \"%s\"",
-                  velt::Narrow(m_bundlePath).c_str());
-    return VELTENGINE_ERROR_WRITE_FAILURE;  // the partial file goes with the run
+  return rc;
+}
+
+long VeltEngine::writeMapping(std::wstring& message) {
+  if (!m_extras.maskHosts || m_pMasker == nullptr) return 0;
+  // Beside the bundle, never in it: the sender's key to the pseudonyms.
+  const std::wstring path = MaskMappingPath(m_bundlePath);
+  std::wstring reason;
+  const long rc = m_pMasker->WriteMapping(path, m_extras.replaceBundle, reason);
+  if (rc == 0) {
+    m_report.hostsMapPath = path;
+    return 0;
   }
-  m_partialPath.clear();
-  return 0;
+  message = L"Internal Error: failed to write the host map...";
+  m_report.failure = reason + L"; the bundle " + m_bundlePath + L" was written without it";
+  return VELTENGINE_ERROR_WRITE_FAILURE;
+}
+
+long VeltEngine::checkRoomForFiles(std::wstring& message) {
+  if (m_report.droppedForSpace == 0 || m_report.collected != 0) return 0;
+  message = L"Internal Error: the temporary folder ran out of space...";
+  m_report.failure = helperUtil::NumToStr(static_cast<float>(m_report.droppedForSpace), 0) +
+                     L" file(s) were left out for lack of space in " + m_report.temporaryFolder +
+                     L"; the bundle " + m_bundlePath + L" holds only its summary";
+  return VELTENGINE_ERROR_WRITE_FAILURE;
 }
 
 long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {

@@ -12,7 +12,7 @@
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
-#include "platform/ExclusiveFile.h"
+#include "platform/PartialFile.h"
 #include "platform/HostNames.h"
 #include "platform/InputFile.h"
 #include "platform/SystemError.h"
@@ -52,15 +52,18 @@ std::vector<RuleDefinition> Definitions(const MaskOptions& options,
   return rules;
 }
 
-// Writes the "original -> pseudonym" lines to the new file `path`, created
-// exclusively with mode 0600, never through a link, 64 KiB at a time. A file
-// not written and closed in full is removed. 0 or the error number.
-int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms) {
-  platform::ExclusiveFile file;
-  int error = file.Create(path);
+// Writes the "original -> pseudonym" lines, 64 KiB at a time, to a partial
+// file beside `path` (mode 0600, never through a link) and gives it the
+// name `path` when it is complete, replacing what is there only when
+// `replace` (a link itself, never what it points at). A file not written in
+// full is removed. 0 or the error number.
+int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms, bool replace) {
+  platform::PartialFile partial;
+  int error = partial.Create(path);
   if (error != 0) {
     return error;
   }
+  platform::ExclusiveFile& file = partial.file();
   std::string text = "# original -> pseudonym\n";
   uint64_t written = 0;
   auto flush = [&file, &text, &written, &error] {
@@ -76,12 +79,7 @@ int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms) {
   if (error == 0) {
     flush();
   }
-  int closed = file.Close();
-  error = error != 0 ? error : closed;
-  if (error != 0) {
-    file.Remove();
-  }
-  return error;
+  return error != 0 ? error : partial.Commit(replace);
 }
 
 }  // namespace
@@ -147,15 +145,23 @@ std::vector<std::wstring> BundleMasker::SummaryNote() const {
 }
 
 long BundleMasker::WriteMapping(const std::wstring& path) const {
+  std::wstring reason;
+  return WriteMapping(path, false, reason);
+}
+
+long BundleMasker::WriteMapping(const std::wstring& path, bool replace,
+                                std::wstring& reason) const {
+  reason.clear();
   if (!m_state->pseudonyms) {
     return 0;
   }
   std::string narrow = Narrow(path);
-  int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms);
+  int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms, replace);
   if (error != 0) {
-    VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(),
-                     error == EEXIST ? "the name is taken (by a file or a link)"
-                                     : platform::SystemErrorText(error).c_str());
+    const std::string why = error == EEXIST ? "the name is taken (by a file or a link)"
+                                            : platform::SystemErrorText(error);
+    VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(), why.c_str());
+    reason = Widen("cannot write the pseudonym mapping " + narrow + ": " + why);
     return error == EEXIST ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
   }
   return 0;

@@ -39,6 +39,15 @@ class ExclusiveFile {
   uint64_t device() const { return m_device; }
   uint64_t index() const { return m_index; }
 
+  // Takes an exclusive lock on the open file, held until it is closed, so
+  // that a run cleaning up what killed runs left (RemoveAbandonedPartialFiles)
+  // passes it by. EAGAIN when another holds the lock or the name no longer
+  // leads to this file (a cleaning run took it first).
+  int Lock();
+  // Renames the file (open or closed) to `to` in one step, a lock and all
+  // (see MoveIntoPlace); from then on the object names `to`.
+  int MoveTo(const std::string& to, bool replace);
+
   // 0 or the error of closing (data not stored).
   int Close();
   // Closes the file if open and unlinks its name, when the name still
@@ -48,6 +57,8 @@ class ExclusiveFile {
 
  private:
   friend class ReplacementFile;  // sets owner, mode and times of the open file
+  // 0 when m_path still leads to the file created here, else the error.
+  int NameLeadsHere() const;
   int m_fd = -1;
   std::string m_path;
   uint64_t m_device = 0;

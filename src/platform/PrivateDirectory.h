@@ -42,5 +42,11 @@ class RunFolder {
 int RemoveAbandonedRunFolders(const std::string& parent, const std::string& prefix,
                               int (*remove)(const std::string& path));
 
+// Removes the partial files (see PartialFile) directly in `folder` that a
+// killed run of the effective user left behind: regular files with a
+// partial file's name and no other name, owned by that user, not links, and
+// not locked by a live run. Returns how many were removed.
+int RemoveAbandonedPartialFiles(const std::string& folder);
+
 }  // namespace platform
 }  // namespace velt

@@ -204,6 +204,7 @@ long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObje
     VELT_LOG_CODE('E', "collector::printSummary", rc);
     return rc;
   }
+  if (m_summaryObserver) m_summaryObserver(*m_pXMLSummary);
   m_TruncAttrsList.clear();
   return 0;
 }

@@ -34,7 +34,7 @@ void ArchiveFile::FillFunctions(zlib_filefunc64_def& functions) {
 
 int ArchiveFile::Flush() {
   if (m_buffered > 0 && !m_discarding && m_error == 0) {
-    m_error = m_file.WriteAt(m_buffer.data(), m_buffered, m_bufferStart);
+    m_error = file().WriteAt(m_buffer.data(), m_buffered, m_bufferStart);
   }
   m_bufferStart += m_buffered;
   m_buffered = 0;
@@ -52,7 +52,7 @@ int ArchiveFile::Append(const unsigned char* data, size_t size) {
   }
   if (size >= m_buffer.size()) {
     if (m_error == 0) {
-      m_error = m_file.WriteAt(data, size, m_position);
+      m_error = file().WriteAt(data, size, m_position);
     }
     m_bufferStart += size;
   } else {
@@ -64,12 +64,12 @@ int ArchiveFile::Append(const unsigned char* data, size_t size) {
 }
 
 voidpf ArchiveFile::Open(voidpf opaque, const void* /*filename*/, int /*mode*/) {
-  return Self(opaque).m_file.IsOpen() ? opaque : nullptr;
+  return Self(opaque).file().IsOpen() ? opaque : nullptr;
 }
 
 uLong ArchiveFile::Read(voidpf opaque, voidpf /*stream*/, void* data, uLong size) {
   ArchiveFile& self = Self(opaque);
-  if (self.Flush() != 0 || self.m_file.ReadAt(data, size, self.m_position) != 0) {
+  if (self.Flush() != 0 || self.file().ReadAt(data, size, self.m_position) != 0) {
     return 0;
   }
   self.m_position += size;
@@ -98,7 +98,7 @@ long ArchiveFile::Seek(voidpf opaque, voidpf /*stream*/, ZPOS64_T offset, int or
       return 0;
     case ZLIB_FILEFUNC_SEEK_END: {
       uint64_t size = 0;
-      if (self.m_file.Size(size) != 0) {
+      if (self.file().Size(size) != 0) {
         return -1;
       }
       self.m_position = std::max<uint64_t>(size, self.m_bufferStart + self.m_buffered) + offset;

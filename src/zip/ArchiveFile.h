@@ -1,8 +1,9 @@
 // The archive's file as minizip sees it: minizip's file functions (open,
-// write, seek, tell...) over a file created exclusively, with the small
-// writes of zip headers gathered into one buffer. The descriptor is never
-// closed through minizip: the archive is checked and completed after
-// minizip has closed it, and removed when it is abandoned.
+// write, seek, tell...) over a partial file beside the archive's path (see
+// PartialFile), with the small writes of zip headers gathered into one
+// buffer. The descriptor is never closed through minizip: the archive is
+// checked and completed after minizip has closed it, then committed to its
+// path, or removed when it is abandoned.
 #pragma once
 
 #include <minizip/ioapi.h>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ExclusiveFile.h"
+#include "platform/PartialFile.h"
 
 namespace velt {
 namespace zip {
@@ -20,8 +21,13 @@ class ArchiveFile {
  public:
   ArchiveFile();
 
-  // Creates the file (see ExclusiveFile::Create). 0 or the error number.
+  // Creates the partial file of the archive `path` (see PartialFile). 0 or
+  // the error number.
   int Create(const std::string& path);
+  // Gives the complete file the archive's path (see PartialFile::Commit).
+  int Commit(bool replace) { return m_file.Commit(replace); }
+  // Removes the file. 0 or the error number.
+  int Abandon() { return m_file.Abandon(); }
   // minizip's file functions over this file; the opaque value is `this`.
   void FillFunctions(zlib_filefunc64_def& functions);
 
@@ -34,7 +40,7 @@ class ArchiveFile {
   // From now on writes are dropped unwritten: the archive is being given up.
   void Discard() { m_discarding = true; }
 
-  platform::ExclusiveFile& file() { return m_file; }
+  platform::ExclusiveFile& file() { return m_file.file(); }
 
  private:
   static voidpf Open(voidpf opaque, const void* filename, int mode);
@@ -47,7 +53,7 @@ class ArchiveFile {
 
   int Append(const unsigned char* data, size_t size);
 
-  platform::ExclusiveFile m_file;
+  platform::PartialFile m_file;
   std::vector<unsigned char> m_buffer;
   uint64_t m_bufferStart = 0;  // file offset of the buffer's first byte
   size_t m_buffered = 0;

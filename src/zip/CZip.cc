@@ -76,8 +76,17 @@ std::string ErrorText(int error) {
 
 long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
                bool includeSubFolders) {
+  std::wstring reason;
+  return Zip(std::move(sourceFolder), std::move(destinationZip), std::move(password),
+             includeSubFolders, true, reason);
+}
+
+long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
+               bool includeSubFolders, bool replace, std::wstring& reason) {
+  reason.clear();
   if (sourceFolder.empty() || destinationZip.empty()) {
     VELT_LOG_MESSAGE('E', "Bad parameter(s), parameter(s) is equal to NULL.");
+    reason = L"no folder or no archive path given";
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
   std::string folder = velt::Narrow(sourceFolder);
@@ -85,6 +94,7 @@ long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstr
   long result = getDirContents(files, folder, includeSubFolders);
   if (result != 0) {
     VELT_LOG_CODE('E', "CZip::getDirContents", result);
+    reason = L"cannot read the folder " + sourceFolder;
     return result;
   }
   // Every listed path starts with the folder and one separator.
@@ -94,10 +104,13 @@ long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstr
   for (const std::string& file : files) {
     names.push_back(file.substr(prefix));
   }
-  result = createZipFile(files, velt::Narrow(destinationZip), names, velt::Narrow(password));
+  std::string why;
+  result = createZipFile(files, velt::Narrow(destinationZip), names, velt::Narrow(password),
+                         replace, why);
   if (result != 0) {
     VELT_LOG_CODE(result == VELTENGINE_ERROR_ACTION_CANCELED_BY_USER ? 'I' : 'E',
                   "CZip::createZipFile", result);
+    reason = velt::Widen(why);
     return result;
   }
   return 0;
@@ -177,14 +190,18 @@ long CZip::createZipFile(const std::vector<std::wstring>& files, std::wstring zi
   for (const std::wstring& name : names) {
     narrowNames.push_back(velt::Narrow(name));
   }
-  return createZipFile(narrowFiles, velt::Narrow(zipPath), narrowNames, velt::Narrow(password));
+  std::string reason;
+  return createZipFile(narrowFiles, velt::Narrow(zipPath), narrowNames, velt::Narrow(password),
+                       true, reason);
 }
 
 long CZip::createZipFile(const std::vector<std::string>& files, const std::string& zipPath,
-                         const std::vector<std::string>& names, const std::string& password) {
+                         const std::vector<std::string>& names, const std::string& password,
+                         bool replace, std::string& reason) {
   if (files.size() != names.size()) {
     VELT_LOG_MESSAGE('E', "Bad parameter(s), %zu files but %zu entry names.", files.size(),
                      names.size());
+    reason = "the files and their entry names do not match";
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
   unsigned threads = OnlineProcessors();
@@ -199,8 +216,8 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   velt::zip::ZipArchive archive;
   int createError = zipPath.empty() ? ENOENT : archive.Create(zipPath);
   if (createError != 0) {
-    VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "Cannot create %s: %s",
-                  zipPath.c_str(), ErrorText(createError).c_str());
+    reason = "Cannot create " + zipPath + ": " + ErrorText(createError);
+    VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
 
@@ -255,9 +272,15 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   if (!outcome.failed()) {
     outcome.path = zipPath;
     outcome.failedCall = "zipClose";
-    outcome.result = archive.Close();
+    outcome.result = archive.Close(replace);
     if (outcome.result == ZIP_OK) {
       return 0;
+    }
+    if (archive.systemError() == EEXIST) {
+      // Found there after the archive was written, and not to be replaced.
+      reason = "Cannot create " + zipPath + ": " + ErrorText(EEXIST);
+      VELT_LOG_CODE('E', "rename", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
+      return GLOBAL_ERROR_BAD_PARAMETER;
     }
   }
 
@@ -265,13 +288,15 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   if (outcome.stopped) {
     VELT_LOG_MESSAGE('I', "Zipping into %s stopped on request; the archive is removed.",
                      zipPath.c_str());
+    reason = "zipping into " + zipPath + " was stopped";
     result = VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
   } else {
-    std::string reason = outcome.result == ZIP_ERRNO && archive.systemError() != 0
-                             ? ErrorText(archive.systemError())
-                             : "minizip error " + std::to_string(outcome.result);
-    VELT_LOG_CODE('E', outcome.failedCall, outcome.result, "Writing %s into %s failed: %s",
-                  outcome.path.c_str(), zipPath.c_str(), reason.c_str());
+    reason = "Writing " + (outcome.path == zipPath ? zipPath : outcome.path + " into " + zipPath) +
+             " failed: " +
+             (outcome.result == ZIP_ERRNO && archive.systemError() != 0
+                  ? ErrorText(archive.systemError())
+                  : "minizip error " + std::to_string(outcome.result));
+    VELT_LOG_CODE('E', outcome.failedCall, outcome.result, "%s", reason.c_str());
   }
   int removeError = archive.Abandon();
   if (removeError != 0) {

@@ -122,7 +122,7 @@ int ZipArchive::CloseEntry(uint64_t size, uint32_t crc) {
   return zipCloseFileInZipRaw64(m_handle, size, crc);
 }
 
-int ZipArchive::Close() {
+int ZipArchive::Close(bool replace) {
   if (m_handle == nullptr) {
     return ZIP_OK;
   }
@@ -134,7 +134,7 @@ int ZipArchive::Close() {
     result = CompleteEndRecords(centralDirectory);
   }
   if (result == ZIP_OK) {
-    m_error = m_file.file().Close();
+    m_error = m_file.Commit(replace);
     result = m_error == 0 ? ZIP_OK : ZIP_ERRNO;
   }
   m_finished = result == ZIP_OK;
@@ -206,7 +206,7 @@ int ZipArchive::Abandon() {
     zipClose(m_handle, nullptr);
     m_handle = nullptr;
   }
-  return m_file.file().Remove();
+  return m_file.Abandon();
 }
 
 }  // namespace zip

@@ -51,6 +51,8 @@ class VeltProgram : public ::testing::Test {
                          "<stdout/></action></use_extern_action>") +
         Entry("app-slow", "<use_extern_action><action><args>sh -c \"sleep 37.37; echo x\"</args>"
                           "<temp_out>slow.txt</temp_out><stdout/></action></use_extern_action>") +
+        Entry("app-nap", "<use_extern_action><action><args>sleep 2</args></action>"
+                         "</use_extern_action>") +
         "</config>");
   }
 
@@ -164,6 +166,18 @@ TEST_F(VeltProgram, PipeTerminalAndJsonEachShowTheRunTheirWay) {
   EXPECT_EQ(ReadFile(Path("j.zip.sha256")).substr(64), "  j.zip\n");
   ASSERT_EQ(0, Velt("collect -q --force -o " + ShellQuote(Path("j.zip")), &out));
   EXPECT_EQ(Path("j.zip") + "\n", out);
+
+  // A bundle name that is not UTF-8: the "_bytes" fields name the very files.
+  const std::string bytes =
+      "import json,sys,base64,os\n"
+      "r=json.loads(sys.stdin.readlines()[-1])\n"
+      "for k in ('bundle','checksum_file','hosts_map'):\n"
+      "  assert os.path.isfile(base64.b64decode(r[k+'_bytes'])), k\n"
+      "print(r['bundle'].endswith('caf\\ufffd.zip'), r['hosts_map']==r['bundle']+'.hosts-map.txt')\n";
+  ASSERT_EQ(0, Velt("collect -q --json --mask-hosts -o " + ShellQuote(Path("caf\xE9")) +
+                        " | python3 -c " + ShellQuote(bytes),
+                    &out));
+  EXPECT_EQ("True True\n", out);
 }
 
 TEST_F(VeltProgram, CommentAloneMakesTheDefaultBundleWithComments) {
@@ -200,6 +214,23 @@ TEST_F(VeltProgram, StopSignalsEndTheRunCleanlyWithTheShellsStatus) {
     EXPECT_FALSE(fs::exists(bundle) || fs::exists(bundle + ".partial"));
     EXPECT_NE(0, RunCommand("grep -qsa '37[.]37' /proc/[0-9]*/cmdline")) << "a command still runs";
   }
+}
+
+TEST_F(VeltProgram, AKilledRunLeavesNothingTheNextRunKeeps) {
+  // Killed while a command runs: its run folder stays, unlocked; no file
+  // anywhere holds the request (the IDs and the comment).
+  const std::string bundle = Path("killed.zip");
+  EXPECT_EQ(137, Velt("collect --id app-nap --comment 'secret words' -o " + ShellQuote(bundle),
+                      nullptr, nullptr, kDrive + "--signal SIGKILL --when 'Processing app-nap' "));
+  const std::vector<std::string> left = m_fixture.TempEntries();
+  ASSERT_EQ(1u, left.size());
+  EXPECT_EQ(0u, left[0].find("VELT_Temp_Bundle_"));
+  EXPECT_NE(0, RunCommand("grep -rqs '<request>' " + ShellQuote(m_fixture.dir().path())));
+  // The next run removes it, and a partial archive a killed zip left.
+  const std::string partial = m_fixture.dir().WriteFile("killed.zip.0123456789abcdef.partial", "PK");
+  ASSERT_EQ(0, Velt("collect --id app-logs -o " + ShellQuote(bundle)));
+  EXPECT_TRUE(m_fixture.TempEntries().empty());
+  EXPECT_FALSE(fs::exists(partial));
 }
 
 // list and clear show the engine's own clear plan and follow a changed
@@ -262,11 +293,12 @@ TEST_F(VeltProgram, ListAndClearShowTheRunsPlanAndTheRunKeepsToIt) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(Path("logs/link.log"))));
 }
 
-TEST_F(VeltProgram, FullDiskDuringZipFailsWithoutLeavingABundle) {
-  // Two incompressible files, each below the file-size limit, whose zip is
-  // above it: velt ignores SIGXFSZ, so the zip writer's write fails.
+TEST_F(VeltProgram, FullDisksFailRunsThatWouldLoseFilesAndSayWhere) {
+  // Incompressible files whose zip is above the file-size limit or a small
+  // file system (velt ignores SIGXFSZ, so writes fail as on a full disk),
+  // and addresses whose host map is twice their size.
   uint32_t state = 2463534242u;
-  for (const char* name : {"logs/noise1.log", "logs/noise2.log"}) {
+  for (const char* name : {"logs/noise1.log", "logs/noise2.log", "extra/noise3.log"}) {
     std::string noise(1000000, '\0');
     for (char& byte : noise) {
       state ^= state << 13;
@@ -276,11 +308,54 @@ TEST_F(VeltProgram, FullDiskDuringZipFailsWithoutLeavingABundle) {
     }
     m_fixture.dir().WriteFile(name, noise);
   }
-  std::string err;
-  EXPECT_EQ(1, Velt("collect -o " + ShellQuote(Path("full.zip")), nullptr, &err, "ulimit -f 3000; "));
-  EXPECT_TRUE(Has(err, "velt: collect failed: Internal Error: ")) << err;
-  EXPECT_FALSE(fs::exists(Path("full.zip")) || fs::exists(Path("full.zip.partial")));
-  EXPECT_TRUE(m_fixture.TempEntries().empty());
+  std::string addresses;
+  for (int i = 0; i < 30000; ++i) {
+    addresses += "11." + std::to_string(i / 250 % 250 + 1) + "." + std::to_string(i / 62500 + 1) +
+                 "." + std::to_string(i % 250 + 1) + "\n";
+  }
+  m_fixture.dir().WriteFile("logs/addresses.log", addresses);
+  fs::remove(Path("extra/keep.log"));  // app-extra: the noise alone
+  // A real full disk where the machine lets tests mount a small one.
+  fs::create_directories(Path("small"));
+  const bool mounted =
+      RunCommand("mount -t tmpfs -o size=1m velt-test " + ShellQuote(Path("small")) + " 2>&1") == 0;
+  const std::string limit = "ulimit -f 1200; ";  // 600 KiB in 512-byte blocks
+  const struct {
+    std::string prefix, arguments;
+    int status;
+    std::string says, out;
+    bool bundle;
+  } cases[] = {
+      {"ulimit -f 3000; ", "-o " + Path("full.zip"), 1,
+       "/App/noise2.log into " + Path("full.zip") + " failed: File too large\n", "", false},
+      {"", "-o " + Path("small/full.zip"), 1,
+       " into " + Path("small/full.zip") + " failed: No space left on device\n", "", false},
+      {limit, "--json -o " + Path("drop.zip"), 0,
+       "velt: 2 file(s) were left out of the bundle for lack of space in " + Path("tmp"),
+       "\"dropped_for_space\":2}", true},
+      {limit, "--id app-extra -o " + Path("only.zip"), 1,
+       "velt: 1 file(s) were left out for lack of space in " + Path("tmp") + "; the bundle " +
+           Path("only.zip") + " holds only its summary", "", true},
+      {limit, "--mask-hosts -o " + Path("map.zip"), 1,
+       "velt: cannot write the pseudonym mapping " + Path("map.zip.hosts-map.txt") +
+           ": File too large; the bundle " + Path("map.zip") + " was written without it", "",
+       true},
+  };
+  for (const auto& c : cases) {
+    if (!mounted && c.prefix.empty()) continue;
+    std::string out, err;
+    EXPECT_EQ(c.status, Velt("collect " + c.arguments, &out, &err, c.prefix)) << c.arguments;
+    EXPECT_TRUE(Has(err, c.says)) << c.arguments << "\n" << err;
+    EXPECT_TRUE(Has(out, c.out)) << out;
+    const std::string bundle = c.arguments.substr(c.arguments.rfind(' ') + 1);
+    EXPECT_EQ(c.bundle, fs::exists(bundle)) << bundle;
+    EXPECT_FALSE(fs::exists(bundle + ".hosts-map.txt"));
+    EXPECT_TRUE(m_fixture.TempEntries().empty());
+    EXPECT_EQ("", (RunCommand("find " + ShellQuote(m_fixture.dir().path()) + " -name '*.partial'",
+                              &out),
+                   out));
+  }
+  if (mounted) RunCommand("umount " + ShellQuote(Path("small")));
 }
 
 }  // namespace

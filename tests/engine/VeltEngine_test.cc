@@ -116,6 +116,7 @@ class EngineRun : public ::testing::Test {
     long result = 0;
     m_console = velt::test::CaptureStdout([&] { result = engine.start(); });
     m_finalBundle = velt::Narrow(engine.bundlePath());
+    m_report = engine.report();
     return result;
   }
 
@@ -127,6 +128,7 @@ class EngineRun : public ::testing::Test {
   std::string m_bundle;
   std::string m_console;
   std::string m_finalBundle;
+  VeltCollectReport m_report;
 };
 
 std::string ProgressLine(const std::string& text, int percent) {
@@ -332,22 +334,64 @@ TEST_F(EngineRun, FailuresLeaveNothingBehind) {
   EXPECT_EQ(1, m_log.Count(MID_DEBUG_MESSAGE, "VeltEngine::clearLogs", "no valid configuration"));
 }
 
-TEST_F(EngineRun, EveryConfigurationFailing) {
-  // No file may grow beyond 0 bytes: no summary can be written, so every
-  // configuration's collection fails, and the run ends cleanly instead of
-  // dying of the signal.
+// Writes refused for want of room (under the file-size limit, as a full
+// disk refuses them): no summary fails every configuration; files left out
+// are counted; a bundle of nothing but its summary, or a host map that
+// cannot be written, fails the run. The bundle then stays; nothing else
+// does, and the run ends cleanly instead of dying of the signal.
+TEST_F(EngineRun, NoRoomIsCountedAndFailsRunsThatWouldLoseEverything) {
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
-  struct rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
+  std::string addresses;  // their host map is twice their size
+  for (int i = 0; i < 20000; ++i) {
+    addresses += "11." + std::to_string(i / 250 % 250 + 1) + "." + std::to_string(i / 62500 + 1) +
+                 "." + std::to_string(i % 250 + 1) + "\n";
+  }
+  const std::string map = m_bundle + ".hosts-map.txt";
+  struct Case {
+    rlim_t limit;
+    std::string one;
+    bool hosts;
+    long code;
+    unsigned dropped;
+    std::string status, failure;
+  } cases[] = {
+      {0, "", false, VELTENGINE_ERROR_INTERNAL, 0, "", ""},  // "all configs failed", unseen:
+                                                              // the console is a file too
+      {100000, "small", false, 0, 1, "finished", ""},
+      {100000, std::string(150000, 'y'), false, VELTENGINE_ERROR_WRITE_FAILURE, 2,
+       "the temporary folder ran out of space", "2 file(s) were left out for lack of space in " +
+       m_fixture.tempFolder() + "; the bundle " + m_bundle + " holds only its summary"},
+      {300000, addresses, true, VELTENGINE_ERROR_WRITE_FAILURE, 0, "failed to write the host map",
+       map + ": File too large; the bundle " + m_bundle + " was written without it"},
+  };
   std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit none = saved;
-  none.rlim_cur = 0;
-  setrlimit(RLIMIT_FSIZE, &none);
-  const long result = Run("", m_bundle);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_EQ(VELTENGINE_ERROR_INTERNAL, result);  // "all configs failed"
-  EXPECT_TRUE(m_fixture.TempEntries().empty());
-  EXPECT_FALSE(std::filesystem::exists(m_bundle));
+  for (const Case& c : cases) {
+    m_fixture.dir().WriteFile("logs/one.log", c.one);
+    m_fixture.dir().WriteFile("logs/two.log", std::string(200000, 'x'));
+    VeltCollectExtras extras;
+    extras.maskHosts = c.hosts;
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit limit = {c.limit, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const long result = Run("", m_bundle, "", false, extras);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(c.code, result) << c.limit;
+    EXPECT_EQ(c.dropped, m_report.droppedForSpace);
+    EXPECT_NE(std::string::npos, m_console.find(c.status)) << m_console;
+    EXPECT_NE(std::string::npos, velt::Narrow(m_report.failure).find(c.failure))
+        << velt::Narrow(m_report.failure);
+    EXPECT_TRUE(m_fixture.TempEntries().empty());
+    EXPECT_FALSE(std::filesystem::exists(map));
+    const bool bundled = c.code != VELTENGINE_ERROR_INTERNAL;
+    EXPECT_EQ(bundled ? 1 : 0, std::distance(std::filesystem::directory_iterator(
+                                                 m_fixture.dir().Path("out")),
+                                             std::filesystem::directory_iterator()));
+    if (c.dropped == 2) {
+      EXPECT_EQ(std::vector<std::string>{"summary.txt"}, velt::test::ZipEntries(m_bundle));
+    }
+    std::filesystem::remove(m_bundle);
+  }
 }
 
 TEST_F(EngineRun, BundleNameRule) {
@@ -399,17 +443,25 @@ TEST_F(EngineRun, PlantedLinksAtTheBundleAreNeverFollowed) {
   ASSERT_EQ(0, lstat(m_bundle.c_str(), &info));
   EXPECT_EQ(0600u, info.st_mode & 07777);
 
+  // The host map's name is held to the same rule.
   std::filesystem::remove(m_bundle);
-  std::filesystem::create_symlink(victim, m_bundle);
-  EXPECT_EQ(VELTENGINE_ERROR_WRITE_FAILURE, Run("", m_bundle));
-  EXPECT_NE(std::string::npos, m_console.find("Internal Error: the bundle file exists already..."));
-  EXPECT_TRUE(m_fixture.TempEntries().empty());  // refused before collecting
-  VeltCollectExtras replace;
-  replace.replaceBundle = true;
-  ASSERT_EQ(0, Run("", m_bundle, "", false, replace));
-  EXPECT_FALSE(std::filesystem::is_symlink(m_bundle));
+  const std::string map = m_bundle + ".hosts-map.txt";
+  std::filesystem::create_symlink(victim, map);
+  VeltCollectExtras hosts;
+  hosts.maskHosts = true;
+  for (int taken = 0; taken < 2; ++taken) {
+    if (taken == 1) std::filesystem::create_symlink(victim, m_bundle);
+    EXPECT_EQ(VELTENGINE_ERROR_WRITE_FAILURE, Run("", m_bundle, "", false, hosts));
+    EXPECT_NE(std::string::npos, m_console.find("Internal Error: the bundle file exists already..."));
+    EXPECT_EQ((taken == 1 ? m_bundle : map) + " exists already", velt::Narrow(m_report.failure));
+    EXPECT_TRUE(m_fixture.TempEntries().empty());  // refused before collecting
+  }
+  hosts.replaceBundle = true;
+  ASSERT_EQ(0, Run("", m_bundle, "", false, hosts));
+  EXPECT_FALSE(std::filesystem::is_symlink(m_bundle) || std::filesystem::is_symlink(map));
+  EXPECT_EQ(map, velt::Narrow(m_report.hostsMapPath));
   EXPECT_EQ("precious", ReadFile(victim));
-  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
+  EXPECT_EQ(3u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
                               std::filesystem::directory_iterator()));
 }
 
@@ -442,10 +494,10 @@ TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
   EXPECT_FALSE(std::filesystem::exists(m_fixture.tempFolder() + "/escape.sh"));
 }
 
-// Temporary folders: each run makes its own; names and links others made
-// in advance are left alone; an abandoned folder of this user is removed,
-// a live run's is not.
-TEST_F(EngineRun, TemporaryFoldersAreNeverShared) {
+// Temporary folders and partial archives beside the bundle: each run makes
+// its own; names and links others made in advance are left alone; what a
+// killed run of this user left is removed, a live run's is not.
+TEST_F(EngineRun, TemporaryFoldersAndPartialArchivesAreNeverShared) {
   VELT_REQUIRE_ATTACKER();
   m_fixture.AddConfig("alpha.xml", AlphaConfig(m_source));
   const std::string temp = m_fixture.tempFolder();
@@ -456,14 +508,32 @@ TEST_F(EngineRun, TemporaryFoldersAreNeverShared) {
   std::filesystem::create_directories(temp + "/VELT_Temp_Bundle_live");
   const int live = open((temp + "/VELT_Temp_Bundle_live").c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_EQ(0, flock(live, LOCK_EX));
+  const std::string hex = ".zip.0123456789abcdef.partial";
+  for (const char* name : {"abandoned", "live", "planted", "twice", "other"}) {
+    m_fixture.dir().WriteFile("out/" + std::string(name) + hex, "PK");
+  }
+  std::filesystem::rename(m_fixture.dir().Path("out/other" + hex),
+                          m_fixture.dir().Path("out/other.partial"));
+  velt::test::GiveTo(m_fixture.dir().Path("out/planted" + hex), velt::test::Attacker());
+  std::filesystem::create_hard_link(m_fixture.dir().Path("out/twice" + hex),
+                                    m_fixture.dir().Path("twice"));
+  std::filesystem::create_symlink(m_source + "/one.log", m_fixture.dir().Path("out/link" + hex));
+  const int livePartial = open(m_fixture.dir().Path("out/live" + hex).c_str(), O_RDONLY);
+  ASSERT_EQ(0, flock(livePartial, LOCK_EX));
   ASSERT_EQ(0, Run("", m_bundle));
   std::vector<std::string> left = m_fixture.TempEntries();
+  for (const auto& entry : std::filesystem::directory_iterator(m_fixture.dir().Path("out"))) {
+    left.push_back(entry.path().filename().string());
+  }
   std::sort(left.begin(), left.end());
   EXPECT_EQ((std::vector<std::string>{"VELT_Temp_Bundle_link", "VELT_Temp_Bundle_live",
-                                      "VELT_Temp_Bundle_planted"}),
+                                      "VELT_Temp_Bundle_planted", "bundle.zip", "link" + hex,
+                                      "live" + hex, "other.partial", "planted" + hex,
+                                      "twice" + hex}),
             left);
   EXPECT_TRUE(std::filesystem::exists(m_source + "/one.log"));
   close(live);
+  close(livePartial);
 }
 
 // Titles and file names that hold line breaks or separators add no line to

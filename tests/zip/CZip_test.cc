@@ -2,12 +2,15 @@
 #include "velt/zip/CZip.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <thread>
 
+#include "platform/PrivateDirectory.h"
 #include "support/CapturingLogger.h"
 #include "velt/control/VeltThread.h"
 #include "velt/runtime/ResultCodes.h"
@@ -73,23 +76,37 @@ TEST_F(CZipTest, HostileNamesBecomePlainReadableRelativeNames) {
   EXPECT_EQ(0u, EveryClientReads(m_source, "").at(0).find("_/a/_/etc/passwd|"));
 }
 
-TEST_F(CZipTest, TheArchiveIsANewPrivateFileAndBadArgumentsLeaveNoArchive) {
+TEST_F(CZipTest, AnExistingTargetIsReplacedNeverWrittenThroughAndBadArgumentsLeaveNoArchive) {
   ScopedLogCapture capture;
   std::string target = m_temp.WriteFile("target.txt", "not to be touched");
-  // A file, a link to a file and a link to a name that does not exist yet.
-  for (int planted = 0; planted < 3; ++planted) {
-    std::filesystem::remove(m_archive);
-    if (planted == 0) m_temp.WriteFile("bundle.zip", "an earlier bundle");
+  // A file, a link to a file, a link to a name that does not exist yet, a
+  // folder; the engine's choice not to replace; replaced, a link itself.
+  for (int planted = 0; planted < 5; ++planted) {
+    std::filesystem::remove_all(m_archive);
+    if (planted == 0 || planted == 4) m_temp.WriteFile("bundle.zip", "an earlier bundle");
     if (planted == 1) std::filesystem::create_symlink(target, m_archive);
     if (planted == 2) std::filesystem::create_symlink(m_temp.Path("created"), m_archive);
-    EXPECT_EQ(GLOBAL_ERROR_BAD_PARAMETER, CZip::Zip(Widen(m_source), Widen(m_archive), L"", 1));
-    EXPECT_TRUE(capture.Contains("Cannot create " + m_archive + ": File exists"));
-    EXPECT_EQ(planted == 0 ? "an earlier bundle" : planted == 1 ? "not to be touched" : "",
-              ReadFile(m_archive));
-    EXPECT_EQ(planted != 0, std::filesystem::is_symlink(m_archive));
+    if (planted == 3) std::filesystem::create_directories(m_archive + "/inside");
+    std::wstring reason;
+    const long result = CZip::Zip(Widen(m_source), Widen(m_archive), L"", true, planted != 4,
+                                  reason);
+    if (planted < 3) {
+      EXPECT_EQ(0, result) << planted;
+      EXPECT_FALSE(std::filesystem::is_symlink(m_archive));
+      EXPECT_TRUE(ClientAccepts("unzip -tq " + Quote(m_archive)));
+    } else {
+      EXPECT_EQ(planted == 3 ? -1 : GLOBAL_ERROR_BAD_PARAMETER, result);
+      EXPECT_NE(std::wstring::npos, reason.find(Widen(m_archive))) << Narrow(reason);
+      EXPECT_EQ(planted == 3 ? "" : "an earlier bundle", ReadFile(m_archive));
+    }
+    EXPECT_EQ(3, std::distance(std::filesystem::directory_iterator(m_temp.path()),
+                               std::filesystem::directory_iterator()))
+        << "no partial file is left";
   }
+  EXPECT_TRUE(capture.Contains("Cannot create " + m_archive + ": File exists"));
   EXPECT_EQ("not to be touched", ReadFile(target));
   EXPECT_FALSE(std::filesystem::exists(m_temp.Path("created")));
+  std::filesystem::remove_all(m_archive);
 
   mode_t mask = umask(0);
   EXPECT_EQ(0, ZipFolder(m_source));
@@ -118,17 +135,33 @@ TEST_F(CZipTest, AFailureOrAStopLeavesNoArchive) {
   struct rlimit limit = {64 * 1024, saved.rlim_max};
   signal(SIGXFSZ, SIG_IGN);  // as the engine does: the write fails instead
   setrlimit(RLIMIT_FSIZE, &limit);
-  long result = ZipFolder(m_source);
+  std::wstring reason;
+  long result = CZip::Zip(Widen(m_source), Widen(m_archive), L"", true, true, reason);
   setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_LT(result, 0);
   EXPECT_TRUE(capture.Contains("File too large")) << "the system's reason is logged";
-  EXPECT_FALSE(std::filesystem::exists(m_archive));
+  EXPECT_NE(std::wstring::npos, reason.find(L" into " + Widen(m_archive) + L" failed: File too large"))
+      << Narrow(reason);
+  EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(m_temp.path()),
+                             std::filesystem::directory_iterator()))
+      << "neither an archive nor a partial file";
 
   // A stop request in the middle of a 4 GiB entry (sparse: no disk used).
   ASSERT_EQ(0, truncate(m_temp.WriteFile("huge/huge.log", "").c_str(), 0x100000000ll));
   VeltThread::m_ExitVeltEvent = VeltEvent::Create(L"ExitVeltEvent", true, false);
-  std::thread stopper([] {
+  // While it is written the partial archive is locked: a run cleaning up
+  // what killed runs left passes it by.
+  std::string partial;
+  int locked = 0, removed = -1;
+  std::thread stopper([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (const auto& entry : std::filesystem::directory_iterator(m_temp.path())) {
+      if (entry.path().extension() == ".partial") partial = entry.path().string();
+    }
+    const int fd = open(partial.c_str(), O_RDONLY);
+    locked = flock(fd, LOCK_EX | LOCK_NB) != 0 ? errno : 0;
+    close(fd);
+    removed = platform::RemoveAbandonedPartialFiles(m_temp.path());
     VeltThread::m_ExitVeltEvent->Set();
   });
   result = ZipFolder(m_temp.Path("huge"));
@@ -136,7 +169,9 @@ TEST_F(CZipTest, AFailureOrAStopLeavesNoArchive) {
   VeltEvent::Close(VeltThread::m_ExitVeltEvent);
   VeltThread::m_ExitVeltEvent = nullptr;
   EXPECT_EQ(VELTENGINE_ERROR_ACTION_CANCELED_BY_USER, result);
-  EXPECT_FALSE(std::filesystem::exists(m_archive));
+  EXPECT_EQ(EWOULDBLOCK, locked) << partial;
+  EXPECT_EQ(0, removed);
+  EXPECT_FALSE(std::filesystem::exists(m_archive) || std::filesystem::exists(partial));
 }
 
 TEST_F(CZipTest, ListingSkipsWhatIsNotARegularFileAndSubFoldersWhenAsked) {

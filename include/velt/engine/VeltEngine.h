@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "velt/VeltExport.h"
+#include "velt/engine/VeltCollectReport.h"
 
 class collector;
 class VeltClearPlan;
@@ -27,9 +28,14 @@ class XMLObject;
 // What a front end may ask of a collect run beyond the constructor's
 // arguments. The defaults leave the run as the constructor alone makes it.
 struct VeltCollectExtras {
-  // An existing file at the bundle path may be replaced. Without it a run
-  // that finds one fails before collecting anything.
+  // An existing file at the bundle path (and, with maskHosts, at the
+  // mapping's) may be replaced. Without it a run that finds one fails
+  // before collecting anything.
   bool replaceBundle = false;
+  // With an empty request path: the request document itself (XML text),
+  // read from memory, so that no file holding the IDs and the comment is
+  // ever written for the run.
+  std::wstring requestDocument;
   // A default run (no request) also writes comments.txt with this text.
   std::wstring comment;
   // Mask passwords, keys and tokens in the collected files before zipping.
@@ -78,6 +84,9 @@ class VELT_API VeltEngine {
   // The bundle written by a successful collect run (".zip" appended when
   // the given path did not end in it).
   const std::wstring& bundlePath() const { return m_bundlePath; }
+  // What the last collect run found out beyond its result (see
+  // VeltCollectReport).
+  const VeltCollectReport& report() const { return m_report; }
 
  protected:
   long GracefullyExit(long code, std::wstring message);
@@ -96,6 +105,12 @@ class VELT_API VeltEngine {
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;
   long zipBundle();
+  // The two failures that leave the bundle in place: the host map not
+  // written, and a bundle of nothing but its report files because the
+  // temporary folder had no room. 0, or the code with the status line in
+  // `message`.
+  long writeMapping(std::wstring& message);
+  long checkRoomForFiles(std::wstring& message);
   void startMasking();
   // Masks one collected file or copied folder; why it must be left out, or
   // empty.
@@ -122,7 +137,7 @@ class VELT_API VeltEngine {
   bool m_started;
   VeltCollectExtras m_extras;
   velt::platform::RunFolder* m_pRunFolder;  // owned; the locked temporary folder
-  std::wstring m_partialPath;  // the archive being written, until it is renamed
+  VeltCollectReport m_report;
   velt::BundleMasker* m_pMasker;  // owned; null when nothing is masked
   std::shared_ptr<velt::ClearPlan> m_clearPlan;  // what the clear run carries out
 

@@ -48,9 +48,12 @@ class VELT_API BundleMasker {
   std::vector<std::wstring> SummaryNote() const;
 
   // Hosts mode: writes the pseudonym mapping ("original -> pseudonym", one per line, after a
-  // "#" heading) to `path`, created exclusively with mode 0600, never through a link. Without
-  // hosts mode nothing is written. 0 or a result code (logged).
+  // "#" heading) to `path`: written beside it with mode 0600 and renamed to `path` when
+  // complete, never through a link; an existing file or link at `path` is refused, or with
+  // `replace` replaced (a link itself). Without hosts mode nothing is written. 0 or a result
+  // code (logged); `reason` then names the path and why.
   long WriteMapping(const std::wstring& path) const;
+  long WriteMapping(const std::wstring& path, bool replace, std::wstring& reason) const;
 
  private:
   std::unique_ptr<mask::MaskState> m_state;

@@ -59,6 +59,10 @@ class VELT_API collector {
   // deleted and listed as omitted with that reason.
   using FileFilter = std::function<std::wstring(const std::wstring& path)>;
   void setFileFilter(FileFilter filter) { m_fileFilter = std::move(filter); }
+  // Called with each configuration's summary tree once its block is in
+  // summary.txt (the engine counts what was left out, and why).
+  using SummaryObserver = std::function<void(XMLObject& summary)>;
+  void setSummaryObserver(SummaryObserver observer) { m_summaryObserver = std::move(observer); }
   // True for the report files' own default names ("summary.txt",
   // "comments.txt"), compared as a case-insensitive file system would.
   static bool IsReportFileName(const std::wstring& name);
@@ -121,6 +125,7 @@ class VELT_API collector {
   std::wstring m_defaultComment;
   std::vector<std::wstring> m_reservedNames;
   FileFilter m_fileFilter;
+  SummaryObserver m_summaryObserver;
   std::set<std::wstring> m_filtered;  // files the filter has seen (once each)
   velt::ClearPlan* m_pClearPlan = nullptr;  // borrowed; null: Clear acts
 };

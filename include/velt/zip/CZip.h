@@ -18,25 +18,34 @@
 class VELT_API CZip {
  public:
   // Zips every file under `sourceFolder` (its sub-folders too when
-  // `includeSubFolders`) into a new file `destinationZip`, created here
-  // with permission bits 0600; an existing file or link there is refused
-  // and left as it is. An empty `password` writes unencrypted entries.
-  // A stop request (VeltThread::StopRequested) ends the work between two
-  // blocks of data. On any failure and on a stop the file created is
-  // removed. Returns 0, GLOBAL_ERROR_BAD_PARAMETER (also: the destination
-  // cannot be created), GLOBAL_ERROR_UNEXPECTED,
-  // VELTENGINE_ERROR_ACTION_CANCELED_BY_USER (stopped) or a negative
-  // minizip error.
+  // `includeSubFolders`) into `destinationZip`. The archive is written
+  // beside it under a name nobody can guess, created exclusively with
+  // permission bits 0600 and locked while it is written, and renamed to
+  // `destinationZip` when complete: an existing file there is replaced (a
+  // link itself, never what it points at). An empty `password` writes
+  // unencrypted entries. A stop request (VeltThread::StopRequested) ends
+  // the work between two blocks of data. On any failure and on a stop the
+  // file created is removed and `destinationZip` is as it was. Returns 0,
+  // GLOBAL_ERROR_BAD_PARAMETER (also: the archive cannot be created),
+  // GLOBAL_ERROR_UNEXPECTED, VELTENGINE_ERROR_ACTION_CANCELED_BY_USER
+  // (stopped) or a negative minizip error.
   static long Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
                   bool includeSubFolders);
+  // The same, replacing an existing file at `destinationZip` only when
+  // `replace` (otherwise the archive is removed and the result is
+  // GLOBAL_ERROR_BAD_PARAMETER), and telling why a failed call failed:
+  // `reason` gets one line naming the path and the system's reason ("No
+  // space left on device").
+  static long Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstring password,
+                  bool includeSubFolders, bool replace, std::wstring& reason);
 
   // Appends the full path of every regular file under `path` to `files`,
   // names in byte order, sub-folders walked depth first where they sort
   // when `recursive`.
   static long getDirContents(std::vector<std::wstring>& files, std::wstring path, bool recursive);
 
-  // Writes files[i] as the entry names[i], in list order, into a new file
-  // `zipPath` as Zip does. Names are made safe first (see docs/zip.md).
+  // Writes files[i] as the entry names[i], in list order, into `zipPath` as
+  // Zip does. Names are made safe first (see docs/zip.md).
   static long createZipFile(const std::vector<std::wstring>& files, std::wstring zipPath,
                             const std::vector<std::wstring>& names, std::wstring password);
 
@@ -57,5 +66,6 @@ class VELT_API CZip {
   static long getDirContents(std::vector<std::string>& files, const std::string& path,
                              bool recursive);
   static long createZipFile(const std::vector<std::string>& files, const std::string& zipPath,
-                            const std::vector<std::string>& names, const std::string& password);
+                            const std::vector<std::string>& names, const std::string& password,
+                            bool replace, std::string& reason);
 };

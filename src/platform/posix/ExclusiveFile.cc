@@ -1,10 +1,13 @@
 #include "platform/ExclusiveFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/MoveIntoPlace.h"
 
 namespace velt {
 namespace platform {
@@ -76,6 +79,33 @@ int ExclusiveFile::Size(uint64_t& size) const {
   return 0;
 }
 
+int ExclusiveFile::NameLeadsHere() const {
+  struct stat named;
+  if (lstat(m_path.c_str(), &named) != 0) {
+    return errno;
+  }
+  return static_cast<uint64_t>(named.st_dev) == m_device &&
+                 static_cast<uint64_t>(named.st_ino) == m_index
+             ? 0
+             : ESTALE;
+}
+
+int ExclusiveFile::Lock() {
+  if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    return errno == EWOULDBLOCK ? EAGAIN : errno;
+  }
+  // A cleaning run may have locked and removed the name in between.
+  return NameLeadsHere() == 0 ? 0 : EAGAIN;
+}
+
+int ExclusiveFile::MoveTo(const std::string& to, bool replace) {
+  int error = MoveIntoPlace(m_path, to, replace);
+  if (error == 0) {
+    m_path = to;
+  }
+  return error;
+}
+
 int ExclusiveFile::Close() {
   if (m_fd < 0) {
     return 0;
@@ -90,14 +120,8 @@ int ExclusiveFile::Remove() {
     return 0;
   }
   Close();
-  int error = 0;
-  struct stat named;
-  if (lstat(m_path.c_str(), &named) != 0) {
-    error = errno;
-  } else if (static_cast<uint64_t>(named.st_dev) != m_device ||
-             static_cast<uint64_t>(named.st_ino) != m_index) {
-    error = ESTALE;
-  } else if (unlink(m_path.c_str()) != 0) {
+  int error = NameLeadsHere();
+  if (error == 0 && unlink(m_path.c_str()) != 0) {
     error = errno;
   }
   m_path.clear();

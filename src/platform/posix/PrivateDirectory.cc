@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <vector>
+
+#include "platform/PartialFile.h"
 
 namespace velt {
 namespace platform {
@@ -90,18 +93,24 @@ int RunFolder::Create(const std::string& parent, const std::string& prefix) {
   return error;
 }
 
-int RemoveAbandonedRunFolders(const std::string& parent, const std::string& prefix,
-                              int (*remove)(const std::string& path)) {
+namespace {
+
+// Removes the entries of `parent` whose names `matches` approves and that a
+// run of the effective user left behind: owned by that user, not links, not
+// locked by a live run, folders (`folders`) or regular files with no other
+// name. The lock is held while `remove` deletes one (0 on success), so a run
+// that is just starting cannot take it in between. Returns how many went.
+int RemoveAbandoned(const std::string& parent,
+                    const std::function<bool(const std::string&)>& matches,
+                    bool folders, const std::function<int(const std::string&)>& remove) {
   DIR* folder = opendir(parent.c_str());
   if (folder == nullptr) {
     return 0;
   }
-  const std::string start = prefix + "_";
   std::vector<std::string> names;
   while (dirent* entry = readdir(folder)) {
-    const std::string name = entry->d_name;
-    if (name.compare(0, start.size(), start) == 0) {
-      names.push_back(name);
+    if (matches(entry->d_name)) {
+      names.push_back(entry->d_name);
     }
   }
   closedir(folder);
@@ -109,20 +118,43 @@ int RemoveAbandonedRunFolders(const std::string& parent, const std::string& pref
   int removed = 0;
   for (const std::string& name : names) {
     const std::string path = parent + "/" + name;
-    const int fd = OpenFolderNoFollow(path);
-    if (fd < 0) {
-      continue;  // a link or a file: not a folder a run made
-    }
     struct stat info;
-    // Holding the lock while removing keeps a run that is just starting
-    // from taking the folder in between.
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
-        flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path) && remove(path) == 0) {
+    // A file is looked at before it is opened: a device is never opened.
+    if (!folders && (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))) {
+      continue;
+    }
+    const int fd = folders ? OpenFolderNoFollow(path)
+                           : open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      continue;  // a link, or not what a run made
+    }
+    const bool kindFits = fstat(fd, &info) == 0 && (folders ? S_ISDIR(info.st_mode)
+                                                            : S_ISREG(info.st_mode) &&
+                                                                  info.st_nlink == 1);
+    if (kindFits && info.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        StillNamed(fd, path) && remove(path) == 0) {
       ++removed;
     }
     close(fd);
   }
   return removed;
+}
+
+}  // namespace
+
+int RemoveAbandonedRunFolders(const std::string& parent, const std::string& prefix,
+                              int (*remove)(const std::string& path)) {
+  const std::string start = prefix + "_";
+  return RemoveAbandoned(
+      parent,
+      [&start](const std::string& name) { return name.compare(0, start.size(), start) == 0; },
+      true, remove);
+}
+
+int RemoveAbandonedPartialFiles(const std::string& folder) {
+  return RemoveAbandoned(folder, &PartialFile::IsPartialName, false, [](const std::string& path) {
+    return unlink(path.c_str()) == 0 ? 0 : errno;
+  });
 }
 
 }  // namespace platform

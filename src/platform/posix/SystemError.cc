@@ -1,5 +1,6 @@
 #include "platform/SystemError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace velt {
@@ -16,6 +17,17 @@ std::string SystemErrorText(unsigned long code) {
     return std::string();
   }
   return text;
+}
+
+bool ReportsLackOfSpace(const std::string& reason) {
+  for (int code : {ENOSPC, EDQUOT, EFBIG}) {
+    const std::string text = SystemErrorText(static_cast<unsigned long>(code));
+    if (reason.size() >= text.size() &&
+        reason.compare(reason.size() - text.size(), text.size(), text) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace platform
