@@ -31,6 +31,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The prefix's headers are found as the system's are on Linux, where
+# <minizip/zip.h> resolves in /usr/include although minizip's pkg-config file
+# names /usr/include/minizip.
+if(VELT_WIN_DEPS)
+  set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES "${VELT_WIN_DEPS}/include")
+  set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${VELT_WIN_DEPS}/include")
+endif()
 # pkg-config reads the target's .pc files only.
 set(ENV{PKG_CONFIG_LIBDIR} "${VELT_WIN_DEPS}/lib/pkgconfig:/usr/${VELT_MINGW_TRIPLET}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
