@@ -1,6 +1,6 @@
 // Masks every regular file under a folder in place with the engine's
 // masker, for bench/mask_bench.sh to time against sed:
-//   mask_bench <folder> [--hosts] [--domain NAME]... [--mapping FILE]
+//   mask_bench <folder> [--hosts] [--domain NAME]... [--mapping FILE] [--log FILE]
 // Prints the files masked, the first failure and the wall time; exits
 // non-zero when a file could not be masked.
 #include <algorithm>
@@ -14,15 +14,22 @@
 #include "velt/mask/BundleMasker.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
+#include "velt/runtime/CFileLogger.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <folder> [--hosts] [--domain NAME]... [--mapping FILE]\n",
+    std::fprintf(stderr, "usage: %s <folder> [--hosts] [--domain NAME]... [--mapping FILE] [--log FILE]\n",
                  argv[0]);
     return 2;
   }
+  std::string logFile;
+  for (int i = 2; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--log") == 0) {
+      logFile = argv[i + 1];
+    }
+  }
   long logResult = 0;
-  CAppLog log(logResult, "mask_bench");
+  CAppLog log(logResult, "mask_bench", logFile.empty() ? nullptr : new CFileLogger(logFile));
   velt::MaskOptions options;
   std::string mapping;
   for (int i = 2; i < argc; ++i) {

@@ -1,7 +1,8 @@
 // Masks text window by window. The rule set first tells which rules match in
-// a window at all (one pass); only those rules then search it, each match is
-// checked and turned into spans, overlapping spans are merged (a secret wins
-// over a pseudonym), and the window is written out with the spans replaced.
+// a window at all (one pass); only those rules then search it (the token
+// scanner for the token shapes), each match is checked and turned into
+// spans, overlapping spans are merged (a secret wins over a pseudonym), and
+// the window is written out with the spans replaced.
 #pragma once
 
 #include <re2/re2.h>
@@ -13,7 +14,7 @@
 #include "mask/MaskKind.h"
 #include "mask/MaskRules.h"
 #include "mask/MaskSpan.h"
-#include "mask/PemBlocks.h"
+#include "mask/LineBlocks.h"
 
 namespace velt {
 namespace mask {
@@ -28,7 +29,7 @@ class TextMasker {
   TextMasker(const MaskRules& rules, Pseudonyms* pseudonyms);
 
   // Starts a new file.
-  void Reset() { m_pem.Reset(); }
+  void Reset() { m_blocks.Reset(); }
 
   struct Result {
     size_t consumed;  // input position up to which the call answered
@@ -53,14 +54,14 @@ class TextMasker {
 
   const MaskRules& m_rules;
   Pseudonyms* m_pseudonyms;
-  PemBlocks m_pem;
+  LineBlocks m_blocks;
   // Work areas, kept between calls to spare allocations.
   std::vector<int> m_candidates;
   std::vector<re2::StringPiece> m_groups;
   std::vector<MaskSpan> m_secrets;
   std::vector<MaskSpan> m_hosts;
   std::vector<MaskSpan> m_spans;
-  std::vector<PemMarker> m_markers;
+  std::vector<BlockMarker> m_markers;
   std::string m_pseudonym;
 };
 
