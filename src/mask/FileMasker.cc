@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "mask/BinaryText.h"
+#include "mask/UserPassFile.h"
 #include "platform/InputFile.h"
 #include "platform/ReplacementFile.h"
 #include "platform/SystemError.h"
@@ -24,7 +25,6 @@ constexpr size_t kContext = 64;
 long FileMasker::Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
                      Outcome& outcome) {
   outcome = Outcome::kUnchanged;
-  m_masker.Reset();
   m_data.clear();
   std::unique_ptr<platform::ReplacementFile> copy;
   uint64_t input = 0;  // input offset of m_data[start]
@@ -58,6 +58,9 @@ long FileMasker::Run(const std::string& path, platform::InputFile& source, KindC
       if (first && LooksBinary(m_data.data(), m_data.size())) {
         outcome = Outcome::kBinary;
         return 0;
+      }
+      if (first) {
+        m_masker.Reset(IsUserPassFile(path, m_data.data(), m_data.size()));
       }
       first = false;
     }

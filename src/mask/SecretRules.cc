@@ -19,7 +19,7 @@ namespace {
 // key), nor is "pwd" without a separator next to it (PWD and OLDPWD are
 // folders).
 const std::string kKey =
-    R"re((?P<k>[a-z0-9_.-]*(?:pass(?:word|wd|phrase|wort)|secret|token|credentials?|)re"
+    R"re((?P<k>[a-z0-9_.-]*(?:pass(?:word|wd|phrase|wort)|secret|token|)re"
     R"re(api[_-]?key|(?:access|private|secret|preshared|account|auth|encryption|signing|master|)re"
     R"re(wep|session|client|app|application|routing|integration|service|license)[_-]?key[0-9]*|)re"
     R"re(privkey|psk|requirepass|masterauth)[a-z0-9_.-]*|)re"
@@ -147,13 +147,15 @@ bool IsSettingName(const re2::StringPiece& text, const re2::StringPiece& name) {
     return false;
   }
   // Endings that make the setting about the secret (its type, flags, file,
-  // length, lifetime...) rather than the secret; OpenVPN's "auth-user-pass"
+  // length, lifetime, name...) rather than the secret; OpenVPN's "auth-user-pass"
   // names the file that holds it.
   static const char* const kEndings[] = {
       "flags",    "type",           "file",    "path",   "dir",     "length", "len",
       "size",     "mgmt",           "method",  "mode",   "policy",  "format", "timeout",
       "lifetime", "expiry",         "expires", "prompt", "count",   "url",    "uri",
-      "endpoint", "authentication", "helper",  "hint",   "command", "cmd",    "user-pass"};
+      "endpoint", "authentication", "helper",  "hint",   "command", "cmd",    "name",
+      "encryption",
+      "user-pass"};
   std::string lower = Lower(name);
   // "passwd:" begins the lines of nsswitch.conf and the messages of passwd.
   if (lower == "passwd") {
@@ -170,6 +172,11 @@ bool IsPlaceholderValue(const re2::StringPiece& value) {
   if (value == BundleMasker::kMarker ||
       (!value.empty() &&
        std::all_of(value.begin(), value.end(), [](char c) { return c == '*'; }))) {
+    return true;
+  }
+  // One character ("accesskey="h"" in HTML, "secrets {" beginning a
+  // section), or a comparison read as an assignment ("secret === x").
+  if (value.size() == 1 || value[0] == '=') {
     return true;
   }
   std::string lower = Lower(value);

@@ -32,7 +32,8 @@ const char* QuotedValuePattern();
 bool IsSettingName(const re2::StringPiece& text, const re2::StringPiece& name);
 
 // A value that states a choice rather than holds a secret ("no", "none",
-// "0"), a port ("464/tcp"), or that is masked already ("********", the marker).
+// "0"), a port ("464/tcp"), a single character, the rest of a comparison
+// ("== x"), or that is masked already ("********", the marker).
 bool IsPlaceholderValue(const re2::StringPiece& value);
 
 // A word of prose rather than a secret: letters and a closing punctuation

@@ -34,12 +34,13 @@ void AppendServiceRules(std::vector<RuleDefinition>& rules) {
                    R"re((?m)(?:^|[ \t])(?:auth|auth-trunc|enc|aead|comp)[ \t]+['"]?[a-z0-9()_,-]+)re"
                    R"re(['"]?[ \t]+(0x[0-9a-fA-F]{8,}|"[^"\r\n]*"))re"});
   // strongSwan's ipsec.secrets: ": PSK "x"", "user : EAP "x"", ": XAUTH x",
-  // and the passphrase after a key file (": RSA key.pem "x"").
+  // and the passphrase or PIN after a key file or slot (": RSA key.pem "x"",
+  // ": PIN %smartcard1 1234").
   rules.push_back({ipsec, groups,
-                   R"re((?m)(?:^|[ \t]):[ \t]*(?:PSK|EAP|XAUTH|NTLM|PIN)[ \t]+(?:)re" + quoted +
+                   R"re((?m)(?:^|[ \t]):[ \t]*(?:PSK|EAP|XAUTH|NTLM)[ \t]+(?:)re" + quoted +
                        R"re(|([^ \t\r\n#]+)))re"});
   rules.push_back({ipsec, groups,
-                   R"re((?m)(?:^|[ \t]):[ \t]*(?:RSA|ECDSA|BLISS|PKCS8|P12|PKCS12|PPK|PRIVATE))re"
+                   R"re((?m)(?:^|[ \t]):[ \t]*(?:RSA|ECDSA|BLISS|PKCS8|P12|PKCS12|PPK|PRIVATE|PIN))re"
                    R"re([ \t]+[^ \t\r\n]+[ \t]+(?:)re" +
                        quoted + R"re(|([^ \t\r\n#]+)))re"});
 
@@ -53,10 +54,12 @@ void AppendServiceRules(std::vector<RuleDefinition>& rules) {
   rules.push_back({setting, groups,
                    R"re((?m)^(?:[A-Za-z0-9_.=-]+\t)?)re" + wgKey + R"re(\t()re" + wgKey +
                        R"re()\t[^\t\r\n]*\t[^\t\r\n]*\t[0-9]+\t[0-9]+\t[0-9]+\t)re"});
-  // .pgpass: host:port:database:user:password.
+  // .pgpass: host:port:database:user:password, the host a name, an
+  // address or "*" (not the first byte of a hex dump).
   rules.push_back(
       {setting, groups,
-       R"re((?m)^(?:[^:\s#\\]|\\.)+:(?:\*|[0-9]{1,5}):(?:[^:\s\\]|\\.)+:(?:[^:\s\\]|\\.)+:)re"
+       R"re((?m)^(?:\*|[A-Za-z0-9.-]*[A-Za-z.][A-Za-z0-9.-]*|\[[0-9a-fA-F:]+\]):(?:\*|[0-9]{1,5}):)re"
+       R"re((?:[^:\s\\]|\\.)+:(?:[^:\s\\]|\\.)+:)re"
        R"re(((?:[^:\r\n\\]|\\.)+)\r?$)re"});
   // .netrc: "machine host login user password x" on one line.
   rules.push_back({setting, groups,

@@ -16,12 +16,22 @@ TextMasker::TextMasker(const MaskRules& rules, Pseudonyms* pseudonyms)
 TextMasker::Result TextMasker::Mask(const re2::StringPiece& text, size_t begin, size_t end,
                                     std::string& out, KindCounts& counts) {
   m_rules.Candidates(re2::StringPiece(text.data() + begin, text.size() - begin), m_candidates);
-  if (m_candidates.empty() && !m_blocks.inside()) {
+  if (m_candidates.empty() && !m_blocks.inside() && !m_userPassFile) {
     return Result{end, false};
   }
   m_secrets.clear();
   m_hosts.clear();
   m_markers.clear();
+  if (m_userPassFile) {
+    // The whole (small) file is in this window: its second line goes.
+    size_t second = text.find('\n', begin) + 1;
+    size_t stop = second;
+    while (stop < end && text[stop] != '\r' && text[stop] != '\n') {
+      ++stop;
+    }
+    m_secrets.push_back(MaskSpan{second, stop, MaskKind::kSetting, true, std::string()});
+    m_userPassFile = false;
+  }
   for (int index : m_candidates) {
     const MaskRule& rule = m_rules[index];
     if (rule.action == RuleAction::kTokens) {

@@ -28,8 +28,12 @@ class TextMasker {
   // `pseudonyms` may be null when no rule needs them.
   TextMasker(const MaskRules& rules, Pseudonyms* pseudonyms);
 
-  // Starts a new file.
-  void Reset() { m_blocks.Reset(); }
+  // Starts a new file; `userPassFile`: the file is one of IsUserPassFile,
+  // whose second line is masked.
+  void Reset(bool userPassFile) {
+    m_blocks.Reset();
+    m_userPassFile = userPassFile;
+  }
 
   struct Result {
     size_t consumed;  // input position up to which the call answered
@@ -55,6 +59,7 @@ class TextMasker {
   const MaskRules& m_rules;
   Pseudonyms* m_pseudonyms;
   LineBlocks m_blocks;
+  bool m_userPassFile = false;
   // Work areas, kept between calls to spare allocations.
   std::vector<int> m_candidates;
   std::vector<re2::StringPiece> m_groups;
