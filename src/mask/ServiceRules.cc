@@ -94,8 +94,9 @@ void AppendServiceRules(std::vector<RuleDefinition>& rules) {
                    BlockType::kStringData});
   const std::string map = R"re("(?:data|stringData)"[ \t]*:[ \t]*\{([^{}\r\n]+)\})re";
   const std::string kind = R"re("kind"[ \t]*:[ \t]*"Secret")re";
-  rules.push_back({secret, RuleAction::kJsonMap, map + "[^\r\n]*" + kind});
-  rules.push_back({secret, RuleAction::kJsonMap, kind + "[^\r\n]*" + map});
+  const std::string between = R"re([^\r\n]*)re";
+  rules.push_back({secret, RuleAction::kJsonMap, map + between + kind});
+  rules.push_back({secret, RuleAction::kJsonMap, kind + between + map});
 }
 
 }  // namespace mask

@@ -9,7 +9,7 @@ namespace {
 // and every pattern runs on over the whole of its alphabet, so that no piece
 // of a longer or newer token than documented is left behind.
 #define B64 "A-Za-z0-9+/"
-#define B64URL "\\-A-Za-z0-9_"
+#define B64URL "A-Za-z0-9_-"
 
 const TokenShape kShapes[] = {
     // AWS: access key IDs and the other unique IDs, four-letter prefix + 16.
@@ -24,7 +24,7 @@ const TokenShape kShapes[] = {
     // and access tokens.
     {MaskKind::kGoogleApiKey, "AIza", 0, "AIza[" B64URL "]{35,}"},
     {MaskKind::kGoogleOAuth, "GOCSPX-", 0, "GOCSPX-[" B64URL "]{20,}"},
-    {MaskKind::kGoogleOAuth, "ya29.", 0, "ya29\\.[" B64URL ".]{20,}"},
+    {MaskKind::kGoogleOAuth, "ya29.", 0, "ya29\\.[." B64URL "]{20,}"},
     // Microsoft Entra (Azure AD) client secrets: 3 characters, a digit, "Q~", 31 to 34 more.
     {MaskKind::kAzureClientSecret, "Q~", 4, "[A-Za-z0-9_~.-]{3}[0-9]Q~[A-Za-z0-9_~.-]{31,}"},
     // Azure storage and service bus: keys in connection strings, shared
