@@ -15,6 +15,10 @@ bool IsWordByte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 
 
 bool IsTokenByte(char c) { return IsWordByte(c) || c == '_' || c == '-'; }
 
+// A run of token bytes this long is not tried again by a shape that failed
+// at its start.
+constexpr size_t kLongRun = 64;
+
 RE2::Options Options() {
   RE2::Options options;
   options.set_max_mem(2 << 20);
@@ -58,6 +62,11 @@ void TokenScanner::Find(const re2::StringPiece& text, size_t begin, size_t end,
   re2::StringPiece found;
   size_t position = begin;
   size_t taken = begin;  // where the last token ended: tokens do not overlap
+  // Where a shape that failed at the start of a long run of token bytes is
+  // not tried again: a match from later in the run scans the same bytes,
+  // and text made of a fixed text over and over ("-eyJ-eyJ...") would take
+  // time in the square of its length.
+  std::vector<size_t> failedUntil(m_shapes.size(), 0);
   // Candidates may begin before `begin` by their lookback, so the search
   // starts there and drops what lies before.
   while (position < end &&
@@ -76,12 +85,19 @@ void TokenScanner::Find(const re2::StringPiece& text, size_t begin, size_t end,
         continue;
       }
       size_t start = at - shape.lookback;
-      if (start < taken || start >= end ||
+      if (start < taken || start >= end || start < failedUntil[literal.shape] ||
           (start > 0 && IsWordByte(text[start]) && IsWordByte(text[start - 1]))) {
         continue;
       }
       int groupCount = shape.regex->NumberOfCapturingGroups() > 0 ? 2 : 1;
       if (!shape.regex->Match(text, start, text.size(), RE2::ANCHOR_START, groups, groupCount)) {
+        size_t run = at + literal.text.size();
+        while (run < text.size() && IsTokenByte(text[run])) {
+          ++run;
+        }
+        if (run - start > kLongRun) {
+          failedUntil[literal.shape] = run;
+        }
         continue;
       }
       const re2::StringPiece& masked = groups[groupCount - 1];
