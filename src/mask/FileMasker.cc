@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "mask/BinaryText.h"
+#include "mask/UserPassFile.h"
 #include "platform/InputFile.h"
 #include "platform/ReplacementFile.h"
 #include "platform/SystemError.h"
@@ -24,7 +25,6 @@ constexpr size_t kContext = 64;
 long FileMasker::Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
                      Outcome& outcome) {
   outcome = Outcome::kUnchanged;
-  m_masker.Reset();
   m_data.clear();
   std::unique_ptr<platform::ReplacementFile> copy;
   uint64_t input = 0;  // input offset of m_data[start]
@@ -59,15 +59,24 @@ long FileMasker::Run(const std::string& path, platform::InputFile& source, KindC
         outcome = Outcome::kBinary;
         return 0;
       }
+      if (first) {
+        m_masker.Reset(IsUserPassFile(path, m_data.data(), m_data.size()));
+      }
       first = false;
     }
-    // A window of whole lines, a piece of a long line, or what is left at the end.
+    // A window of whole lines that leaves at least kLookahead bytes of whole
+    // lines after it (where a match that begins in the window may run on),
+    // a piece of a long line, or what is left at the end.
     size_t end = m_data.size();
     size_t textEnd = end;
     if (!atEnd) {
       size_t newline = m_data.rfind('\n');
-      if (newline != std::string::npos && newline >= start) {
-        end = textEnd = newline + 1;
+      size_t cut = newline != std::string::npos && newline >= start + kLookahead
+                       ? m_data.rfind('\n', newline - kLookahead)
+                       : std::string::npos;
+      if (cut != std::string::npos && cut >= start) {
+        end = cut + 1;
+        textEnd = newline + 1;
       } else if (m_data.size() - start >= kMaxPiece) {
         end = m_data.size() - kOverlap;
       } else {
