@@ -154,7 +154,7 @@ bool IsSettingName(const re2::StringPiece& text, const re2::StringPiece& name) {
       "size",     "mgmt",           "method",  "mode",   "policy",  "format", "timeout",
       "lifetime", "expiry",         "expires", "prompt", "count",   "url",    "uri",
       "endpoint", "authentication", "helper",  "hint",   "command", "cmd",    "name",
-      "encryption",
+      "encryption", "min",      "max",
       "user-pass"};
   std::string lower = Lower(name);
   // "passwd:" begins the lines of nsswitch.conf and the messages of passwd.
@@ -164,6 +164,36 @@ bool IsSettingName(const re2::StringPiece& text, const re2::StringPiece& name) {
   return std::none_of(std::begin(kEndings), std::end(kEndings),
                       [&lower](const char* ending) { return EndsWith(lower, ending); });
 }
+
+namespace {
+
+// A path naming the file that holds the secret ("$dir/private/cakey.pem",
+// "/etc/ssl/private/server.key"), not the secret: it begins like a path,
+// holds nothing but path characters and ends in a file extension. A comment
+// right after it ("...pem# The private key") is not part of it.
+bool IsFilePath(const re2::StringPiece& value) {
+  const std::string path(value.data(), std::find(value.begin(), value.end(), '#'));
+  auto startsWith = [&path](const char* prefix) { return path.rfind(prefix, 0) == 0; };
+  const bool pathStart = startsWith("/") || startsWith("$") || startsWith("~/") ||
+                         startsWith("./") || startsWith("../");
+  if (!pathStart || path.find('/') == std::string::npos) {
+    return false;
+  }
+  const bool plain = std::all_of(path.begin(), path.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::strchr("_./${}()~+-", c);
+  });
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (!plain || dot == std::string::npos || dot < slash) {
+    return false;
+  }
+  const std::string extension = path.substr(dot + 1);
+  return extension.size() >= 2 && extension.size() <= 8 &&
+         std::all_of(extension.begin(), extension.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace
 
 bool IsPlaceholderValue(const re2::StringPiece& value) {
   static const char* const kWords[] = {"yes", "no",   "true", "false",    "on",
@@ -176,7 +206,7 @@ bool IsPlaceholderValue(const re2::StringPiece& value) {
   }
   // One character ("accesskey="h"" in HTML, "secrets {" beginning a
   // section), or a comparison read as an assignment ("secret === x").
-  if (value.size() == 1 || value[0] == '=') {
+  if (value.size() == 1 || value[0] == '=' || IsFilePath(value)) {
     return true;
   }
   std::string lower = Lower(value);
