@@ -1,6 +1,4 @@
 // helperUtil: searching folders, copying and deleting files and trees.
-#include <cerrno>
-#include <climits>
 #include <vector>
 
 #include "helpers/FolderFiles.h"
@@ -85,7 +83,7 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
       return path + " has no real size; only its first " +
              std::to_string(velt::platform::kSizelessReadLimit >> 20) + " MiB were copied";
     case CopyRefusal::kNone:
-      if (problem.error == ENOENT) {
+      if (velt::platform::ErrorKindOf(problem.error) == velt::platform::ErrorKind::kNotFound) {
         return path + " not found";
       }
       return path + ": " +
@@ -226,7 +224,7 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
   if (from == to) {
     return 0;
   }
-  if (from.size() >= PATH_MAX || to.size() >= PATH_MAX) {
+  if (from.size() >= velt::platform::kPathLimit || to.size() >= velt::platform::kPathLimit) {
     VELT_LOG_MESSAGE('E', "Path too long to copy: \"%s\" to \"%s\"", from.c_str(), to.c_str());
     SetLastFileError(from + ": path too long");
     return VELTENGINE_ERROR_BAD_PARAMETER;
@@ -258,7 +256,8 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
     VELT_LOG_MESSAGE('W', "%s", reason.c_str());
     return VELTENGINE_ERROR_ACCESS_DENIED;
   }
-  if (error == ENOENT && outcome.failure.path == from) {
+  if (velt::platform::ErrorKindOf(error) == velt::platform::ErrorKind::kNotFound &&
+      outcome.failure.path == from) {
     return VELTENGINE_ERROR_FILE_NOT_FOUND;  // vanished since it was found
   }
   VELT_LOG_CODE('E', "::SHFileOperation", error, "\"%s\" to \"%s\"", from.c_str(), to.c_str());
@@ -303,7 +302,9 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
 
 long helperUtil::fileDelete(const std::wstring& path) {
   int error = velt::platform::DeleteFileEntry(velt::Narrow(path));
-  if (error == 0 || error == ENOENT) {
+  using velt::platform::ErrorKind;
+  const ErrorKind kind = velt::platform::ErrorKindOf(error);
+  if (kind == ErrorKind::kNone || kind == ErrorKind::kNotFound) {
     SetLastFileError("");
     return 0;
   }
@@ -394,14 +395,15 @@ long helperUtil::MakeDirectory(const std::wstring& path) {
     return 0;
   }
   VELT_LOG_CODE('E', "::CreateDirectory", error, "%s", velt::Narrow(path).c_str());
-  switch (error) {
-    case EEXIST:
+  using velt::platform::ErrorKind;
+  switch (velt::platform::ErrorKindOf(error)) {
+    case ErrorKind::kExists:
       return 0;
-    case ENOENT:
-    case ENOTDIR:
+    case ErrorKind::kNotFound:
+    case ErrorKind::kNotAFolder:
       return VELTENGINE_ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
+    case ErrorKind::kAccessDenied:
+    case ErrorKind::kNotPermitted:
       return VELTENGINE_ERROR_ACCESS_DENIED;
     default:
       return VELTENGINE_ERROR_UNEXPECTED;

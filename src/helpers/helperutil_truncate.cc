@@ -1,8 +1,7 @@
 // helperUtil: shortening files to their first or last bytes, and file sizes.
-#include <cerrno>
-
 #include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -34,7 +33,10 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   // someone else put there: the working directory may be open to others.
   velt::platform::File out;
   int gone = velt::platform::DeleteFileEntry(kTempOut);
-  if ((gone != 0 && gone != ENOENT) || out.CreateNew(kTempOut) != 0) {
+  const velt::platform::ErrorKind goneKind = velt::platform::ErrorKindOf(gone);
+  if ((goneKind != velt::platform::ErrorKind::kNone &&
+       goneKind != velt::platform::ErrorKind::kNotFound) ||
+      out.CreateNew(kTempOut) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", kTempOut);
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }

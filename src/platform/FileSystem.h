@@ -3,6 +3,7 @@
 // FILETIME units (100 ns since 1601-01-01 UTC).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,6 +12,9 @@
 
 namespace velt {
 namespace platform {
+
+// Paths of this many bytes or more are longer than the system takes.
+extern const size_t kPathLimit;
 
 struct FileStatus {
   bool isDirectory = false;

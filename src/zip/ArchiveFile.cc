@@ -1,7 +1,6 @@
 #include "zip/ArchiveFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace velt {

@@ -1,7 +1,6 @@
 #include "velt/zip/CZip.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -214,7 +213,9 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   }
 
   velt::zip::ZipArchive archive;
-  int createError = zipPath.empty() ? ENOENT : archive.Create(zipPath);
+  int createError = zipPath.empty()
+                        ? velt::platform::ErrorNumber(velt::platform::ErrorKind::kNotFound)
+                        : archive.Create(zipPath);
   if (createError != 0) {
     reason = "Cannot create " + zipPath + ": " + ErrorText(createError);
     VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
@@ -276,9 +277,9 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
     if (outcome.result == ZIP_OK) {
       return 0;
     }
-    if (archive.systemError() == EEXIST) {
+    if (velt::platform::ErrorKindOf(archive.systemError()) == velt::platform::ErrorKind::kExists) {
       // Found there after the archive was written, and not to be replaced.
-      reason = "Cannot create " + zipPath + ": " + ErrorText(EEXIST);
+      reason = "Cannot create " + zipPath + ": " + ErrorText(archive.systemError());
       VELT_LOG_CODE('E', "rename", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
       return GLOBAL_ERROR_BAD_PARAMETER;
     }

@@ -2,8 +2,9 @@
 
 #include <zlib.h>
 
-#include <cerrno>
 #include <cstring>
+
+#include "platform/SystemError.h"
 
 namespace velt {
 namespace zip {
@@ -80,7 +81,7 @@ int ZipArchive::Create(const std::string& path) {
   m_handle = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
   if (m_handle == nullptr) {
     Abandon();
-    return EIO;
+    return platform::ErrorNumber(platform::ErrorKind::kIo);
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,9 @@
 
 namespace velt {
 namespace platform {
+
+const size_t kPathLimit = PATH_MAX;
+
 namespace {
 
 // Seconds between 1601-01-01 and 1970-01-01.
