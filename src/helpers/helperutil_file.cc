@@ -12,7 +12,7 @@
 
 namespace {
 
-using velt::platform::FileStatus;
+using velt::platform::FileDetails;
 
 // The separator in narrow (platform) paths.
 constexpr char kSeparator = static_cast<char>(velt::kPathSeparator);
@@ -26,8 +26,18 @@ bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."
 // The search record of one entry. A link is described by itself (its own
 // times, REPARSE_POINT) but is a directory when it points at one, as a
 // Windows directory link is.
+// `time` in FILETIME units: 100 ns since 1601-01-01 UTC (0 before that).
+uint64_t ToFileTimeUnits(const velt::platform::FileTime& time) {
+  constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+  if (time.seconds < -kSecondsFrom1601To1970) {
+    return 0;
+  }
+  return static_cast<uint64_t>(time.seconds + kSecondsFrom1601To1970) * 10000000ULL +
+         time.nanoseconds / 100;
+}
+
 FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
-  const FileStatus& status = entry.status;
+  const FileDetails& status = entry.status;
   uint32_t attributes = 0;
   if (entry.leadsToDirectory) attributes |= VELT_FILE_ATTRIBUTE_DIRECTORY;
   if (status.isSymlink) attributes |= VELT_FILE_ATTRIBUTE_REPARSE_POINT;
@@ -38,7 +48,7 @@ FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
   info.fileName = velt::Widen(entry.name);
   info.isDirectory = entry.leadsToDirectory;
   info.fileAttributes = attributes;
-  info.lastAccessTime = status.lastAccessTime;
+  info.lastAccessTime = ToFileTimeUnits(status.lastAccess);
   return info;
 }
 
@@ -164,7 +174,7 @@ long FindEntriesInFolder(const velt::platform::WalkedFolder& folder, const std::
     // One name: look it up instead of reading the folder.
     velt::platform::FoundEntry entry;
     entry.name = namePattern;
-    FileStatus target;
+    FileDetails target;
     if (folder.Status(namePattern, false, entry.status) == 0) {
       entry.leadsToDirectory =
           entry.status.isDirectory || (entry.status.isSymlink &&
@@ -215,7 +225,7 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
   const std::string entry = Narrow(name);
   const std::string from = InFolder(folder, entry);
   const std::string to = Narrow(destination);
-  FileStatus sourceStatus;
+  FileDetails sourceStatus;
   if (folder.Status(entry, true, sourceStatus) != 0) {
     SetLastFileError(from + " not found");
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
@@ -231,10 +241,9 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
   }
   // The same file under another name: deleting the destination would
   // delete the source.
-  FileStatus destinationStatus;
-  if (velt::platform::GetFileStatus(to, true, destinationStatus) == 0 &&
-      destinationStatus.device == sourceStatus.device &&
-      destinationStatus.inode == sourceStatus.inode) {
+  FileDetails destinationStatus;
+  if (velt::platform::GetFileDetails(to, true, destinationStatus) == 0 &&
+      velt::platform::IsSameFile(destinationStatus, sourceStatus)) {
     return 0;
   }
   long rc = helperUtil::fileDelete(destination);
@@ -343,8 +352,8 @@ long helperUtil::fileDeleteDirectory(const std::wstring& directory) {
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   std::wstring folder = velt::WithSeparator(directory);
-  FileStatus status;
-  int error = velt::platform::GetFileStatus(velt::Narrow(folder), false, status);
+  FileDetails status;
+  int error = velt::platform::GetFileDetails(velt::Narrow(folder), false, status);
   if (error != 0) {
     VELT_LOG_CODE('E', "access", error, "%s", velt::Narrow(folder).c_str());
     return VELTENGINE_ERROR_ACCESS_DENIED;

@@ -77,13 +77,6 @@ void CloseDescriptor(int fd);
 // error number.
 int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready);
 
-// Opens the file that a captured command's output is appended to, for
-// appending, without following a link: a new file is created 0600
-// (`created` true); an existing one must be a regular file of this user
-// (EINVAL, EPERM otherwise), so that nothing is written into another
-// user's file, a FIFO or a device. Returns 0 or the error number.
-int OpenCommandOutput(const std::string& path, int& fd, bool& created);
-
 // What a launch or wait error number means, for the process API's codes.
 enum class ProcessErrorKind {
   kFileNotFound,

@@ -7,7 +7,8 @@
 
 #include "platform/Directory.h"
 #include "platform/Environment.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
@@ -131,7 +132,7 @@ long CZip::getDirContents(std::vector<std::string>& files, const std::string& fo
     path += '/';
   }
   velt::platform::FileDetails details;
-  if (velt::platform::GetFileDetails(path, details) != 0) {
+  if (velt::platform::GetFileDetails(path, true, details) != 0) {
     VELT_LOG_MESSAGE('E', "Failed to get file attributes for %s", path.c_str());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
@@ -157,7 +158,7 @@ long CZip::getDirContents(std::vector<std::string>& files, const std::string& fo
       }
       continue;
     }
-    if (velt::platform::GetFileDetails(full, details) != 0) {
+    if (velt::platform::GetFileDetails(full, true, details) != 0) {
       if (entry.isSymlink) {
         VELT_LOG_MESSAGE('W', "Skipping %s: the link points at nothing", full.c_str());
         continue;
@@ -230,7 +231,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
     velt::zip::EntryHeader header;
     header.name = entryNames.Unique(velt::zip::SafeEntryName(names[i]));
 
-    std::unique_ptr<velt::platform::InputFile> input(new velt::platform::InputFile);
+    std::unique_ptr<velt::platform::File> input(new velt::platform::File);
     velt::platform::FileDetails details;
     bool detailsKnown = true;
     int openError = input->Open(path);
@@ -241,18 +242,18 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
       VELT_LOG_MESSAGE('E', "Could not open %s: %s", path.c_str(), ErrorText(openError).c_str());
       input.reset();
       details = velt::platform::FileDetails();
-      detailsKnown = velt::platform::GetFileDetails(path, details) == 0;
+      detailsKnown = velt::platform::GetFileDetails(path, true, details) == 0;
       if (!detailsKnown) {
         details.mode = kDefaultFileMode;
       }
-    } else if (archive.IsArchive(details.device, details.index)) {
+    } else if (archive.IsArchive(details)) {
       VELT_LOG_MESSAGE('W', "Skipping %s: it is the archive being written", path.c_str());
       continue;
     }
 
     // One size, taken here, decides zip64 and bounds every pass over the file.
     uint64_t size = input != nullptr ? details.size : 0;
-    if (!detailsKnown || !ToDosDateTime(details.lastWriteSeconds, header.dosDateTime)) {
+    if (!detailsKnown || !ToDosDateTime(details.lastWrite.seconds, header.dosDateTime)) {
       VELT_LOG_MESSAGE('W', "Failed to get file time attributes.");
       header.dosDateTime = 0;
     }
@@ -309,15 +310,15 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
 
 bool CZip::getFileTime(const std::wstring& path, std::uint32_t& dosDateTime) {
   velt::platform::FileDetails details;
-  if (velt::platform::GetFileDetails(velt::Narrow(path), details) != 0) {
+  if (velt::platform::GetFileDetails(velt::Narrow(path), true, details) != 0) {
     return false;
   }
-  return ToDosDateTime(details.lastWriteSeconds, dosDateTime);
+  return ToDosDateTime(details.lastWrite.seconds, dosDateTime);
 }
 
 bool CZip::isLargeFile(const std::wstring& path) {
   std::string narrowPath = velt::Narrow(path);
-  velt::platform::InputFile input;
+  velt::platform::File input;
   velt::platform::FileDetails details;
   if (input.Open(narrowPath) != 0 || input.Details(details) != 0) {
     VELT_LOG_MESSAGE('E', "Could not open %s", narrowPath.c_str());
@@ -328,7 +329,7 @@ bool CZip::isLargeFile(const std::wstring& path) {
 
 unsigned long CZip::getCrc(const std::wstring& path) {
   std::string narrowPath = velt::Narrow(path);
-  velt::platform::InputFile input;
+  velt::platform::File input;
   if (input.Open(narrowPath) != 0) {
     VELT_LOG_MESSAGE('E', "Could not open %s", narrowPath.c_str());
     return 0;

@@ -516,48 +516,6 @@ int WriteDescriptor(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
-int OpenCommandOutput(const std::string& path, int& fd, bool& created) {
-  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
-  created = false;
-  for (;;) {
-    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0) {
-      created = true;
-      return 0;
-    }
-    if (errno != EEXIST) {
-      return errno;
-    }
-    fd = open(path.c_str(), kFlags | O_NONBLOCK);
-    if (fd >= 0) {
-      break;
-    }
-    if (errno != ENOENT) {
-      return errno;  // ELOOP for a link
-    }
-    // Removed between the two opens: create it after all.
-  }
-  // Appending to someone else's file, or to a FIFO or device, would hand
-  // them the output or block the run.
-  struct stat info;
-  int error = 0;
-  if (fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = EINVAL;
-  } else if (info.st_uid != geteuid()) {
-    error = EPERM;
-  }
-  if (error == 0 && fcntl(fd, F_SETFL, O_WRONLY | O_APPEND) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    close(fd);
-    fd = -1;
-  }
-  return error;
-}
-
 void CloseDescriptor(int fd) {
   if (fd >= 0) {
     close(fd);
