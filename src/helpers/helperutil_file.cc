@@ -14,9 +14,6 @@ namespace {
 
 using velt::platform::FileDetails;
 
-// The separator in narrow (platform) paths.
-constexpr char kSeparator = static_cast<char>(velt::kPathSeparator);
-
 bool HasWildcard(const std::string& pattern) {
   return pattern.find_first_of("*?") != std::string::npos;
 }
@@ -105,6 +102,7 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
 // The path of the entry `name` of an open folder, for messages.
 std::string InFolder(const velt::platform::WalkedFolder& folder, const std::string& name) {
   const std::string& path = folder.path();
+  constexpr char kSeparator = velt::kNarrowPathSeparator;
   return path.empty() || path.back() == kSeparator ? path + name : path + kSeparator + name;
 }
 

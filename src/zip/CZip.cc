@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/SystemError.h"
+#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -97,12 +98,14 @@ long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstr
     reason = L"cannot read the folder " + sourceFolder;
     return result;
   }
-  // Every listed path starts with the folder and one separator.
-  size_t prefix = folder.size() + (folder.back() == '/' ? 0 : 1);
+  // Every listed path starts with the folder and one separator; entry names
+  // separate their parts with "/", whatever the platform's separator is.
+  size_t prefix = folder.size() + (folder.back() == velt::kNarrowPathSeparator ? 0 : 1);
   std::vector<std::string> names;
   names.reserve(files.size());
   for (const std::string& file : files) {
     names.push_back(file.substr(prefix));
+    std::replace(names.back().begin(), names.back().end(), velt::kNarrowPathSeparator, '/');
   }
   std::string why;
   result = createZipFile(files, velt::Narrow(destinationZip), names, velt::Narrow(password),
@@ -128,8 +131,8 @@ long CZip::getDirContents(std::vector<std::wstring>& files, std::wstring path, b
 long CZip::getDirContents(std::vector<std::string>& files, const std::string& folder,
                           bool recursive) {
   std::string path = folder;
-  if (!path.empty() && path.back() != '/') {
-    path += '/';
+  if (!path.empty() && path.back() != velt::kNarrowPathSeparator) {
+    path += velt::kNarrowPathSeparator;
   }
   velt::platform::FileDetails details;
   if (velt::platform::GetFileDetails(path, true, details) != 0) {
