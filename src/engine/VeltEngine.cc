@@ -58,8 +58,8 @@ std::string FolderOf(const std::wstring& path) {
 
 // Anything at `path`, a dangling link included.
 bool Exists(const std::wstring& path) {
-  velt::platform::FileStatus status;
-  return velt::platform::GetFileStatus(velt::Narrow(path), false, status) == 0;
+  velt::platform::FileDetails status;
+  return velt::platform::GetFileDetails(velt::Narrow(path), false, status) == 0;
 }
 
 }  // namespace

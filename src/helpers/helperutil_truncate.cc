@@ -1,8 +1,7 @@
 // helperUtil: shortening files to their first or last bytes, and file sizes.
-#include <cerrno>
-
 #include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -25,7 +24,7 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   }
   std::string name = velt::Narrow(path);
   velt::platform::File in;
-  if (in.OpenForReading(name, false) != 0) {
+  if (in.Open(name, false) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"",
                              name.c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
@@ -34,15 +33,19 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   // someone else put there: the working directory may be open to others.
   velt::platform::File out;
   int gone = velt::platform::DeleteFileEntry(kTempOut);
-  if ((gone != 0 && gone != ENOENT) || out.CreateNew(kTempOut) != 0) {
+  const velt::platform::ErrorKind goneKind = velt::platform::ErrorKindOf(gone);
+  if ((goneKind != velt::platform::ErrorKind::kNone &&
+       goneKind != velt::platform::ErrorKind::kNotFound) ||
+      out.Create(kTempOut, velt::platform::NewFileMode::kUsual) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", kTempOut);
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
-  uint64_t size = 0;
-  int error = in.Size(size);
+  velt::platform::FileDetails details;
+  int error = in.Details(details);
   if (error != 0 || count < 0) {
     return 0;
   }
+  const uint64_t size = details.size;
   // A count at or above the size keeps every byte: the work file gets the
   // whole file, and the file itself stays as it is.
   const bool whole = static_cast<uint64_t>(count) >= size;
@@ -92,9 +95,9 @@ double helperUtil::getFileSize(const wchar_t* path) {
   if (path == nullptr) {
     return -1.0;
   }
-  velt::platform::FileStatus status;
+  velt::platform::FileDetails status;
   std::string name = velt::Narrow(path);
-  if (velt::platform::GetFileStatus(name, true, status) != 0) {
+  if (velt::platform::GetFileDetails(name, true, status) != 0) {
     return -1.0;
   }
   uint64_t total = status.size;

@@ -14,7 +14,7 @@
 #include "mask/TextMasker.h"
 #include "platform/PartialFile.h"
 #include "platform/HostNames.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -63,7 +63,7 @@ int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms, bool
   if (error != 0) {
     return error;
   }
-  platform::ExclusiveFile& file = partial.file();
+  platform::File& file = partial.file();
   std::string text = "# original -> pseudonym\n";
   uint64_t written = 0;
   auto flush = [&file, &text, &written, &error] {
@@ -117,7 +117,7 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     return VELTENGINE_ERROR_INTERNAL;
   }
   // Masking never follows a link: the link itself is refused.
-  platform::InputFile source;
+  platform::File source;
   int error = source.Open(narrow, false);
   if (error != 0) {
     std::string reason = error == ELOOP                       ? "it is a symbolic link"

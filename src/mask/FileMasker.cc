@@ -6,7 +6,7 @@
 
 #include "mask/BinaryText.h"
 #include "mask/UserPassFile.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
 #include "platform/ReplacementFile.h"
 #include "platform/SystemError.h"
 #include "velt/runtime/CAppLog.h"
@@ -22,7 +22,7 @@ constexpr size_t kContext = 64;
 
 }  // namespace
 
-long FileMasker::Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
+long FileMasker::Run(const std::string& path, platform::File& source, KindCounts& counts,
                      Outcome& outcome) {
   outcome = Outcome::kUnchanged;
   m_data.clear();

@@ -15,7 +15,7 @@
 
 namespace velt {
 namespace platform {
-class InputFile;
+class File;
 }
 
 namespace mask {
@@ -33,7 +33,7 @@ class FileMasker {
 
   // Masks the file at `path`, opened as `source` and not read yet. 0 or a
   // result code, logged with the path; after a failure the file is as it was.
-  long Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
+  long Run(const std::string& path, platform::File& source, KindCounts& counts,
            Outcome& outcome);
 
  private:

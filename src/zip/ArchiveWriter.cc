@@ -15,7 +15,7 @@ namespace {
 
 // Reads up to `size` bytes; fewer only at the end of the file (a read error
 // ends it too, as a short read).
-size_t ReadBlock(platform::InputFile& file, unsigned char* buffer, size_t size) {
+size_t ReadBlock(platform::File& file, unsigned char* buffer, size_t size) {
   size_t total = 0;
   while (total < size) {
     int error = 0;
@@ -54,7 +54,7 @@ std::vector<std::string> ArchiveWriter::TakeChangedFiles() {
   return changed;
 }
 
-bool ArchiveWriter::ChecksumPass(Entry& entry, platform::InputFile& file) {
+bool ArchiveWriter::ChecksumPass(Entry& entry, platform::File& file) {
   // In block-sized slices, so that a stop request is seen between them.
   uint64_t covered = 0;
   uint32_t crc = 0;
@@ -78,7 +78,7 @@ bool ArchiveWriter::ChecksumPass(Entry& entry, platform::InputFile& file) {
   return true;
 }
 
-WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::InputFile> file,
+WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::File> file,
                                 uint64_t size, const std::string& path) {
   if (VeltThread::StopRequested()) {
     return Stopped();

@@ -18,9 +18,29 @@
 
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/posix/Descriptor.h"
+#include "velt/platform/VeltEvent.h"
 
 namespace velt {
 namespace platform {
+
+struct ChildProcess::Watch {
+  posix::Fd fd;  // a pidfd: readable once the child has ended
+};
+
+struct CommandOutput::Pipe {
+  posix::Fd fd;  // non-blocking and close-on-exec
+};
+
+struct CommandOutputAccess {
+  static int Descriptor(const CommandOutput& output) {
+    return output.m_pipe != nullptr ? output.m_pipe->fd.get() : -1;
+  }
+  static void Adopt(CommandOutput& output, int fd) {
+    output.m_pipe.reset(new CommandOutput::Pipe{posix::Fd(fd)});
+  }
+};
+
 namespace {
 
 // Waits without a pidfd poll in slices this long (kernels before 5.3).
@@ -318,11 +338,94 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   }
   child = ChildProcess();
   child.pid = pid;
-  child.waitFd = OpenWaitDescriptor(pid);
+  const int waitFd = OpenWaitDescriptor(pid);
+  if (waitFd >= 0) {
+    child.watch.reset(new ChildProcess::Watch{posix::Fd(waitFd)});
+  }
   return 0;
 }
 
+// The descriptor that shows the child's end, -1 when there is none.
+int WaitDescriptor(const ChildProcess& child) {
+  return child.watch != nullptr ? child.watch->fd.get() : -1;
+}
+
+// The descriptor a wake source polls readable with, -1 when there is none.
+int DescriptorOf(const WakeSource& wake) {
+  if (wake.event() != nullptr) {
+    return wake.event()->PollDescriptor();
+  }
+  return wake.output() != nullptr ? CommandOutputAccess::Descriptor(*wake.output()) : -1;
+}
+
+// Waits up to `timeoutMs` for one of `fds` to poll readable or hung up:
+// `ready` is its index, or fds.size() when none did. 0 or the error number.
+int PollReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready) {
+  ready = fds.size();
+  std::vector<struct pollfd> watched;
+  for (int fd : fds) {
+    watched.push_back({fd, POLLIN, 0});
+  }
+  const int64_t deadline = WallClockMs() + timeoutMs;
+  for (;;) {
+    int64_t remaining = deadline - WallClockMs();
+    int count = poll(watched.data(), static_cast<nfds_t>(watched.size()),
+                     static_cast<int>(remaining > 0 ? remaining : 0));
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count < 0) {
+      return errno;
+    }
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        ready = i;
+        break;
+      }
+    }
+    return 0;
+  }
+}
+
 }  // namespace
+
+ChildProcess::ChildProcess() = default;
+ChildProcess::~ChildProcess() = default;
+ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
+ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+
+CommandOutput::CommandOutput() = default;
+CommandOutput::~CommandOutput() = default;
+
+int CommandOutput::Read(char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  if (!IsOpen()) {
+    return EBADF;
+  }
+  for (;;) {
+    ssize_t n = read(m_pipe->fd.get(), buffer, size);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) {
+      return errno;
+    }
+  }
+}
+
+int CommandOutput::WaitReadable(unsigned timeoutMs, bool& ready) {
+  ready = false;
+  if (!IsOpen()) {
+    return EBADF;
+  }
+  std::size_t index = 1;
+  int error = PollReadable({m_pipe->fd.get()}, timeoutMs, index);
+  ready = error == 0 && index == 0;
+  return error;
+}
+
+void CommandOutput::Close() { m_pipe.reset(); }
 
 int FindProgram(const std::string& program) {
   std::string resolved;
@@ -333,8 +436,8 @@ int StartDetached(const std::string& commandLine, ChildProcess& child) {
   return Spawn(commandLine, -1, child);
 }
 
-int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outputFd) {
-  outputFd = -1;
+int StartCaptured(const std::string& commandLine, ChildProcess& child, CommandOutput& output) {
+  output.Close();
   int ends[2];
   if (pipe2(ends, O_CLOEXEC) != 0) {
     return errno;
@@ -350,7 +453,7 @@ int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outp
     close(ends[0]);
     return rc;
   }
-  outputFd = ends[0];
+  CommandOutputAccess::Adopt(output, ends[0]);
   return 0;
 }
 
@@ -378,9 +481,14 @@ int PollChild(ChildProcess& child, bool& running) {
   return 0;
 }
 
-int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned timeoutMs,
+int WaitChild(ChildProcess& child, const std::vector<WakeSource>& wakes, unsigned timeoutMs,
               ChildWait& outcome, std::size_t& wokenBy) {
   const int64_t deadline = WallClockMs() + timeoutMs;
+  std::vector<int> wakeFds;
+  for (const WakeSource& wake : wakes) {
+    wakeFds.push_back(DescriptorOf(wake));
+  }
+  const int waitFd = WaitDescriptor(child);
   std::vector<struct pollfd> watched;
   for (;;) {
     bool running = false;
@@ -397,11 +505,11 @@ int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned tim
     for (int fd : wakeFds) {
       watched.push_back({fd, POLLIN, 0});
     }
-    if (child.waitFd >= 0) {
-      watched.push_back({child.waitFd, POLLIN, 0});
+    if (waitFd >= 0) {
+      watched.push_back({waitFd, POLLIN, 0});
     }
     int slice = static_cast<int>(remaining);
-    if (child.waitFd < 0 && slice > kFallbackSliceMs) {
+    if (waitFd < 0 && slice > kFallbackSliceMs) {
       slice = kFallbackSliceMs;
     }
     int ready = poll(watched.data(), static_cast<nfds_t>(watched.size()), slice);
@@ -443,10 +551,7 @@ int KillChildGroup(ChildProcess& child) {
 }
 
 void ReleaseChild(ChildProcess& child) {
-  if (child.waitFd >= 0) {
-    close(child.waitFd);
-    child.waitFd = -1;
-  }
+  child.watch.reset();
   bool running = false;
   PollChild(child, running);
   if (running) {
@@ -457,110 +562,6 @@ void ReleaseChild(ChildProcess& child) {
       }
     }).detach();
     child.reaped = true;
-  }
-}
-
-int ReadDescriptor(int fd, char* buffer, std::size_t size, std::size_t& got) {
-  got = 0;
-  for (;;) {
-    ssize_t n = read(fd, buffer, size);
-    if (n >= 0) {
-      got = static_cast<std::size_t>(n);
-      return 0;
-    }
-    if (errno != EINTR) {
-      return errno;
-    }
-  }
-}
-
-int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready) {
-  ready = fds.size();
-  std::vector<struct pollfd> watched;
-  for (int fd : fds) {
-    watched.push_back({fd, POLLIN, 0});
-  }
-  const int64_t deadline = WallClockMs() + timeoutMs;
-  for (;;) {
-    int64_t remaining = deadline - WallClockMs();
-    int count = poll(watched.data(), static_cast<nfds_t>(watched.size()),
-                     static_cast<int>(remaining > 0 ? remaining : 0));
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count < 0) {
-      return errno;
-    }
-    for (std::size_t i = 0; i < watched.size(); ++i) {
-      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-        ready = i;
-        break;
-      }
-    }
-    return 0;
-  }
-}
-
-int WriteDescriptor(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      return errno;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
-int OpenCommandOutput(const std::string& path, int& fd, bool& created) {
-  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
-  created = false;
-  for (;;) {
-    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0) {
-      created = true;
-      return 0;
-    }
-    if (errno != EEXIST) {
-      return errno;
-    }
-    fd = open(path.c_str(), kFlags | O_NONBLOCK);
-    if (fd >= 0) {
-      break;
-    }
-    if (errno != ENOENT) {
-      return errno;  // ELOOP for a link
-    }
-    // Removed between the two opens: create it after all.
-  }
-  // Appending to someone else's file, or to a FIFO or device, would hand
-  // them the output or block the run.
-  struct stat info;
-  int error = 0;
-  if (fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = EINVAL;
-  } else if (info.st_uid != geteuid()) {
-    error = EPERM;
-  }
-  if (error == 0 && fcntl(fd, F_SETFL, O_WRONLY | O_APPEND) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    close(fd);
-    fd = -1;
-  }
-  return error;
-}
-
-void CloseDescriptor(int fd) {
-  if (fd >= 0) {
-    close(fd);
   }
 }
 
