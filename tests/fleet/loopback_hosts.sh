@@ -5,7 +5,7 @@
 # a known_hosts file, all under DIR. Every "host" is this machine, as root.
 #   loopback_start DIR N PORT   starts it; sets loopback_sshd_pid
 #   loopback_inventory_vars     prints the inventory's [all:vars] lines to reach them
-#   loopback_ssh ADDRESS ...    runs ssh to one of them as a plain script would
+#   loopback_ssh_options        ssh's and scp's options to reach them without Ansible
 #   loopback_stop               closes Ansible's kept ssh connections, stops sshd
 # Ansible keeps its connections (ControlPersist) under ANSIBLE_HOME, which
 # loopback_start points into DIR.
@@ -47,6 +47,8 @@ CONF
     sleep 0.1
   done
   kill -0 "$loopback_sshd_pid" || { cat "$loopback_dir/sshd.log" >&2; return 1; }
+  loopback_ssh_options=(-o Port="$loopback_port" -o IdentityFile="$loopback_dir/client_key"
+    -o UserKnownHostsFile="$loopback_dir/known_hosts" -o BatchMode=yes)
   export ANSIBLE_HOME=$loopback_dir/ansible ANSIBLE_NOCOLOR=1
 }
 
@@ -58,13 +60,6 @@ ansible_become=false
 ansible_ssh_private_key_file=$loopback_dir/client_key
 ansible_ssh_common_args=-o UserKnownHostsFile=$loopback_dir/known_hosts
 INI
-}
-
-loopback_ssh() {
-  local address=$1
-  shift
-  ssh -p "$loopback_port" -i "$loopback_dir/client_key" -o UserKnownHostsFile="$loopback_dir/known_hosts" \
-    -o BatchMode=yes "root@$address" "$@"
 }
 
 loopback_stop() {
