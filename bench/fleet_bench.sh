@@ -10,6 +10,8 @@
 # usage: bench/fleet_bench.sh [VELT] [ANSIBLE_DIR] [COUNTS]
 #   ANSIBLE_DIR: the folder with collect.yml (default contrib/ansible; give an
 #   older copy to compare); COUNTS: default "1 4 16".
+# The loops below are scripts of their own, given their values as arguments.
+# shellcheck disable=SC2016
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 velt=$(realpath "${1:-$root/build/cli/velt}")
@@ -17,7 +19,7 @@ ansible_dir=$(realpath "${2:-$root/contrib/ansible}")
 read -r -a counts <<<"${3:-1 4 16}"
 [ -x "$velt" ] || { echo "build velt first: cmake --build build --target velt" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time" >&2; exit 2; }
-# shellcheck source=../tests/fleet/loopback_hosts.sh
+# shellcheck source-path=SCRIPTDIR source=../tests/fleet/loopback_hosts.sh
 . "$root/tests/fleet/loopback_hosts.sh"
 work=$(mktemp -d /tmp/velt-fleet-bench-XXXXXX)
 trap 'loopback_stop; rm -rf "$work"' EXIT

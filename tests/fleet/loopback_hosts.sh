@@ -47,6 +47,7 @@ CONF
     sleep 0.1
   done
   kill -0 "$loopback_sshd_pid" || { cat "$loopback_dir/sshd.log" >&2; return 1; }
+  # shellcheck disable=SC2034 # for the scripts that source this file
   loopback_ssh_options=(-o Port="$loopback_port" -o IdentityFile="$loopback_dir/client_key"
     -o UserKnownHostsFile="$loopback_dir/known_hosts" -o BatchMode=yes)
   export ANSIBLE_HOME=$loopback_dir/ansible ANSIBLE_NOCOLOR=1
