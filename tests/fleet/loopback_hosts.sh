@@ -6,7 +6,8 @@
 #   loopback_start DIR N PORT   starts it; sets loopback_sshd_pid
 #   loopback_inventory_vars     prints the inventory's [all:vars] lines to reach them
 #   loopback_ssh_options        ssh's and scp's options to reach them without Ansible
-#   loopback_stop               closes Ansible's kept ssh connections, stops sshd
+#   loopback_disconnect         closes the ssh connections Ansible keeps
+#   loopback_stop               closes them and stops sshd
 # Ansible keeps its connections (ControlPersist) under ANSIBLE_HOME, which
 # loopback_start points into DIR.
 
@@ -63,11 +64,15 @@ ansible_ssh_common_args=-o UserKnownHostsFile=$loopback_dir/known_hosts
 INI
 }
 
-loopback_stop() {
+loopback_disconnect() {
   local socket
   for socket in "$ANSIBLE_HOME"/cp/*; do
     if [ -S "$socket" ]; then ssh -o ControlPath="$socket" -O exit loopback 2>/dev/null || true; fi
   done
+}
+
+loopback_stop() {
+  loopback_disconnect
   [ -z "${loopback_sshd_pid:-}" ] || kill "$loopback_sshd_pid" 2>/dev/null
   loopback_sshd_pid=""
 }
