@@ -8,8 +8,8 @@
 #   loopback_ssh_options        ssh's and scp's options to reach them without Ansible
 #   loopback_disconnect         closes the ssh connections Ansible keeps
 #   loopback_stop               closes them and stops sshd
-# Ansible keeps its connections (ControlPersist) under ANSIBLE_HOME, which
-# loopback_start points into DIR.
+# Ansible keeps its connections (ControlPersist) in DIR/cp, where
+# loopback_start points it.
 
 loopback_start() {
   loopback_dir=$1 loopback_port=$3
@@ -51,7 +51,7 @@ CONF
   # shellcheck disable=SC2034 # for the scripts that source this file
   loopback_ssh_options=(-o Port="$loopback_port" -o IdentityFile="$loopback_dir/client_key"
     -o UserKnownHostsFile="$loopback_dir/known_hosts" -o BatchMode=yes)
-  export ANSIBLE_HOME=$loopback_dir/ansible ANSIBLE_NOCOLOR=1
+  export ANSIBLE_HOME=$loopback_dir/ansible ANSIBLE_SSH_CONTROL_PATH_DIR=$loopback_dir/cp ANSIBLE_NOCOLOR=1
 }
 
 loopback_inventory_vars() {
@@ -66,7 +66,7 @@ INI
 
 loopback_disconnect() {
   local socket
-  for socket in "$ANSIBLE_HOME"/cp/*; do
+  for socket in "$ANSIBLE_SSH_CONTROL_PATH_DIR"/*; do
     if [ -S "$socket" ]; then ssh -o ControlPath="$socket" -O exit loopback 2>/dev/null || true; fi
   done
 }
