@@ -10,7 +10,7 @@ packages=(
   unzip zip p7zip-full libarchive-tools python3 pigz
   nginx openssl curl time bc
   dpkg-dev file lintian libcli11-dev nlohmann-json3-dev libre2-dev
-  ansible openssh-server
+  ansible openssh-server python3-apt
 )
 
 missing=()
