@@ -1,15 +1,11 @@
 #include "xml/ExpatSaxAdapter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <algorithm>
 
 // The billion-laughs limits are declared only when the header is told the
 // library was built with DTD support, which Debian's expat is.
@@ -18,6 +14,8 @@
 #endif
 #include <expat.h>
 
+#include "platform/InputFile.h"
+#include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -35,10 +33,6 @@ struct ParserFree {
   void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
 using ParserHandle = std::unique_ptr<XML_ParserStruct, ParserFree>;
-
-struct FileClose {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Wide text of `length` UTF-8 bytes. Most of a document is ASCII, which
 // widens byte for byte without an intermediate copy.
@@ -70,8 +64,12 @@ std::string Position(XML_Parser parser) {
   return buffer;
 }
 
-long OpenFailureCode(int error) {
-  return VeltCodeFromErrno(error, VELTENGINE_ERROR_FILE_OPEN_FAILURE);
+// Why InputFile refused to open something that exists but is not a
+// regular file; null for any other failure.
+const char* NotRegularReason(int error) {
+  if (error == EISDIR) return "is a folder";
+  if (error == EINVAL) return "not a regular file";
+  return nullptr;
 }
 
 }  // namespace
@@ -152,33 +150,25 @@ long ExpatSaxAdapter::parseText(const std::string& utf8) {
 }
 
 long ExpatSaxAdapter::parseFile(const std::string& path) {
-  // Opened without waiting (a pipe or a device swapped in never blocks the
-  // open), then checked: only a regular file of bounded size is read.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int error = errno;
-    const long code = OpenFailureCode(error);
-    fatalError(code, "cannot open \"" + path + "\": " + std::strerror(error));
+  // Only a regular file is read: a pipe or a device swapped in is refused
+  // without being waited for.
+  platform::InputFile file;
+  if (const int error = file.Open(path)) {
+    if (const char* why = NotRegularReason(error)) {
+      fatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE, "cannot read \"" + path + "\": " + why);
+      return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+    }
+    const long code = VeltCodeFromErrno(error, VELTENGINE_ERROR_FILE_OPEN_FAILURE);
+    fatalError(code, "cannot open \"" + path + "\": " + platform::SystemErrorText(error));
     return code;
   }
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    const char* why = S_ISDIR(info.st_mode) ? "is a folder" : "not a regular file";
-    fatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE, "cannot read \"" + path + "\": " + why);
+  platform::FileDetails details;
+  if (const int error = file.Details(details)) {
+    fatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE,
+               "cannot read \"" + path + "\": " + platform::SystemErrorText(error));
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
-  if (long rc = checkSize(static_cast<unsigned long long>(info.st_size), "\"" + path + "\"")) {
-    close(fd);
-    return rc;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::unique_ptr<std::FILE, FileClose> file(fdopen(fd, "rb"));
-  if (!file) {
-    close(fd);
-    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot read \"" + path + "\"");
-    return VELTENGINE_ERROR_MEMALLOC_FAILED;
-  }
+  if (long rc = checkSize(details.size, "\"" + path + "\"")) return rc;
   ParserHandle parser(createParser(nullptr));
   if (!parser) {
     fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
@@ -192,11 +182,11 @@ long ExpatSaxAdapter::parseFile(const std::string& path) {
       rc = parseFailure(parser.get());
       break;
     }
-    const std::size_t got = std::fread(buffer, 1, kReadChunk, file.get());
-    if (got < static_cast<std::size_t>(kReadChunk) && std::ferror(file.get())) {
-      const int error = errno;
+    int error = 0;
+    const long got = file.Read(buffer, kReadChunk, error);
+    if (got < 0) {
       rc = VELTENGINE_ERROR_FILE_OPEN_FAILURE;
-      fatalError(rc, "cannot read \"" + path + "\": " + std::strerror(error));
+      fatalError(rc, "cannot read \"" + path + "\": " + platform::SystemErrorText(error));
       break;
     }
     total += got;
