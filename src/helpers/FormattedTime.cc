@@ -1,7 +1,7 @@
 #include "helpers/FormattedTime.h"
 
-#include <cwchar>
 #include <ctime>
+#include <cwchar>
 
 #include "platform/LocalTime.h"
 #include "velt/platform/TextEncoding.h"
@@ -18,8 +18,8 @@ std::wstring GetFormattedTime(TIME_REPRESENTATION representation) {
   switch (representation) {
     case TIME_REPRESENTATION_SUFFIX: {
       wchar_t text[32];
-      std::swprintf(text, sizeof(text) / sizeof(text[0]), L"_%02d%02d_%02d%02d",
-                    local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+      std::swprintf(text, sizeof(text) / sizeof(text[0]), L"_%02d%02d_%02d%02d", local.tm_mon + 1,
+                    local.tm_mday, local.tm_hour, local.tm_min);
       return text;
     }
     case TIME_REPRESENTATION_ASCTIME:

@@ -25,9 +25,6 @@ enum class MaskKind {
 
 constexpr size_t kMaskKindCount = static_cast<size_t>(MaskKind::kMac) + 1;
 
-// True for the kinds replaced by pseudonyms rather than by the marker.
-inline bool IsHostKind(MaskKind kind) { return kind >= MaskKind::kHostName; }
-
 // "3 IPv4 addresses", "1 private key".
 std::wstring CountText(MaskKind kind, unsigned long long count);
 

@@ -10,9 +10,9 @@ namespace velt {
 namespace platform {
 
 struct LocalDateTime {
-  int year = 0;    // e.g. 2024
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
+  int year = 0;   // e.g. 2024
+  int month = 0;  // 1..12
+  int day = 0;    // 1..31
   int hour = 0;
   int minute = 0;
   int second = 0;  // 0..60

@@ -38,8 +38,8 @@ long CFileLogger::Log(Logging::Severity severity, const char* text, const char* 
   char stamp[32];
   std::strftime(stamp, sizeof(stamp), "%Y-%m-%d %H:%M:%S", &local);
   std::lock_guard<std::mutex> guard(m_lock);
-  int written = std::fprintf(m_file, "%s %s 0x%08X %s\n", stamp,
-                             EventRecord::TypeName(record.type), record.identifier, flat.c_str());
+  int written = std::fprintf(m_file, "%s %s 0x%08X %s\n", stamp, EventRecord::TypeName(record.type),
+                             record.identifier, flat.c_str());
   std::fflush(m_file);
   return written < 0 ? GLOBAL_ERROR_UNEXPECTED : 0;
 }

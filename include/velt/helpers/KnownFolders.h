@@ -9,7 +9,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#include <shlobj.h>
+
+#include <shlobj.h>  // after <windows.h>, which it builds on
 #else
 enum : long {
   CSIDL_DESKTOP = 0,

@@ -37,8 +37,7 @@ class VELT_API CAppLog {
   static void LogReturnCode(const char* function, const char* file, int line,
                             Logging::DebugImportance importance, const char* invokedFunction,
                             unsigned long code, const char* description = nullptr,
-                            const char* format = nullptr, ...)
-      VELT_PRINTF_FORMAT(8, 9);
+                            const char* format = nullptr, ...) VELT_PRINTF_FORMAT(8, 9);
 
   static void LogMessage(unsigned messageId, ...);
 
@@ -51,13 +50,13 @@ class VELT_API CAppLog {
 };
 
 // Logging at the point of failure, with the reporting function, file and line.
-#define VELT_LOG_MESSAGE(importance, ...)                                                     \
-  CAppLog::LogDebugMessage(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__,  \
+#define VELT_LOG_MESSAGE(importance, ...)                                                    \
+  CAppLog::LogDebugMessage(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__, \
                            __LINE__, importance, __VA_ARGS__)
 
-#define VELT_LOG_CODE(importance, invoked, code, ...)                                         \
-  CAppLog::LogReturnCode(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__,    \
-                         __LINE__, importance, invoked, static_cast<unsigned long>(code),   \
+#define VELT_LOG_CODE(importance, invoked, code, ...)                                      \
+  CAppLog::LogReturnCode(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__, \
+                         __LINE__, importance, invoked, static_cast<unsigned long>(code),  \
                          nullptr VELT_COMMA_ARGS(__VA_ARGS__))
 
 // The same, for a helper that reports in the name of the operation it works
@@ -65,6 +64,6 @@ class VELT_API CAppLog {
 #define VELT_LOG_MESSAGE_AS(function, importance, ...) \
   CAppLog::LogDebugMessage(function, __FILE__, __LINE__, importance, __VA_ARGS__)
 
-#define VELT_LOG_CODE_AS(function, importance, invoked, code, ...)           \
+#define VELT_LOG_CODE_AS(function, importance, invoked, code, ...)          \
   CAppLog::LogReturnCode(function, __FILE__, __LINE__, importance, invoked, \
                          static_cast<unsigned long>(code), nullptr VELT_COMMA_ARGS(__VA_ARGS__))
