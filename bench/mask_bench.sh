@@ -37,13 +37,13 @@ fi
 # The same kinds of patterns in sed's extended syntax, one substitution each.
 key='[a-z0-9_.-]*(pass(word|wd|phrase|wort)|secret|token|api[_-]?key|(access|private|secret|preshared|account|auth|encryption|signing|master|wep|session|client)[_-]?key[0-9]*|privkey|psk|requirepass|masterauth)[a-z0-9_.-]*'
 cat > "$work/secrets.sed" <<EOF
-s/(^|\]: )([ \t]*["']?$key["']?[ \t]*(=|:=?|=>)[ \t]*)("[^"]*"|'[^']*'|[^ \t].*)\$/\1\2[MASKED]/Ig
-s/(["']$key["']?[ \t]*(:|=>?)[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
-s/($key["']?[ \t]*=[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
-s/^([ \t]*$key[ \t]+)[^ \t=:]+[ \t]*\$/\1[MASKED]/Ig
-s/(<([a-z0-9_.-]+:)?$key([ \t][^>]*)?>)[^<]+<\//\1[MASKED]<\//Ig
-s/(\b(key|name)[ \t]*=[ \t]*["']$key["'][ \t]+value[ \t]*=[ \t]*["'])[^"']*/\1[MASKED]/Ig
-s/((^|[ \t"'])--?$key[ \t]+)("[^"]*"|'[^']*'|[^- \t"'][^ \t"']*)/\1[MASKED]/Ig
+s/(^|\]: )([ \t]*["']?${key}["']?[ \t]*(=|:=?|=>)[ \t]*)("[^"]*"|'[^']*'|[^ \t].*)\$/\1\2[MASKED]/Ig
+s/(["']${key}["']?[ \t]*(:|=>?)[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
+s/(${key}["']?[ \t]*=[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
+s/^([ \t]*${key}[ \t]+)[^ \t=:]+[ \t]*\$/\1[MASKED]/Ig
+s/(<([a-z0-9_.-]+:)?${key}([ \t][^>]*)?>)[^<]+<\//\1[MASKED]<\//Ig
+s/(\b(key|name)[ \t]*=[ \t]*["']${key}["'][ \t]+value[ \t]*=[ \t]*["'])[^"']*/\1[MASKED]/Ig
+s/((^|[ \t"'])--?${key}[ \t]+)("[^"]*"|'[^']*'|[^- \t"'][^ \t"']*)/\1[MASKED]/Ig
 s/((^|[ \t\/])((mysql|mysqldump|mysqladmin|mysqlimport|mysqlcheck|mysqlshow|mysqlpump|mariadb|mariadb-dump|mariadb-admin|mariadb-import|mariadb-check)[ \t](.*[ \t])?-p|sshpass[ \t](.*[ \t])?-p[ \t]*))[^ \t]+/\1[MASKED]/g
 s/((^|[ \t\/])curl[ \t](.*[ \t])?(-u|--user|--proxy-user|-U)([ \t]+|=)?["']?[^: \t"']*:)[^ \t"']+/\1[MASKED]/g
 s/(-pass(in|out)?[ \t]+pass:)[^ \t"']+/\1[MASKED]/Ig

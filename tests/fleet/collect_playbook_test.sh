@@ -66,16 +66,16 @@ done
 row broken | grep -q "^broken  *failed  *exit 2 .*cannot read the configurations" || fail "broken not reported"
 [ ! -e "$tmp/bundles/broken" ] || fail "a bundle of broken arrived"
 [ -z "$(ls -A "$tmp/remote")" ] || fail "remote copies left: $(ls "$tmp/remote")"
-7z t -p"$password" "$tmp"/bundles/good2/*.zip >/dev/null && ! 7z t -pwrong "$tmp"/bundles/good2/*.zip >/dev/null 2>&1 ||
+{ 7z t -p"$password" "$tmp"/bundles/good2/*.zip >/dev/null && ! 7z t -pwrong "$tmp"/bundles/good2/*.zip >/dev/null 2>&1; } ||
   fail "good2's bundle is not encrypted with the password"
 ! grep -F s3cr3t-Kq9 "$tmp/out" || fail "the password appears in Ansible's output"
 
 rm -r "$tmp/bundles" && status=0 && play --check || status=$?
-[ "$status" = 0 ] && grep -q '"good1  *check  ' "$tmp/out" || { cat "$tmp/out"; fail "check mode"; }
-[ -z "$(ls -A "$tmp/remote")" ] && [ ! -e "$tmp/bundles/report.txt" ] || fail "check mode changed something"
+{ [ "$status" = 0 ] && grep -q '"good1  *check  ' "$tmp/out"; } || { cat "$tmp/out"; fail "check mode"; }
+{ [ -z "$(ls -A "$tmp/remote")" ] && [ ! -e "$tmp/bundles/report.txt" ]; } || fail "check mode changed something"
 
 status=0 && play --limit good1 -e velt_upload=true -e velt_ids=time-sync -e velt_upload_user=u \
   -e velt_upload_secret=s -e velt_upload_host=127.0.0.1:1 -e velt_upload_timeout=5 || status=$?
-[ "$status" = 2 ] && row good1 | grep -q "^good1  *failed  *0 SUCCESS .* upload: " || { cat "$tmp/out"; fail "upload"; }
-[ "$(wc -l <"$tmp/bundles/report.txt")" = 2 ] && [ -z "$(ls -A "$tmp/remote")" ] || fail "upload: --limit or cleanup"
+{ [ "$status" = 2 ] && row good1 | grep -q "^good1  *failed  *0 SUCCESS .* upload: "; } || { cat "$tmp/out"; fail "upload"; }
+{ [ "$(wc -l <"$tmp/bundles/report.txt")" = 2 ] && [ -z "$(ls -A "$tmp/remote")" ]; } || fail "upload: --limit or cleanup"
 echo "all checks passed"
