@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   unzip zip p7zip-full libarchive-tools python3 pigz
   nginx openssl curl time bc
-  dpkg-dev file libcli11-dev nlohmann-json3-dev libre2-dev
+  dpkg-dev file libcli11-dev nlohmann-json3-dev libre2-dev shellcheck
   ansible openssh-server
 )
 
