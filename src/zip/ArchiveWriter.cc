@@ -104,7 +104,7 @@ WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::Fi
     }
     Slot* slot = nullptr;
     WriteOutcome outcome = FreeSlot(slot);
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
     slot->entry = &entry;
@@ -135,7 +135,7 @@ WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::Fi
 WriteOutcome ArchiveWriter::Finish() {
   while (!m_inFlight.empty()) {
     WriteOutcome outcome = Retire();
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
   }
@@ -145,7 +145,7 @@ WriteOutcome ArchiveWriter::Finish() {
 WriteOutcome ArchiveWriter::FreeSlot(Slot*& slot) {
   while (m_free.empty()) {
     WriteOutcome outcome = Retire();
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
   }

@@ -38,7 +38,7 @@ struct WriteOutcome {
   const char* failedCall = nullptr;  // the call that gave `result`
   std::string path;                  // the file whose entry failed
   bool stopped = false;              // a stop request ended the work
-  bool failed() const { return result != ZIP_OK || stopped; }
+  bool Failed() const { return result != ZIP_OK || stopped; }
 };
 
 class ArchiveWriter {

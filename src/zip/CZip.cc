@@ -229,7 +229,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   velt::zip::ArchiveWriter writer(archive, password, threads);
   velt::zip::EntryNames entryNames;
   velt::zip::WriteOutcome outcome;
-  for (size_t i = 0; i < files.size() && !outcome.failed(); ++i) {
+  for (size_t i = 0; i < files.size() && !outcome.Failed(); ++i) {
     const std::string& path = files[i];
     velt::zip::EntryHeader header;
     header.name = entryNames.Unique(velt::zip::SafeEntryName(names[i]));
@@ -265,7 +265,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
     header.encrypted = !password.empty();
     outcome = writer.Add(header, std::move(input), size, path);
   }
-  if (!outcome.failed()) {
+  if (!outcome.Failed()) {
     outcome = writer.Finish();
   }
   for (const std::string& path : writer.TakeChangedFiles()) {
@@ -274,7 +274,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
                      "read last and may not open with the password.",
                      path.c_str());
   }
-  if (!outcome.failed()) {
+  if (!outcome.Failed()) {
     outcome.path = zipPath;
     outcome.failedCall = "zipClose";
     outcome.result = archive.Close(replace);

@@ -249,9 +249,10 @@ ready() {  # every server answers its own check location
 }
 
 start_nginx() {
-  local attempt
+  local attempt names
+  read -ra names <<<"$servers"
   for attempt in 1 2 3 4 5; do
-    read -r $(printf 'PORT_%s ' $servers) < <(free_ports 8)
+    read -r "${names[@]/#/PORT_}" < <(free_ports 8)
     write_config
     : >"$work/logs/error.log"
     nginx -p "$work/" -c "$work/nginx.conf" -e "$work/logs/error.log" &

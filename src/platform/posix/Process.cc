@@ -13,13 +13,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <thread>
 
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/posix/Descriptor.h"
 #include "velt/platform/VeltEvent.h"
+#include "platform/posix/ShellWords.h"
 
 namespace velt {
 namespace platform {
@@ -65,23 +65,6 @@ void RecordStatus(ChildProcess& child, int status) {
     // As the shell reports a command that a signal ended.
     child.exitCode = 128u + static_cast<unsigned>(WTERMSIG(status));
   }
-}
-
-// Words that the shell runs itself: `exec` cannot replace the shell by
-// them, and no program of that name needs to exist.
-bool IsShellOwnWord(const std::string& word) {
-  static const char* const kWords[] = {
-      "!", "{", "}", "[[", ".", ":", "alias", "bg", "break", "case", "cd", "chdir", "command",
-      "continue", "do", "done", "elif", "else", "esac", "eval", "exec", "exit", "export", "fg",
-      "fi", "for", "function", "getopts", "hash", "if", "jobs", "kill", "local", "read",
-      "readonly", "return", "select", "set", "shift", "then", "times", "trap", "type", "ulimit",
-      "umask", "unalias", "unset", "until", "wait", "while"};
-  for (const char* own : kWords) {
-    if (word == own) {
-      return true;
-    }
-  }
-  return false;
 }
 
 bool IsExecutableFile(const std::string& path, int& error) {
@@ -141,114 +124,6 @@ int ResolveProgram(const std::string& program, std::string& resolved) {
   return found;
 }
 
-enum class WordScan {
-  kWord,   // a word, with its quotes and backslashes removed
-  kEnd,    // no more words
-  kShell,  // something only the shell can work out comes next
-};
-
-// Reads the next word of `line` from `at` as the shell reads it, as long as
-// that needs no expansion: blanks separate words; single quotes, double
-// quotes and backslashes quote. Operators, expansions, globs, comments and
-// the like give kShell.
-WordScan NextWord(const std::string& line, std::size_t& at, std::string& word) {
-  static const char kUnquotedSpecial[] = "|&;<>()$`*?[]#~{}!\n\r";
-  word.clear();
-  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
-    ++at;
-  }
-  if (at == line.size()) {
-    return WordScan::kEnd;
-  }
-  while (at < line.size() && line[at] != ' ' && line[at] != '\t') {
-    const char c = line[at++];
-    if (c == '\\') {
-      if (at == line.size() || line[at] == '\n') {
-        return WordScan::kShell;
-      }
-      word += line[at++];
-    } else if (c == '\'') {
-      std::size_t close = line.find('\'', at);
-      if (close == std::string::npos) {
-        return WordScan::kShell;
-      }
-      word += line.substr(at, close - at);
-      at = close + 1;
-    } else if (c == '"') {
-      for (;;) {
-        if (at == line.size() || line[at] == '$' || line[at] == '`') {
-          return WordScan::kShell;
-        }
-        const char inner = line[at++];
-        if (inner == '"') {
-          break;
-        }
-        if (inner == '\\' && at < line.size() && std::strchr("$`\"\\\n", line[at]) != nullptr) {
-          if (line[at] == '\n') {
-            return WordScan::kShell;
-          }
-          word += line[at++];
-        } else {
-          word += inner;
-        }
-      }
-    } else if (std::strchr(kUnquotedSpecial, c) != nullptr) {
-      return WordScan::kShell;
-    } else {
-      word += c;
-    }
-  }
-  return WordScan::kWord;
-}
-
-// Whether the shell would run `word`, the first word of a line, as a
-// program: not a variable assignment, not one of the shell's own words.
-bool NamesProgram(const std::string& word) {
-  return !word.empty() && word.find('=') == std::string::npos && !IsShellOwnWord(word);
-}
-
-// The words of a command line that uses no shell syntax beyond quoting.
-// Such a line means exactly these words to the shell, so it can run
-// without one. False when the shell is needed.
-bool SplitPlainCommand(const std::string& line, std::vector<std::string>& words) {
-  words.clear();
-  std::size_t at = 0;
-  std::string word;
-  for (;;) {
-    switch (NextWord(line, at, word)) {
-      case WordScan::kWord:
-        words.push_back(word);
-        break;
-      case WordScan::kEnd:
-        return !words.empty() && NamesProgram(words[0]);
-      case WordScan::kShell:
-        return false;
-    }
-  }
-}
-
-// A command line that is one simple command runs with `exec` in front, so
-// that the shell replaces itself by the program instead of forking once
-// more: the child is then the program itself, and starting it costs one
-// process instead of two. Lists, pipelines, subshells, assignments and the
-// shell's own words keep the shell.
-std::string ShellLine(const std::string& commandLine) {
-  if (commandLine.find_first_of(";&|()`\n") != std::string::npos) {
-    return commandLine;
-  }
-  size_t start = commandLine.find_first_not_of(" \t");
-  if (start == std::string::npos) {
-    return commandLine;
-  }
-  size_t end = commandLine.find_first_of(" \t", start);
-  std::string first = commandLine.substr(start, end == std::string::npos ? end : end - start);
-  if (first.find('=') != std::string::npos || first[0] == '<' || first[0] == '>' ||
-      IsShellOwnWord(first)) {
-    return commandLine;
-  }
-  return "exec " + commandLine;
-}
-
 // Starts the command line as `/bin/sh -c` would run it, with standard
 // output and error on `outputFd`, or on /dev/null when it is -1, and the
 // commands' own environment. A line without shell syntax is started
@@ -306,13 +181,12 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   pid_t pid = 0;
   std::vector<std::string> words;
   const bool plain = SplitPlainCommand(commandLine, words);
-  std::size_t at = 0;
   std::string first;
   std::string program;
   rc = 0;
   if (plain) {
     rc = ResolveProgram(words[0], program);
-  } else if (NextWord(commandLine, at, first) == WordScan::kWord && NamesProgram(first)) {
+  } else if (FirstProgram(commandLine, first)) {
     rc = ResolveProgram(first, program);
   }
   if (rc == 0 && plain) {
