@@ -30,6 +30,8 @@ inline bool IsHostKind(MaskKind kind) { return kind >= MaskKind::kHostName; }
 
 // "3 IPv4 addresses", "1 private key".
 std::wstring CountText(MaskKind kind, unsigned long long count);
+// The kind's key in manifest.json: "ipv4_address", "private_key".
+const char* KindKey(MaskKind kind);
 
 }  // namespace mask
 }  // namespace velt
