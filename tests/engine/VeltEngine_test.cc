@@ -150,7 +150,8 @@ TEST_F(EngineRun, DefaultRunBuildsTheBundleAndItsSummary) {
             m_console);
 
   EXPECT_EQ(m_bundle, m_finalBundle);
-  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "summary.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "manifest.json",
+                                      "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   EXPECT_EQ("first log\n", velt::test::ZipEntry(m_bundle, "Alpha/one.log"));
   EXPECT_EQ(std::string(2000, 'x'), velt::test::ZipEntry(m_bundle, "Alpha/two.log"));
@@ -178,8 +179,8 @@ TEST_F(EngineRun, RequestRunWritesCommentsAndListsUnservedIds) {
   ASSERT_EQ(0, Run(request, m_fixture.dir().Path("out/named")));
   EXPECT_EQ(m_fixture.dir().Path("out/named.zip"), m_finalBundle);
 
-  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "notes.txt",
-                                      "summary.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "manifest.json",
+                                      "notes.txt", "summary.txt"}),
             velt::test::ZipEntries(m_finalBundle));
   EXPECT_EQ("Comments from Orvalink user:\r\nVPN drops\r\nevery hour \xc3\xa9",
             velt::test::ZipEntry(m_finalBundle, "notes.txt"));
@@ -205,7 +206,7 @@ TEST_F(EngineRun, ConfigurationsWithoutTitlesAndBrokenFiles) {
                                    "</config>");
   ASSERT_EQ(0, Run("", m_bundle));
   EXPECT_EQ((std::vector<std::string>{"Unknown_1/one.log", "Unknown_2/one.log",
-                                      "Unknown_3/one.log", "summary.txt"}),
+                                      "Unknown_3/one.log", "manifest.json", "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   const std::string summary = Summary();
   const std::string failures = "\r\n" + std::string(100, '=') +
@@ -280,7 +281,7 @@ TEST_F(EngineRun, LinksAboveTheWildcardFollowTheOwnerRuleInBothRuns) {
                                        entries + "</config>");
   ASSERT_EQ(0, Run("", m_bundle));
   EXPECT_EQ((std::vector<std::string>{"Links/one.log", "Links/two.log", "Links/user.log",
-                                      "summary.txt"}),
+                                      "manifest.json", "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   EXPECT_NE(std::string::npos,
             Squeezed(Summary())
@@ -388,7 +389,8 @@ TEST_F(EngineRun, NoRoomIsCountedAndFailsRunsThatWouldLoseEverything) {
                                                  m_fixture.dir().Path("out")),
                                              std::filesystem::directory_iterator()));
     if (c.dropped == 2) {
-      EXPECT_EQ(std::vector<std::string>{"summary.txt"}, velt::test::ZipEntries(m_bundle));
+      EXPECT_EQ((std::vector<std::string>{"manifest.json", "summary.txt"}),
+                velt::test::ZipEntries(m_bundle));
     }
     std::filesystem::remove(m_bundle);
   }
@@ -476,6 +478,7 @@ TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
       {"SUMMARY.TXT", "alpha", "comments.txt", "summary.txt"},
       {"same.txt", "same.txt", "comments.txt", "same.txt"},
       {"notes\nline", "report.txt", "comments.txt", "report.txt"},
+      {"Manifest.json", "report.txt", "comments.txt", "report.txt"},
   };
   for (const Case& c : cases) {
     const std::string request = m_fixture.dir().WriteFile(
@@ -484,7 +487,7 @@ TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
                            "</name></file><comments>hello</comments></request>");
     ASSERT_EQ(0, Run(request, m_bundle)) << c.comments;
     EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", c.commentsEntry,
-                                        c.summaryEntry}),
+                                        "manifest.json", c.summaryEntry}),
               velt::test::ZipEntries(m_bundle));
     EXPECT_NE(std::string::npos,
               velt::test::ZipEntry(m_bundle, c.summaryEntry).find("requested for the"));
