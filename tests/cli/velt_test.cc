@@ -185,7 +185,7 @@ TEST_F(VeltProgram, CommentAloneMakesTheDefaultBundleWithComments) {
   std::vector<std::string> entries = velt::test::ZipEntries(Path("c.zip"));
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ((std::vector<std::string>{"App/app.log", "App/echo.txt", "App/old.log",
-                                      "comments.txt", "summary.txt"}),
+                                      "comments.txt", "manifest.json", "summary.txt"}),
             entries);
   EXPECT_EQ("Comments from Orvalink user:\r\nIt broke",
             velt::test::ZipEntry(Path("c.zip"), "comments.txt"));
@@ -332,7 +332,7 @@ TEST_F(VeltProgram, FullDisksFailRunsThatWouldLoseFilesAndSayWhere) {
        " into " + Path("small/full.zip") + " failed: No space left on device\n", "", false},
       {limit, "--json -o " + Path("drop.zip"), 0,
        "velt: 2 file(s) were left out of the bundle for lack of space in " + Path("tmp"),
-       "\"dropped_for_space\":2}", true},
+       "\"dropped_for_space\":2,", true},
       {limit, "--id app-extra -o " + Path("only.zip"), 1,
        "velt: 1 file(s) were left out for lack of space in " + Path("tmp") + "; the bundle " +
            Path("only.zip") + " holds only its summary", "", true},
