@@ -195,17 +195,18 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
   a.tempOut = helperUtil::translatePath(a.tempOut);
 
   velt::CollectControls* controls = m_attributes.controls;
+  // The output's name in the bundle, as the plan and the notes show it.
+  const std::wstring outputName = helperUtil::getLastPart(a.tempOut, separator);
+  const std::wstring shownName = inBundle || a.tempOut.empty()
+                                     ? outputName
+                                     : helperUtil::composeName(m_attributes.dstName, outputName);
   if (controls != nullptr && controls->plan != nullptr) {
-    const std::wstring name = helperUtil::getLastPart(a.tempOut, separator);
-    controls->plan->AddStep(
-        {true, a.args,
-         inBundle || a.tempOut.empty() ? name : helperUtil::composeName(m_attributes.dstName, name),
-         0});
+    controls->plan->AddStep({true, a.args, shownName, 0});
     return 0;
   }
   rc = callExtern(a.path, a.args, a.captureStdout, a.tempOut);
   if (controls != nullptr && (rc == 0 || rc == VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT)) {
-    noteCommandEnd(inBundle ? helperUtil::getLastPart(a.tempOut, separator) : L"", a.args);
+    noteCommandEnd(shownName, a.args);
     if (rc != 0 && inBundle && helperUtil::getFileSize(a.tempOut) >= 0.0) {
       // Killed at its time limit: what it wrote is in the bundle and is
       // listed, with the note saying it is incomplete.
