@@ -75,11 +75,14 @@ Command DefineList(CLI::App& velt) {
             planner.planCollect(collected);
             catalog.MarkCollected(collected);
             PrintTable(catalog.entries());
+            // The engine's notes on default entries it leaves out, after an
+            // empty line that ends the table.
+            bool first = true;
             for (const VeltCollectPlan::Remark& remark : collected.remarks()) {
-              // The engine's notes on default entries it leaves out.
               if (remark.fileID.empty() &&
                   remark.text.find(L" are left out: ") != std::wstring::npos) {
-                std::printf("%s\n", Narrow(remark.text).c_str());
+                std::printf("%s%s\n", first ? "\n" : "", Narrow(remark.text).c_str());
+                first = false;
               }
             }
             for (const std::wstring& failed : catalog.failedFiles()) {

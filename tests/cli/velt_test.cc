@@ -351,7 +351,7 @@ TEST_F(VeltProgram, ListAndClearShowTheRunsPlanAndTheRunKeepsToIt) {
                           "kernel-and-boot-messages\n",
                           // The summary's own words say why the system's logs stay out.
                           "system-logs              Syst\xC3\xA8me d'exploitation no      no    "
-                          "Journal\nThe file(s) of ID system-logs are left out: a default run "
+                          "Journal\n\nThe file(s) of ID system-logs are left out: a default run "
                           "collects the system's own logs only when they are included (velt "
                           "collect --include-system-logs).\n"}) {
     EXPECT_TRUE(Has(out, row)) << out;
