@@ -328,9 +328,10 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
 void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
 
 long VeltEngine::planCollect(VeltCollectPlan& plan) {
-  if (m_pRequestParser != nullptr || m_pConfigParser != nullptr) {
+  if (m_started || m_pConfigParser != nullptr) {
     return VELTENGINE_ERROR_ALREADY_INITIALIZED;  // one run or plan per engine
   }
+  m_started = true;
   m_pRequestParser = new VeltParser();
   m_pConfigParser = new VeltParser();
   std::wstring message;

@@ -105,8 +105,10 @@ class VELT_API VeltEngine {
   // gather, with the collect run's own passes and searches: the files the
   // locations match now with their sizes, the commands, what would be
   // omitted and why. Collects nothing, runs no command and writes nothing.
-  // 0, VELTENGINE_ERROR_INVALID_XML for a request that does not parse, or
-  // VELTENGINE_ERROR_INTERNAL when no configuration loads.
+  // 0, VELTENGINE_ERROR_INVALID_XML for a request that does not parse,
+  // VELTENGINE_ERROR_INTERNAL when no configuration loads, or
+  // VELTENGINE_ERROR_ALREADY_INITIALIZED once the engine has planned or run
+  // (it takes the place of the engine's one run).
   long planCollect(VeltCollectPlan& plan);
 
   // Where a collect run with maskHosts writes the pseudonym mapping: beside
