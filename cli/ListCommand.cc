@@ -78,12 +78,9 @@ Command DefineList(CLI::App& velt) {
             // The engine's notes on default entries it leaves out, after an
             // empty line that ends the table.
             bool first = true;
-            for (const VeltCollectPlan::Remark& remark : collected.remarks()) {
-              if (remark.fileID.empty() &&
-                  remark.text.find(L" are left out: ") != std::wstring::npos) {
-                std::printf("%s%s\n", first ? "\n" : "", Narrow(remark.text).c_str());
-                first = false;
-              }
+            for (const VeltCollectPlan::Remark& leftOut : collected.leftOut()) {
+              std::printf("%s%s\n", first ? "\n" : "", Narrow(leftOut.text).c_str());
+              first = false;
             }
             for (const std::wstring& failed : catalog.failedFiles()) {
               std::fprintf(stderr, "velt: not loaded (see the log for why): %s\n",

@@ -19,4 +19,8 @@ void CollectPlan::AddRemark(const std::wstring& fileID, const std::wstring& text
   m_remarks.push_back(CollectRemark{m_configTitle, fileID, text});
 }
 
+void CollectPlan::AddLeftOut(const std::wstring& fileID, const std::wstring& note) {
+  m_leftOut.push_back(CollectRemark{m_configTitle, fileID, note});
+}
+
 }  // namespace velt

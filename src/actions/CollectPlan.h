@@ -40,14 +40,19 @@ class CollectPlan {
   void BeginEntry(const std::wstring& fileID, const std::wstring& description);
   void AddStep(CollectStep step);
   void AddRemark(const std::wstring& fileID, const std::wstring& text);
+  // A default entry the pass leaves out beyond the configuration's own
+  // choice (system logs not included, an excluded ID), with its note.
+  void AddLeftOut(const std::wstring& fileID, const std::wstring& note);
 
   const std::vector<CollectEntry>& entries() const { return m_entries; }
   const std::vector<CollectRemark>& remarks() const { return m_remarks; }
+  const std::vector<CollectRemark>& leftOut() const { return m_leftOut; }
 
  private:
   std::wstring m_configTitle;
   std::vector<CollectEntry> m_entries;
   std::vector<CollectRemark> m_remarks;
+  std::vector<CollectRemark> m_leftOut;
 };
 
 }  // namespace velt

@@ -19,12 +19,24 @@ std::vector<VeltCollectPlan::Entry> VeltCollectPlan::entries() const {
   return entries;
 }
 
-std::vector<VeltCollectPlan::Remark> VeltCollectPlan::remarks() const {
-  std::vector<Remark> remarks;
-  for (const velt::CollectRemark& remark : m_plan->remarks()) {
-    remarks.push_back(Remark{remark.configTitle, remark.fileID, remark.text});
+namespace {
+
+std::vector<VeltCollectPlan::Remark> Copied(const std::vector<velt::CollectRemark>& planned) {
+  std::vector<VeltCollectPlan::Remark> remarks;
+  for (const velt::CollectRemark& remark : planned) {
+    remarks.push_back(VeltCollectPlan::Remark{remark.configTitle, remark.fileID, remark.text});
   }
   return remarks;
+}
+
+}  // namespace
+
+std::vector<VeltCollectPlan::Remark> VeltCollectPlan::remarks() const {
+  return Copied(m_plan->remarks());
+}
+
+std::vector<VeltCollectPlan::Remark> VeltCollectPlan::leftOut() const {
+  return Copied(m_plan->leftOut());
 }
 
 uint64_t VeltCollectPlan::fileBytes() const {

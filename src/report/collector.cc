@@ -136,8 +136,9 @@ long collector::collectDefaultEntries(XMLObject& config, ACTION_ATTRIBUTES& attr
 }
 
 void collector::noteLeftOut(const std::wstring& id, const std::wstring& why) {
-  helperUtil::fillSummaryNote(m_pXMLSummary,
-                              L"The file(s) of ID " + id + L" are left out: " + why + L".");
+  const std::wstring note = L"The file(s) of ID " + id + L" are left out: " + why + L".";
+  helperUtil::fillSummaryNote(m_pXMLSummary, note);
+  if (planning()) m_pControls->plan->AddLeftOut(id, note);
 }
 
 long collector::collectRequestedEntries(std::wstring& destFolder, XMLObject& config,

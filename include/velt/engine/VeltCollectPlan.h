@@ -46,6 +46,10 @@ class VELT_API VeltCollectPlan {
 
   std::vector<Entry> entries() const;
   std::vector<Remark> remarks() const;
+  // The entries a run leaves out beyond the configurations' own choice
+  // (the system's logs not included, excluded IDs), each with the note the
+  // summary gives it (also among remarks()).
+  std::vector<Remark> leftOut() const;
   // The files' sizes added up.
   uint64_t fileBytes() const;
 
