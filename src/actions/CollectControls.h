@@ -41,9 +41,10 @@ class CollectControls {
   int64_t timeLimitSeconds = ActionLimits::kTimeoutSeconds;
   CollectPlan* plan = nullptr;  // borrowed; set: record, collect nothing
 
-  void SetOrigin(const std::wstring& bundlePath, const FileOrigin& origin) {
-    m_origins[bundlePath] = origin;
-  }
+  // A file that several commands wrote into gets one origin: their
+  // command lines one per line, their time added up, the first failure's
+  // status and whether any was killed.
+  void SetOrigin(const std::wstring& bundlePath, const FileOrigin& origin);
   // Null for a file no action placed (the report files).
   const FileOrigin* OriginOf(const std::wstring& bundlePath) const {
     auto found = m_origins.find(bundlePath);
@@ -51,10 +52,15 @@ class CollectControls {
   }
   void CountLeftOutByWindow(unsigned count) { m_leftOutByWindow += count; }
   unsigned leftOutByWindow() const { return m_leftOutByWindow; }
+  // Commands that exited with a failure status or were killed at their
+  // time limit.
+  void CountFailedCommand() { ++m_failedCommands; }
+  unsigned failedCommands() const { return m_failedCommands; }
 
  private:
   std::map<std::wstring, FileOrigin> m_origins;
   unsigned m_leftOutByWindow = 0;
+  unsigned m_failedCommands = 0;
 };
 
 }  // namespace velt

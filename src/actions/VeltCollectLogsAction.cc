@@ -244,6 +244,9 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
 
 void VeltCollectLogsAction::noteCommandEnd(const std::wstring& name, const std::wstring& command) {
   const std::wstring what = name.empty() ? L"A command of this entry" : name + L": the command";
+  if (m_lastCommand.timedOut || (m_lastCommand.ended && m_lastCommand.exitStatus != 0)) {
+    m_attributes.controls->CountFailedCommand();
+  }
   if (m_lastCommand.timedOut) {
     helperUtil::fillSummaryNote(m_attributes.pXMLSummary,
                                 what + L" was killed after " + std::to_wstring(timeLimitSeconds()) +

@@ -103,6 +103,9 @@ void VeltEngine::observeBlock(XMLObject& config, XMLObject& summary,
     return path.compare(0, top.size(), top) == 0 ? path.substr(top.size()) : path;
   };
   for (const truncAttributes& record : listed) {
+    // A file several commands wrote into is listed once per command in the
+    // summary, once in the manifest.
+    if (!m_manifested.insert(record.path).second) continue;
     const velt::FileOrigin* origin =
         m_pControls != nullptr ? m_pControls->OriginOf(record.path) : nullptr;
     velt::engine::ManifestFile file;
@@ -118,9 +121,6 @@ void VeltEngine::observeBlock(XMLObject& config, XMLObject& summary,
       file.timedOut = origin->timedOut;
       file.timeLimitSeconds = origin->timeLimitSeconds;
       file.elapsedMs = origin->elapsedMs;
-      if (origin->isCommand && (origin->timedOut || (origin->ended && origin->exitStatus != 0))) {
-        ++m_report.commandsFailed;
-      }
     }
     // A copied folder is listed file by file.
     std::error_code error;
@@ -155,6 +155,7 @@ void VeltEngine::observeBlock(XMLObject& config, XMLObject& summary,
 long VeltEngine::writeRunNotes(const std::wstring& summaryPath) {
   if (m_pControls == nullptr) return 0;
   m_report.leftOutByWindow = m_pControls->leftOutByWindow();
+  m_report.commandsFailed = m_pControls->failedCommands();
   m_report.cutForBudget = m_cutFiles;
   m_report.bytesCut = m_cutBytes;
   std::vector<std::wstring> notes;

@@ -78,7 +78,10 @@ check() {  # who home run-prefix...
     fail "velt collect failed: $(tail -n 3 "$dir/out")"
   summary "$dir/b.zip" >"$dir/s"
   unzip -p "$dir/b.zip" manifest.json | python3 -c 'import json, sys, jsonschema
-jsonschema.validate(json.load(sys.stdin), json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)' "$schema" ||
+m = json.load(sys.stdin)
+jsonschema.validate(m, json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)
+paths = [f["path"] for f in m["files"]]
+assert len(paths) == len(set(paths)), "a file is listed twice"' "$schema" ||
     fail "manifest.json does not follow docs/manifest.schema.json"
   for xml in "$install"/xml/config/*.xml; do
     title=$(sed -n 's:.*<title>\(.*\)</title>.*:\1:p' "$xml") present=""

@@ -8,6 +8,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,7 @@ class VELT_API VeltEngine {
   velt::engine::BundleManifest* m_pManifest;  // owned; manifest.json as it grows
   // Masked counts per collected file, for the manifest.
   std::map<std::wstring, std::map<std::string, unsigned long long>> m_masked;
+  std::set<std::wstring> m_manifested;  // the files the manifest lists already
   unsigned m_cutFiles = 0;
   double m_cutBytes = 0.0;
 
