@@ -115,20 +115,22 @@ bool WriteBeside(const std::string& path, const std::string& text, bool replace)
 
 }  // namespace
 
-std::string DefaultBundleName(bool withHostName) {
+std::string DefaultBundleName(bool withHostName, const std::string& caseId) {
   const std::time_t now = std::time(nullptr);
   struct tm local;
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  return "velt-" + (withHostName ? ShortHostName() + "-" : std::string()) + stamp + ".zip";
+  return "velt-" + (caseId.empty() ? std::string() : caseId + "-") +
+         (withHostName ? ShortHostName() + "-" : std::string()) + stamp + ".zip";
 }
 
-bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, BundleTarget& target) {
+bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, BundleTarget& target,
+                   const std::string& caseId) {
   struct stat info;
   std::string folder = ".";
   // With host names masked, the bundle's own name does not give this one away.
-  target.name = DefaultBundleName(!maskHosts);
+  target.name = DefaultBundleName(!maskHosts, caseId);
   if (!option.empty() && option.back() != '/' &&
       !(stat(option.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) {
     const size_t slash = option.rfind('/');

@@ -76,6 +76,18 @@ void ConfigCatalog::MarkCleared(const VeltClearPlan& plan) {
   }
 }
 
+void ConfigCatalog::MarkCollected(const VeltCollectPlan& plan) {
+  const std::vector<VeltCollectPlan::Entry> planned = plan.entries();
+  for (CatalogEntry& entry : m_entries) {
+    entry.collectedByDefault = false;
+    for (const VeltCollectPlan::Entry& run : planned) {
+      if (entry.configTitle == run.configTitle && entry.id == run.fileID) {
+        entry.collectedByDefault = true;
+      }
+    }
+  }
+}
+
 long PlanClear(const std::wstring& installFolder, bool includeSystemLogs, VeltClearPlan& plan) {
   VeltEngine planner(L"", installFolder, L"", L"", true, includeSystemLogs);
   return planner.planClear(plan);

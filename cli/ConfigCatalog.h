@@ -11,6 +11,7 @@
 
 #include "ConsoleSession.h"
 #include "velt/engine/VeltClearPlan.h"
+#include "velt/engine/VeltCollectPlan.h"
 
 class XMLObject;
 class VeltParser;
@@ -22,7 +23,7 @@ struct CatalogEntry {
   std::wstring configTitle;
   std::wstring id;
   std::wstring description;
-  bool collectedByDefault = false;
+  bool collectedByDefault = false;  // its flag, until MarkCollected
   // A clear run (with system logs allowed) deletes or runs something for
   // it here; set by MarkCleared.
   bool clearedByRun = false;
@@ -41,6 +42,10 @@ class ConfigCatalog {
   const std::list<std::wstring>& failedFiles() const { return m_failed; }
   // Marks the entries for which `plan` has something to delete or run.
   void MarkCleared(const VeltClearPlan& plan);
+  // Marks as collected by default exactly the entries a default run's
+  // `plan` acts on (the engine's own choice: system logs only when
+  // included, entries with a branch for this system).
+  void MarkCollected(const VeltCollectPlan& plan);
 
  private:
   void AddConfiguration(XMLObject* config, unsigned ordinal);

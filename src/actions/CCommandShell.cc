@@ -28,8 +28,8 @@ constexpr unsigned kEndGraceMs = 200;
 class OutputCopy {
  public:
   OutputCopy(velt::platform::ChildProcess& child, velt::platform::CommandOutput& output,
-             std::ostream& out)
-      : m_child(child), m_output(output), m_out(out) {}
+             std::ostream& out, int64_t timeLimitSeconds)
+      : m_child(child), m_output(output), m_out(out), m_timeLimitMs(timeLimitSeconds * 1000) {}
 
   long Run() {
     using velt::platform::WakeSource;
@@ -43,7 +43,7 @@ class OutputCopy {
       if (VeltThread::StopRequested()) {
         return PROCESS_API_ERROR_WAIT_INTERRUPTED;
       }
-      if (velt::ActionLimits::NowMs() - t0 >= velt::ActionLimits::kTimeoutSeconds * 1000) {
+      if (velt::ActionLimits::NowMs() - t0 >= m_timeLimitMs) {
         return PROCESS_API_ERROR_WAIT_TIMEOUT;
       }
       velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
@@ -125,6 +125,7 @@ class OutputCopy {
   velt::platform::ChildProcess& m_child;
   velt::platform::CommandOutput& m_output;
   std::ostream& m_out;
+  const int64_t m_timeLimitMs;
   uint64_t m_kept = 0;
 };
 
@@ -143,6 +144,13 @@ long CCommandShell::Execute(std::ostream& out) {
 }
 
 long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
+  Outcome outcome;
+  return Execute(command, out, velt::ActionLimits::kTimeoutSeconds, outcome);
+}
+
+long CCommandShell::Execute(const wchar_t* command, std::ostream& out, int64_t timeLimitSeconds,
+                            Outcome& outcome) {
+  outcome = Outcome();
   if (command == nullptr) {
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
@@ -163,7 +171,10 @@ long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
     VELT_LOG_CODE('E', "CreateProcessW", error, "Command Line: %s", commandLine.c_str());
     return GLOBAL_ERROR_UNEXPECTED;
   }
-  long rc = OutputCopy(child, output, out).Run();
+  long rc = OutputCopy(child, output, out, timeLimitSeconds).Run();
+  // Reaped while the output was copied: the command ended by itself.
+  outcome.ended = child.reaped;
+  outcome.exitStatus = child.exitCode;
   output.Close();
   // Whatever the command left behind in its process group (background jobs,
   // the command itself after a stop or its time-out) ends here.

@@ -8,6 +8,7 @@
 #include "mask/FileMasker.h"
 #include "mask/HostRules.h"
 #include "mask/MaskRules.h"
+#include "mask/MaskKind.h"
 #include "mask/MaskTally.h"
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
@@ -110,6 +111,13 @@ BundleMasker::BundleMasker(MaskOptions options) : m_state(new mask::MaskState(op
 BundleMasker::~BundleMasker() = default;
 
 long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownName) {
+  std::map<std::string, unsigned long long> replaced;
+  return MaskFile(path, shownName, replaced);
+}
+
+long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownName,
+                            std::map<std::string, unsigned long long>& replaced) {
+  replaced.clear();
   std::string narrow = Narrow(path);
   if (!m_state->rules.ok()) {
     VELT_LOG_MESSAGE('E', "Cannot mask %s: the masking patterns did not compile", narrow.c_str());
@@ -136,6 +144,11 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     m_state->tally.AddNotScanned(shownName, L"binary file");
   } else {
     m_state->tally.AddScanned(shownName, counts);
+    for (size_t kind = 0; kind < mask::kMaskKindCount; ++kind) {
+      if (counts[kind] != 0) {
+        replaced[mask::KindKey(static_cast<mask::MaskKind>(kind))] = counts[kind];
+      }
+    }
   }
   return result;
 }

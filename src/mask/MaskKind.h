@@ -79,6 +79,8 @@ inline bool IsSpecificKind(MaskKind kind) {
 
 // "3 IPv4 addresses", "1 GitHub token".
 std::wstring CountText(MaskKind kind, unsigned long long count);
+// The kind's key in manifest.json: "ipv4_address", "private_key".
+const char* KindKey(MaskKind kind);
 
 }  // namespace mask
 }  // namespace velt

@@ -20,6 +20,11 @@ struct LocalDateTime {
 
 // `secondsSinceEpoch` (UTC) in local time. 0 or the error number.
 int ToLocalDateTime(int64_t secondsSinceEpoch, LocalDateTime& local);
+// The other way: a local time (its second may be 0..59) in seconds since
+// the epoch. 0, or EINVAL for a time that does not exist.
+int FromLocalDateTime(const LocalDateTime& local, int64_t& secondsSinceEpoch);
+// The current time in seconds since the epoch (UTC).
+int64_t SecondsSinceEpoch();
 
 // The same broken down as the C library does it (weekday, day of the year,
 // daylight saving time and whatever zone fields the system adds), for

@@ -54,5 +54,9 @@ std::string SystemErrorText(unsigned long code);
 // the reasons composed with SystemErrorText do.
 bool ReportsLackOfSpace(const std::string& reason);
 
+// Whether `reason` ends with the system's message for an access refused
+// for want of permission (EACCES, EPERM).
+bool ReportsLackOfPermission(const std::string& reason);
+
 }  // namespace platform
 }  // namespace velt

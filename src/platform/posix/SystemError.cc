@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 
 namespace velt {
 namespace platform {
@@ -100,8 +101,10 @@ std::string SystemErrorText(unsigned long code) {
   return text;
 }
 
-bool ReportsLackOfSpace(const std::string& reason) {
-  for (int code : {ENOSPC, EDQUOT, EFBIG}) {
+namespace {
+
+bool EndsWithErrorText(const std::string& reason, std::initializer_list<int> codes) {
+  for (int code : codes) {
     const std::string text = SystemErrorText(static_cast<unsigned long>(code));
     if (reason.size() >= text.size() &&
         reason.compare(reason.size() - text.size(), text.size(), text) == 0) {
@@ -109,6 +112,16 @@ bool ReportsLackOfSpace(const std::string& reason) {
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool ReportsLackOfSpace(const std::string& reason) {
+  return EndsWithErrorText(reason, {ENOSPC, EDQUOT, EFBIG});
+}
+
+bool ReportsLackOfPermission(const std::string& reason) {
+  return EndsWithErrorText(reason, {EACCES, EPERM});
 }
 
 }  // namespace platform
