@@ -6,11 +6,13 @@
 
 #include "actions/ClearPlan.h"
 #include "control/ThreadExit.h"
+#include "engine/CatalogReader.h"
 #include "engine/SummaryTally.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateDirectory.h"
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/VeltCatalog.h"
 #include "velt/engine/VeltClearPlan.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/mask/BundleMasker.h"
@@ -47,6 +49,13 @@ int RemoveLeftover(const std::string& path) {
 
 std::wstring UnknownFolderName(unsigned ordinal) {
   return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+}
+
+// What clear plans and catalogs call the `loaded`th configuration that
+// loaded: its title, else the name of its folder in a bundle without one.
+std::wstring ConfigTitle(XMLObject& config, unsigned loaded) {
+  VeltComponent* title = config.FindChild(L"configure", L"title");
+  return title != nullptr ? title->GetVal() : UnknownFolderName(loaded);
 }
 
 // The folder part of `path`: "." for a bare name.
@@ -294,14 +303,18 @@ long VeltEngine::clearRun() {
   return 0;
 }
 
-long VeltEngine::planClear(VeltClearPlan& plan) {
+bool VeltEngine::loadConfigurations() {
   if (m_pConfigParser == nullptr) {
     m_pConfigParser = new VeltParser();
     m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
                            m_configs);
   }
   m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) {
+  return m_configCount != 0;
+}
+
+long VeltEngine::planClear(VeltClearPlan& plan) {
+  if (!loadConfigurations()) {
     return VELTENGINE_ERROR_INTERNAL;
   }
   if (m_pCollector == nullptr) {
@@ -314,10 +327,7 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
   for (XMLObject* config : m_configs) {
     ++ordinal;
     if (config != nullptr) {
-      VeltComponent* title = config->FindChild(L"configure", L"title");
-      ++loaded;
-      plan.m_plan->BeginConfiguration(title != nullptr ? title->GetVal()
-                                                       : UnknownFolderName(loaded));
+      plan.m_plan->BeginConfiguration(ConfigTitle(*config, ++loaded));
       m_pCollector->Clear(config, computePercent(ordinal));
     }
   }
@@ -326,6 +336,23 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
 }
 
 void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
+
+long VeltEngine::listEntries(VeltCatalog& catalog) {
+  if (!loadConfigurations()) {
+    return VELTENGINE_ERROR_INTERNAL;
+  }
+  catalog = VeltCatalog();
+  const std::list<std::wstring>& failed = m_pConfigParser->failedFiles();
+  catalog.failedFiles.assign(failed.begin(), failed.end());
+  velt::engine::CatalogReader reader;
+  unsigned loaded = 0;
+  for (XMLObject* config : m_configs) {
+    if (config != nullptr) {
+      reader.Read(*config, ConfigTitle(*config, ++loaded), catalog.entries);
+    }
+  }
+  return 0;
+}
 
 long VeltEngine::GracefullyExit(long code, std::wstring message) {
   VeltThread::PostStatus(0, message, code);

@@ -13,6 +13,7 @@
 #include "velt/engine/VeltCollectReport.h"
 
 class collector;
+struct VeltCatalog;
 class VeltClearPlan;
 class VeltComponent;
 namespace velt {
@@ -76,6 +77,10 @@ class VELT_API VeltEngine {
   // The next clear run carries out `plan` as it stands instead of working
   // one out; what it skips is listed in the plan afterwards.
   void setClearPlan(const VeltClearPlan& plan);
+  // The file IDs the configurations offer (see VeltCatalog), read as a run
+  // reads them. 0, or VELTENGINE_ERROR_INTERNAL when no configuration
+  // loads.
+  long listEntries(VeltCatalog& catalog);
 
   // Where a collect run with maskHosts writes the pseudonym mapping: beside
   // the bundle, "<bundle>.hosts-map.txt".
@@ -101,6 +106,9 @@ class VELT_API VeltEngine {
   long runToEnd(Run run);
   void removeWorkFiles();
   void createCollector();
+  // Loads the configurations once, for planClear and listEntries; false
+  // when none loads.
+  bool loadConfigurations();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;
