@@ -3,6 +3,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/LocalTime.h"
 #include "platform/Stream.h"
 #include "velt/runtime/EventRecord.h"
 #include "velt/runtime/ResultCodes.h"
@@ -31,11 +32,11 @@ long CFileLogger::Log(Logging::Severity severity, const char* text, const char* 
   for (std::size_t at = flat.find('\n'); at != std::string::npos; at = flat.find('\n', at)) {
     flat.replace(at, 1, " | ");
   }
-  std::time_t now = std::time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof(stamp), "%Y-%m-%d %H:%M:%S", &local);
+  velt::platform::LocalDateTime local;
+  velt::platform::ToLocalDateTime(static_cast<int64_t>(std::time(nullptr)), local);
+  char stamp[64];
+  std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d:%02d", local.year, local.month,
+                local.day, local.hour, local.minute, local.second);
   std::lock_guard<std::mutex> guard(m_lock);
   int written = std::fprintf(m_file, "%s %s 0x%08X %s\n", stamp,
                              EventRecord::TypeName(record.type), record.identifier, flat.c_str());
