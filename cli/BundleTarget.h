@@ -7,6 +7,7 @@
 
 #include "ProgressDisplay.h"
 #include "velt/engine/VeltEngine.h"
+#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -15,7 +16,7 @@ namespace cli {
 struct BundleTarget {
   std::string folder;  // absolute, without a final separator
   std::string name;    // the bundle's file name, ending in ".zip"
-  std::string path() const { return folder + "/" + name; }
+  std::string path() const { return folder + kNarrowPathSeparator + name; }
   std::string checksumPath() const { return path() + ".sha256"; }
   std::string hostsMapPath() const {
     return Narrow(VeltEngine::MaskMappingPath(Widen(path())));

@@ -1,10 +1,9 @@
-// What the configurations of an install folder offer, read the way a run
-// reads them: each file ID with its configuration, description and default
-// flag, and whether a clear run acts on it on this system (from the
-// engine's own clear plan).
+// What the configurations of an install folder offer, as the engine reads
+// them (VeltEngine::listEntries): each file ID with its configuration,
+// description and default flag, and whether a clear run acts on it on this
+// system (from the engine's own clear plan).
 #pragma once
 
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,9 +11,6 @@
 #include "ConsoleSession.h"
 #include "velt/engine/VeltClearPlan.h"
 #include "velt/engine/VeltCollectPlan.h"
-
-class XMLObject;
-class VeltParser;
 
 namespace velt {
 namespace cli {
@@ -31,15 +27,10 @@ struct CatalogEntry {
 
 class ConfigCatalog {
  public:
-  ConfigCatalog();
-  ~ConfigCatalog();
-  ConfigCatalog(const ConfigCatalog&) = delete;
-  ConfigCatalog& operator=(const ConfigCatalog&) = delete;
-
   // Loads every configuration of the install folder. False when none loads.
   bool Load(const std::wstring& installFolder);
   const std::vector<CatalogEntry>& entries() const { return m_entries; }
-  const std::list<std::wstring>& failedFiles() const { return m_failed; }
+  const std::vector<std::wstring>& failedFiles() const { return m_failed; }
   // Marks the entries for which `plan` has something to delete or run.
   void MarkCleared(const VeltClearPlan& plan);
   // Marks as collected by default exactly the entries a default run's
@@ -48,11 +39,7 @@ class ConfigCatalog {
   void MarkCollected(const VeltCollectPlan& plan);
 
  private:
-  void AddConfiguration(XMLObject* config, unsigned ordinal);
-
-  VeltParser* m_parser;
-  std::list<XMLObject*> m_configs;
-  std::list<std::wstring> m_failed;
+  std::vector<std::wstring> m_failed;
   std::vector<CatalogEntry> m_entries;
 };
 

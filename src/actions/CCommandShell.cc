@@ -36,7 +36,7 @@ class OutputCopy {
     const int64_t t0 = velt::ActionLimits::NowMs();
     std::vector<WakeSource> wakes = {WakeSource(m_output)};
     EventHandle exitEvent = VeltThread::m_ExitVeltEvent;
-    if (exitEvent != nullptr && exitEvent->PollDescriptor() >= 0) {
+    if (exitEvent != nullptr && exitEvent->IsWatchable()) {
       wakes.push_back(WakeSource(*exitEvent));
     }
     for (;;) {

@@ -19,7 +19,7 @@ struct CProcessApi::ProcessEntry {
 namespace {
 
 constexpr unsigned kExitCodeUnknown = 0x80004005u;
-// How often a wait looks at an abort event that has no poll descriptor.
+// How often a wait looks at an abort event that cannot be watched.
 constexpr unsigned kEventCheckSliceMs = 10;
 
 }  // namespace
@@ -123,16 +123,16 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
   // plays the part of a message arriving while the thread pumps messages.
   using velt::platform::WakeSource;
   std::vector<WakeSource> wakes;
-  const bool watchAbort = abortEvent != nullptr && abortEvent->PollDescriptor() >= 0;
+  const bool watchAbort = abortEvent != nullptr && abortEvent->IsWatchable();
   if (watchAbort) {
     wakes.push_back(WakeSource(*abortEvent));
   }
   VeltEvent* exitEvent = VeltThread::m_ExitVeltEvent;
   if (!noMessagePump && !VeltThread::GetVeltCLIOptions().consoleMode && exitEvent != nullptr &&
-      exitEvent->PollDescriptor() >= 0) {
+      exitEvent->IsWatchable()) {
     wakes.push_back(WakeSource(*exitEvent));
   }
-  // An abort event without a descriptor is looked at between short waits.
+  // An abort event that cannot be watched is looked at between short waits.
   bool checkAbortByHand = abortEvent != nullptr && !watchAbort;
 
   unsigned left = timeoutMs;

@@ -9,11 +9,13 @@
 #include "actions/CollectPlan.h"
 #include "control/ThreadExit.h"
 #include "engine/BundleManifest.h"
+#include "engine/CatalogReader.h"
 #include "engine/SummaryTally.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateDirectory.h"
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/VeltCatalog.h"
 #include "velt/engine/VeltClearPlan.h"
 #include "velt/engine/VeltCollectPlan.h"
 #include "velt/helpers/helperUtil.h"
@@ -52,6 +54,13 @@ int RemoveLeftover(const std::string& path) {
 
 std::wstring UnknownFolderName(unsigned ordinal) {
   return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+}
+
+// What clear plans and catalogs call the `loaded`th configuration that
+// loaded: its title, else the name of its folder in a bundle without one.
+std::wstring ConfigTitle(XMLObject& config, unsigned loaded) {
+  VeltComponent* title = config.FindChild(L"configure", L"title");
+  return title != nullptr ? title->GetVal() : UnknownFolderName(loaded);
 }
 
 // The folder part of `path`: "." for a bare name.
@@ -154,7 +163,6 @@ void VeltEngine::removeWorkFiles() {
 
 long VeltEngine::collectRun() {
   PostProgress(1, kStartingUp);
-  m_pConfigParser = new VeltParser();
   m_pRequestParser = new VeltParser();
   VeltThread::ExitCheck();
   PostProgress(1, L"Parsing request and configuration XMLs...");
@@ -166,10 +174,7 @@ long VeltEngine::collectRun() {
     return GracefullyExit(rc, message);
   }
 
-  m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
-                         m_configs);
-  m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) {
+  if (!loadConfigurations()) {
     VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
@@ -294,14 +299,18 @@ long VeltEngine::clearRun() {
   return 0;
 }
 
-long VeltEngine::planClear(VeltClearPlan& plan) {
+bool VeltEngine::loadConfigurations() {
   if (m_pConfigParser == nullptr) {
     m_pConfigParser = new VeltParser();
     m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
                            m_configs);
   }
   m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) {
+  return m_configCount != 0;
+}
+
+long VeltEngine::planClear(VeltClearPlan& plan) {
+  if (!loadConfigurations()) {
     return VELTENGINE_ERROR_INTERNAL;
   }
   if (m_pCollector == nullptr) {
@@ -314,10 +323,7 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
   for (XMLObject* config : m_configs) {
     ++ordinal;
     if (config != nullptr) {
-      VeltComponent* title = config->FindChild(L"configure", L"title");
-      ++loaded;
-      plan.m_plan->BeginConfiguration(title != nullptr ? title->GetVal()
-                                                       : UnknownFolderName(loaded));
+      plan.m_plan->BeginConfiguration(ConfigTitle(*config, ++loaded));
       m_pCollector->Clear(config, computePercent(ordinal));
     }
   }
@@ -328,19 +334,15 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
 void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
 
 long VeltEngine::planCollect(VeltCollectPlan& plan) {
-  if (m_started || m_pConfigParser != nullptr) {
+  if (m_started) {
     return VELTENGINE_ERROR_ALREADY_INITIALIZED;  // one run or plan per engine
   }
   m_started = true;
   m_pRequestParser = new VeltParser();
-  m_pConfigParser = new VeltParser();
   std::wstring message;
   long rc = parseRequest(message);
   if (rc != 0) return rc;
-  m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
-                         m_configs);
-  m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) return VELTENGINE_ERROR_INTERNAL;
+  if (!loadConfigurations()) return VELTENGINE_ERROR_INTERNAL;
   createCollector();
   startControls();
   plan = VeltCollectPlan();
@@ -351,9 +353,7 @@ long VeltEngine::planCollect(VeltCollectPlan& plan) {
   for (XMLObject* config : m_configs) {
     if (config == nullptr) continue;
     ++ordinal;
-    VeltComponent* title = config->FindChild(L"configure", L"title");
-    plan.m_plan->BeginConfiguration(title != nullptr ? title->GetVal()
-                                                     : UnknownFolderName(ordinal));
+    plan.m_plan->BeginConfiguration(ConfigTitle(*config, ordinal));
     std::wstring target = m_tempDir + velt::kPathSeparator + configFolderName(config, ordinal);
     m_pCollector->Collect(target, config, computePercent(ordinal));
   }
@@ -366,6 +366,23 @@ long VeltEngine::planCollect(VeltCollectPlan& plan) {
   }
   m_pControls->plan = nullptr;
   endControls();
+  return 0;
+}
+
+long VeltEngine::listEntries(VeltCatalog& catalog) {
+  if (!loadConfigurations()) {
+    return VELTENGINE_ERROR_INTERNAL;
+  }
+  catalog = VeltCatalog();
+  const std::list<std::wstring>& failed = m_pConfigParser->failedFiles();
+  catalog.failedFiles.assign(failed.begin(), failed.end());
+  velt::engine::CatalogReader reader;
+  unsigned loaded = 0;
+  for (XMLObject* config : m_configs) {
+    if (config != nullptr) {
+      reader.Read(*config, ConfigTitle(*config, ++loaded), catalog.entries);
+    }
+  }
   return 0;
 }
 

@@ -1,7 +1,6 @@
 #include "velt/mask/BundleMasker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 
@@ -128,12 +127,16 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
   platform::File source;
   int error = source.Open(narrow, false);
   if (error != 0) {
-    std::string reason = error == ELOOP                       ? "it is a symbolic link"
-                         : error == EINVAL || error == EISDIR ? "it is not a regular file"
-                                                              : platform::SystemErrorText(error);
+    const platform::ErrorKind kind = platform::ErrorKindOf(error);
+    std::string reason = kind == platform::ErrorKind::kIsALink ? "it is a symbolic link"
+                         : kind == platform::ErrorKind::kInvalid ||
+                                 kind == platform::ErrorKind::kIsAFolder
+                             ? "it is not a regular file"
+                             : platform::SystemErrorText(error);
     VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(), reason.c_str());
     m_state->tally.AddNotScanned(shownName, L"could not be read");
-    return error == ENOENT ? VELTENGINE_ERROR_FILE_NOT_FOUND : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+    return kind == platform::ErrorKind::kNotFound ? VELTENGINE_ERROR_FILE_NOT_FOUND
+                                                  : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
   mask::KindCounts counts{};
   mask::FileMasker::Outcome outcome;
@@ -171,11 +174,12 @@ long BundleMasker::WriteMapping(const std::wstring& path, bool replace,
   std::string narrow = Narrow(path);
   int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms, replace);
   if (error != 0) {
-    const std::string why = error == EEXIST ? "the name is taken (by a file or a link)"
-                                            : platform::SystemErrorText(error);
+    const bool taken = platform::ErrorKindOf(error) == platform::ErrorKind::kExists;
+    const std::string why =
+        taken ? "the name is taken (by a file or a link)" : platform::SystemErrorText(error);
     VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(), why.c_str());
     reason = Widen("cannot write the pseudonym mapping " + narrow + ": " + why);
-    return error == EEXIST ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
+    return taken ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
   }
   return 0;
 }

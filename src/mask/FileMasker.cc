@@ -1,7 +1,6 @@
 #include "mask/FileMasker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "mask/BinaryText.h"
@@ -34,8 +33,10 @@ long FileMasker::Run(const std::string& path, platform::File& source, KindCounts
   auto failed = [&path](const char* what, int error) {
     VELT_LOG_MESSAGE('E', "Cannot mask %s: %s failed: %s", path.c_str(), what,
                      platform::SystemErrorText(error).c_str());
-    return error == EACCES || error == EPERM ? VELTENGINE_ERROR_ACCESS_DENIED
-                                             : VELTENGINE_ERROR_WRITE_FAILURE;
+    const platform::ErrorKind kind = platform::ErrorKindOf(error);
+    return kind == platform::ErrorKind::kAccessDenied || kind == platform::ErrorKind::kNotPermitted
+               ? VELTENGINE_ERROR_ACCESS_DENIED
+               : VELTENGINE_ERROR_WRITE_FAILURE;
   };
   // The owner, mode and times the masked copy is to keep, taken before any
   // read can change the access time.
@@ -103,7 +104,8 @@ long FileMasker::Run(const std::string& path, platform::File& source, KindCounts
         long count =
             source.ReadAt(&block[0], std::min<uint64_t>(block.size(), input - done), done, error);
         if (count <= 0) {
-          return failed("reading", count < 0 ? error : EIO);
+          return failed("reading",
+                        count < 0 ? error : platform::ErrorNumber(platform::ErrorKind::kIo));
         }
         if ((error = copy->Write(block.data(), static_cast<size_t>(count))) != 0) {
           return failed("writing the masked copy", error);

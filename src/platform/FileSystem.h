@@ -1,6 +1,6 @@
-// Files and folders by path: their details, creation and removal. Removal
-// never follows a symbolic link; sizes are 64-bit. Every call returns 0 or
-// an error number (see SystemError.h).
+// Files and folders by path: their creation and removal (their details:
+// GetFileDetails in File.h). Removal never follows a symbolic link; sizes
+// are 64-bit. Every call returns 0 or an error number (see SystemError.h).
 #pragma once
 
 #include <cstddef>
@@ -14,10 +14,6 @@ namespace platform {
 
 // Paths of this many bytes or more are longer than the system takes.
 extern const size_t kPathLimit;
-
-// Details of what `path` names. With followLinks false a link describes
-// itself; `hidden` comes from the path's last name.
-int GetFileDetails(const std::string& path, bool followLinks, FileDetails& details);
 
 // `path` split into its folder ("." when it has none) and its last name,
 // trailing separators dropped: "/a/b/" gives "/a" and "b", "/" gives "/"

@@ -1,25 +1,16 @@
-// Local time of the machine's time zone: broken down into its fields, and
-// as the C library's fixed text.
+// Local time: the broken-down form is public (front ends use it too, see
+// velt/platform/LocalTime.h); the engine also converts back and uses the C
+// library's forms.
 #pragma once
 
-#include <cstdint>
+#include "velt/platform/LocalTime.h"
+
 #include <ctime>
 #include <string>
 
 namespace velt {
 namespace platform {
 
-struct LocalDateTime {
-  int year = 0;   // e.g. 2024
-  int month = 0;  // 1..12
-  int day = 0;    // 1..31
-  int hour = 0;
-  int minute = 0;
-  int second = 0;  // 0..60
-};
-
-// `secondsSinceEpoch` (UTC) in local time. 0 or the error number.
-int ToLocalDateTime(int64_t secondsSinceEpoch, LocalDateTime& local);
 // The other way: a local time (its second may be 0..59) in seconds since
 // the epoch. 0, or EINVAL for a time that does not exist.
 int FromLocalDateTime(const LocalDateTime& local, int64_t& secondsSinceEpoch);

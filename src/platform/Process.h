@@ -60,7 +60,7 @@ class CommandOutput {
 };
 
 // What a wait for a child also wakes up for: an event being set (one that
-// VeltEvent::PollDescriptor says can be watched), or a command's output
+// VeltEvent::IsWatchable says can be watched), or a command's output
 // having something to read or being closed by every writer.
 class WakeSource {
  public:

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "platform/LocalTime.h"
+#include "platform/Stream.h"
 #include "velt/runtime/EventRecord.h"
 #include "velt/runtime/ResultCodes.h"
 
-CFileLogger::CFileLogger(const std::string& path) : m_file(std::fopen(path.c_str(), "a")) {}
+CFileLogger::CFileLogger(const std::string& path)
+    : m_openError(velt::platform::OpenStream(path, "a", m_file)) {}
 
 CFileLogger::~CFileLogger() {
   if (m_file != nullptr) {

@@ -30,6 +30,8 @@
 #include "velt/control/VeltThread.h"
 #include "velt/engine/VeltCollectPlan.h"
 #include "velt/engine/VeltControlText.h"
+#include "velt/engine/BundleFiles.h"
+#include "velt/platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
 
@@ -466,7 +468,23 @@ TEST_F(EngineRun, PlantedLinksAtTheBundleAreNeverFollowed) {
   EXPECT_FALSE(std::filesystem::is_symlink(m_bundle) || std::filesystem::is_symlink(map));
   EXPECT_EQ(map, velt::Narrow(m_report.hostsMapPath));
   EXPECT_EQ("precious", ReadFile(victim));
-  EXPECT_EQ(3u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
+
+  // So are the files a front end writes beside the bundle: a taken name is
+  // replaced only when asked, a link there as itself; nothing stays behind.
+  const std::string sum = m_bundle + ".sha256";
+  std::filesystem::create_symlink(victim, sum);
+  bool created = false;
+  EXPECT_EQ(velt::platform::ErrorNumber(velt::platform::ErrorKind::kExists),
+            velt::engine::WriteBesideBundle(sum, "sum\n", false, created));
+  EXPECT_TRUE(created && std::filesystem::is_symlink(sum));
+  ASSERT_EQ(0, velt::engine::WriteBesideBundle(sum, "sum\n", true, created));
+  EXPECT_EQ("sum\n", ReadFile(sum));
+  ASSERT_EQ(0, lstat(sum.c_str(), &info));
+  EXPECT_EQ(S_IFREG | 0600u, info.st_mode);
+  EXPECT_EQ("precious", ReadFile(victim));
+  EXPECT_NE(0, velt::engine::WriteBesideBundle(m_bundle + ".none/x", "", true, created));
+  EXPECT_FALSE(created);
+  EXPECT_EQ(4u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
                               std::filesystem::directory_iterator()));
 }
 

@@ -17,6 +17,7 @@
 #include "velt/engine/VeltCollectReport.h"
 
 class collector;
+struct VeltCatalog;
 class VeltClearPlan;
 class VeltCollectPlan;
 class VeltComponent;
@@ -111,6 +112,10 @@ class VELT_API VeltEngine {
   // VELTENGINE_ERROR_ALREADY_INITIALIZED once the engine has planned or run
   // (it takes the place of the engine's one run).
   long planCollect(VeltCollectPlan& plan);
+  // The file IDs the configurations offer (see VeltCatalog), read as a run
+  // reads them. 0, or VELTENGINE_ERROR_INTERNAL when no configuration
+  // loads.
+  long listEntries(VeltCatalog& catalog);
 
   // Where a collect run with maskHosts writes the pseudonym mapping: beside
   // the bundle, "<bundle>.hosts-map.txt".
@@ -136,6 +141,9 @@ class VELT_API VeltEngine {
   long runToEnd(Run run);
   void removeWorkFiles();
   void createCollector();
+  // Loads the configurations once, for planClear and listEntries; false
+  // when none loads.
+  bool loadConfigurations();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;

@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/posix/Descriptor.h"
+#include "platform/posix/EventDescriptor.h"
 #include "velt/platform/VeltEvent.h"
 #include "platform/posix/ShellWords.h"
 
@@ -227,7 +228,7 @@ int WaitDescriptor(const ChildProcess& child) {
 // The descriptor a wake source polls readable with, -1 when there is none.
 int DescriptorOf(const WakeSource& wake) {
   if (wake.event() != nullptr) {
-    return wake.event()->PollDescriptor();
+    return VeltEventAccess::Descriptor(*wake.event());
   }
   return wake.output() != nullptr ? CommandOutputAccess::Descriptor(*wake.output()) : -1;
 }
