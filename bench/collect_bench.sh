@@ -13,7 +13,7 @@ work="${2:-$(mktemp -d /tmp/velt-collect-bench-XXXXXX)}"
 scale="${3:-1}"
 velt="$build/cli/velt"
 [ -x "$velt" ] || { echo "build velt first: cmake --build $build --target velt" >&2; exit 2; }
-command -v zip >/dev/null && [ -x /usr/bin/time ] || { echo "needs zip and /usr/bin/time" >&2; exit 2; }
+{ command -v zip >/dev/null && [ -x /usr/bin/time ]; } || { echo "needs zip and /usr/bin/time" >&2; exit 2; }
 
 corpus="$work/corpus"
 if [ ! -d "$corpus/large" ] || [ ! -d "$corpus/small" ]; then

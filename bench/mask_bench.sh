@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
-# Times the engine's masker against sed -E with the same number of patterns
-# (18 for secrets; 22 with host names and addresses) on the large log corpus
-# of bench/gen_log_corpus.py (about 200 files / 220 MB), and prints the
-# wall-time ratio and the masker's peak memory.
+# Times the engine's masker on the large log corpus of bench/gen_log_corpus.py
+# (about 200 files / 220 MB) against sed -E with the same number of patterns
+# (every rule and token shape of the masker, translated to sed's syntax, one
+# substitution each) and against the masker of an earlier commit, in the
+# same run, and prints throughput, CPU time and peak memory.
 #
 # usage: bench/mask_bench.sh <build-dir> [work-dir] [runs]
 #   <build-dir>  a build configured with -DVELT_BUILD_BENCH=ON in which the
-#                mask_bench target is built (this script builds nothing)
-#   [work-dir]   where the corpus and its masked copies go (default
-#                /tmp/velt-mask-bench); a corpus already there is reused
+#                mask_bench target is built (this script does not build it)
+#   [work-dir]   where the corpus, its masked copies and the earlier
+#                masker's build go (default /tmp/velt-mask-bench); what is
+#                there already is reused
 #   [runs]       runs per measurement, the fastest counts (default 3)
+# OLD_COMMIT (default 607d434) is the commit whose masker is compared; it
+# is built once from `git archive` into <work-dir>/old-build.
 #
-# Both sides get a fresh copy of the corpus before every run. sed runs once
-# over all files, writing to /dev/null (matching only) and in place (-i, the
-# same job as the masker's); the masker rewrites only files it changed.
+# Every side gets a fresh copy of the corpus (in the page cache) before
+# every run. sed runs once over all files, writing to /dev/null (matching
+# only) and in place (-i, the same job as the maskers'); the maskers
+# rewrite only files they changed.
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
-  sed -n '2,16p' "$0"
+  sed -n '2,21p' "$0"
   exit 2
 fi
 build=$(cd "$1" && pwd)
 work=${2:-/tmp/velt-mask-bench}
 runs=${3:-3}
+old_commit=${OLD_COMMIT:-607d434}
 here=$(cd "$(dirname "$0")" && pwd)
 driver=$build/bench/mask_bench
 
@@ -33,41 +39,78 @@ mkdir -p "$work"
 if [[ ! -d $work/corpus/large ]]; then
   python3 "$here/gen_log_corpus.py" --out "$work/corpus" --corpus large
 fi
+old=$work/old-build/bench/mask_bench
+if [[ ! -x $old ]]; then
+  rm -rf "$work/old-src"
+  mkdir -p "$work/old-src"
+  git -C "$here/.." archive "$old_commit" | tar -x -C "$work/old-src"
+  cmake -S "$work/old-src" -B "$work/old-build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELT_BUILD_BENCH=ON -DVELT_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$work/old-build" --target mask_bench -j"$(nproc)" >/dev/null
+fi
 
-# The same kinds of patterns in sed's extended syntax, one substitution each.
-key='[a-z0-9_.-]*(pass(word|wd|phrase|wort)|secret|token|api[_-]?key|(access|private|secret|preshared|account|auth|encryption|signing|master|wep|session|client)[_-]?key[0-9]*|privkey|psk|requirepass|masterauth)[a-z0-9_.-]*'
-cat > "$work/secrets.sed" <<EOF
-s/(^|\]: )([ \t]*["']?$key["']?[ \t]*(=|:=?|=>)[ \t]*)("[^"]*"|'[^']*'|[^ \t].*)\$/\1\2[MASKED]/Ig
-s/(["']$key["']?[ \t]*(:|=>?)[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
-s/($key["']?[ \t]*=[ \t]*)("[^"]*"|'[^']*'|[^ \t,;&"'<>(){}]+)/\1[MASKED]/Ig
-s/^([ \t]*$key[ \t]+)[^ \t=:]+[ \t]*\$/\1[MASKED]/Ig
-s/(<([a-z0-9_.-]+:)?$key([ \t][^>]*)?>)[^<]+<\//\1[MASKED]<\//Ig
-s/(\b(key|name)[ \t]*=[ \t]*["']$key["'][ \t]+value[ \t]*=[ \t]*["'])[^"']*/\1[MASKED]/Ig
-s/((^|[ \t"'])--?$key[ \t]+)("[^"]*"|'[^']*'|[^- \t"'][^ \t"']*)/\1[MASKED]/Ig
-s/((^|[ \t\/])((mysql|mysqldump|mysqladmin|mysqlimport|mysqlcheck|mysqlshow|mysqlpump|mariadb|mariadb-dump|mariadb-admin|mariadb-import|mariadb-check)[ \t](.*[ \t])?-p|sshpass[ \t](.*[ \t])?-p[ \t]*))[^ \t]+/\1[MASKED]/g
-s/((^|[ \t\/])curl[ \t](.*[ \t])?(-u|--user|--proxy-user|-U)([ \t]+|=)?["']?[^: \t"']*:)[^ \t"']+/\1[MASKED]/g
-s/(-pass(in|out)?[ \t]+pass:)[^ \t"']+/\1[MASKED]/Ig
-s/(\b(proxy-)?authori[sz]ation["']?[ \t]*[:=][ \t]*["']?((basic|bearer|digest|negotiate|ntlm|token|aws4-hmac-sha256)[ \t]+)?)[^ \t"'][^"']*/\1[MASKED]/Ig
-s/(\b(set-)?cookie["']?[ \t]*:[ \t]*["']?)[^ \t"'][^"']*/\1[MASKED]/Ig
-s/(\b[a-z][a-z0-9+.-]*:\/\/[^\/ \t:@"'<>]*:)[^\/ \t@"'<>]+@/\1[MASKED]@/Ig
-s/-----BEGIN[ A-Z0-9]*PRIVATE KEY( BLOCK)?-----/&/g
-s/-----END[ A-Z0-9]*PRIVATE KEY( BLOCK)?-----/&/g
-s/\beyJ[A-Za-z0-9_-]{8,}\.eyJ[A-Za-z0-9_-]{8,}\.[A-Za-z0-9_-]*/[MASKED]/g
-s/(\bbearer[ \t]+)[A-Za-z0-9._~+\/=-]{8,}/\1[MASKED]/Ig
-s/\b((AKIA|ASIA|AGPA|AIDA|AROA|AIPA|ANPA|ANVA|APKA)[A-Z0-9]{16}|AIza[0-9A-Za-z_-]{35}|gh[pousr]_[A-Za-z0-9]{36,}|github_pat_[A-Za-z0-9_]{22,}|glpat-[A-Za-z0-9_-]{20,}|xox[abposr]-[A-Za-z0-9-]{10,}|[sr]k_live_[0-9A-Za-z]{24,})\b/[MASKED]/g
-EOF
-octet='(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])'
-{
-  cat "$work/secrets.sed"
-  cat <<EOF
-s/\b$octet(\.$octet){3}\b/192.0.2.1/g
-s/[0-9a-f]*::[0-9a-f]*|[0-9a-f]{1,4}(:[0-9a-f]{1,4}){7}/2001:db8::1/Ig
-s/\b([0-9a-f]{2}:){5}[0-9a-f]{2}\b|\b([0-9a-f]{2}-){5}[0-9a-f]{2}\b|\b[0-9a-f]{4}\.[0-9a-f]{4}\.[0-9a-f]{4}\b/02:00:00:00:00:01/Ig
-s/([a-z0-9_-]+\.)*example\.net|vm/host1.domain1.invalid/Ig
-EOF
-} > "$work/hosts.sed"
-[[ $(grep -c . "$work/secrets.sed") == 18 && $(grep -c . "$work/hosts.sed") == 22 ]] ||
-  { echo "the sed scripts lost a pattern" >&2; exit 1; }
+# The masker's patterns in GNU sed's extended syntax: flags become the I
+# flag, non-capturing and named groups plain groups, lazy quantifiers
+# greedy ones, and bracket expressions are rewritten in POSIX order.
+to_sed() {
+  python3 -c '
+import re, sys
+def bracket(body):
+    items, i = [], 0
+    while i < len(body):
+        c = body[i]
+        if c == "\\" and i + 1 < len(body):
+            e = body[i + 1]
+            # GNU sed reads \n, \r and \t in a bracket expression as the characters.
+            items.append({"s": " \\t", "n": "\\n", "r": "\\r", "t": "\\t"}.get(e, e))
+            i += 2
+        else:
+            items.append(c)
+            i += 1
+    text = "".join(items)
+    # "]" first, "-" last (unless it is a range), "\\" stays literal.
+    closing = "]" if "]" in text else ""
+    text = text.replace("]", "")
+    dash = "-" if text.endswith("-") or text.startswith("-") else ""
+    text = text.strip("-") if dash else text
+    return closing + text + dash
+for pattern in sys.stdin.read().split("\n"):
+    if not pattern:
+        continue
+    flags = "I" if re.search(r"\(\?[a-z]*i[a-z]*\)", pattern) else ""
+    pattern = re.sub(r"\(\?[a-z]+\)", "", pattern)
+    pattern = pattern.replace("(?:", "(")
+    pattern = re.sub(r"\(\?P<[a-z]+>", "(", pattern)
+    out, i = "", 0
+    while i < len(pattern):
+        c = pattern[i]
+        if c == "\\":
+            e = pattern[i + 1]
+            out += {"d": "[0-9]", "s": "[[:space:]]"}.get(e, "\\" + e)
+            i += 2
+        elif c == "[":
+            j = i + 1
+            negate = pattern[j] == "^"
+            j += 1 if negate else 0
+            k = j
+            while pattern[k] != "]" or k == j:
+                k += 2 if pattern[k] == "\\" else 1
+            out += "[" + ("^" if negate else "") + bracket(pattern[j:k]) + "]"
+            i = k + 1
+        elif c == "?" and out and out[-1] in "*+?}":
+            i += 1
+        else:
+            out += c
+            i += 1
+    print("s\x07%s\x07[MASKED]\x07g%s" % (out, flags))
+'
+}
+"$driver" --patterns | to_sed > "$work/secrets.sed"
+"$driver" --patterns --hosts --domain example.net | to_sed > "$work/hosts.sed"
+for mode in secrets hosts; do
+  sed -E -n -f "$work/$mode.sed" /dev/null || { echo "sed refuses $work/$mode.sed" >&2; exit 1; }
+done
+bytes=$(du -sb "$work/corpus/large" | cut -f1)
 
 # run <command...>: runs once under /usr/bin/time -v and prints
 # "<wall seconds> <cpu seconds> <max-rss-kB>".
@@ -87,25 +130,39 @@ fresh() {
 }
 
 min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+max() { awk -v a="$1" -v b="$2" 'BEGIN { print (a > b) ? a : b }'; }
 
-printf '%-8s %9s %9s %9s %7s %10s %10s %9s\n' mode masker_s sed_null_s sed_i_s ratio masker_cpu sed_cpu masker_MB
+printf 'corpus %.1f MB; patterns: %d (secrets), %d (hosts); old masker: %s\n' \
+  "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$(grep -c . "$work/secrets.sed")" \
+  "$(grep -c . "$work/hosts.sed")" "$old_commit"
+printf '%-8s %-10s %8s %8s %8s %8s\n' mode side wall_s MB_per_s cpu_s peak_MB
 for mode in secrets hosts; do
   flags=()
   [[ $mode == hosts ]] && flags=(--hosts --domain example.net --mapping "$work/mapping.txt")
-  best=""; bestNull=""; bestInPlace=""; cpu=""; sedCpu=""; rss=0
+  declare -A wall=() cpu=() rss=()
   for ((i = 0; i < runs; i++)); do
-    fresh
-    read -r t tc m < <(run "$driver" "$work/run" "${flags[@]}")
+    for side in masker old; do
+      fresh
+      program=$driver
+      [[ $side == old ]] && program=$old
+      read -r t c m < <(run "$program" "$work/run" "${flags[@]}")
+      wall[$side]=$(min "$t" "${wall[$side]:-}"); cpu[$side]=$(min "$c" "${cpu[$side]:-}")
+      rss[$side]=$(max "$m" "${rss[$side]:-0}")
+    done
     fresh
     mapfile -t files < <(find "$work/run" -type f | sort)
-    read -r u uc _ < <(run sed -E -f "$work/$mode.sed" "${files[@]}")
-    read -r v _ _ < <(run sed -E -i -f "$work/$mode.sed" "${files[@]}")
-    best=$(min "$t" "$best"); bestNull=$(min "$u" "$bestNull"); bestInPlace=$(min "$v" "$bestInPlace")
-    cpu=$(min "$tc" "$cpu"); sedCpu=$(min "$uc" "$sedCpu")
-    (( m > rss )) && rss=$m
+    read -r t c m < <(run sed -E -f "$work/$mode.sed" "${files[@]}")
+    wall[sed]=$(min "$t" "${wall[sed]:-}"); cpu[sed]=$(min "$c" "${cpu[sed]:-}")
+    rss[sed]=$(max "$m" "${rss[sed]:-0}")
+    read -r t c m < <(run sed -E -i -f "$work/$mode.sed" "${files[@]}")
+    wall[sed-i]=$(min "$t" "${wall[sed-i]:-}"); cpu[sed-i]=$(min "$c" "${cpu[sed-i]:-}")
+    rss[sed-i]=$(max "$m" "${rss[sed-i]:-0}")
   done
-  awk -v mode="$mode" -v t="$best" -v u="$bestNull" -v v="$bestInPlace" -v c="$cpu" -v d="$sedCpu" \
-      -v r="$rss" 'BEGIN {
-    printf "%-8s %9.2f %9.2f %9.2f %7.3f %10.2f %10.2f %9.1f\n", mode, t, u, v, t / u, c, d, r / 1024 }'
+  for side in masker old sed sed-i; do
+    awk -v mode="$mode" -v side="$side" -v t="${wall[$side]}" -v c="${cpu[$side]}" \
+        -v r="${rss[$side]}" -v b="$bytes" 'BEGIN {
+      printf "%-8s %-10s %8.2f %8.1f %8.2f %8.1f\n", mode, side, t, b / 1e6 / t, c, r / 1024 }'
+  done
+  unset wall cpu rss
 done
 rm -rf "$work/run" "$work/time.txt"

@@ -58,7 +58,7 @@ calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 
 velt_times=() curl_times=() velt_rss=()
-for run in 1 2 3 4 5; do
+for _ in 1 2 3 4 5; do
   rm -f "$UPLOAD_DIR/bench-bundle.zip"
   start=$(now)
   /usr/bin/time -v -o "$work/time.txt" "$velt" upload "$bundle" --quiet \

@@ -58,7 +58,10 @@ run() {
 # keep <name> <wall> <cpu> <rss>: the fastest wall and CPU time and the
 # largest peak memory seen for <name>.
 declare -A wall cpu rss
-keep() {
+keep() {  # NAME "WALL CPU RSS": keeps the best of each
+  local measures
+  read -ra measures <<<"$2"
+  set -- "$1" "${measures[@]}"
   if [[ -z ${wall[$1]:-} ]] || awk "BEGIN{exit !($2 < ${wall[$1]})}"; then wall[$1]=$2; fi
   if [[ -z ${cpu[$1]:-} ]] || awk "BEGIN{exit !($3 < ${cpu[$1]})}"; then cpu[$1]=$3; fi
   (( $4 > ${rss[$1]:-0} )) && rss[$1]=$4
@@ -77,14 +80,14 @@ for corpus in large small; do
     wall=(); cpu=(); rss=()
     pw=(); [[ $mode == password ]] && pw=(-P "$password")
     for ((i = 0; i < runs; i++)); do
-      keep zip $(cd "$source" && run "$work/out/infozip.zip" zip -9 -r -q "${pw[@]}" "$work/out/infozip.zip" .)
+      keep zip "$(cd "$source" && run "$work/out/infozip.zip" zip -9 -r -q "${pw[@]}" "$work/out/infozip.zip" .)"
       for t in "${threads[@]}"; do
-        keep "engine$t" $(VELT_ZIP_THREADS=$t run "$work/out/engine$t.zip" "$driver" "$source" \
-                          "$work/out/engine$t.zip" ${pw[1]:-})
+        keep "engine$t" "$(VELT_ZIP_THREADS=$t run "$work/out/engine$t.zip" "$driver" "$source" \
+                           "$work/out/engine$t.zip" ${pw[1]:+"${pw[1]}"})"
       done
       if [[ $corpus == large && $mode == plain ]]; then
-        keep pigz $(run "$work/out/pigz.tar.gz" sh -c \
-                    "tar -cf - -C '$source' . | pigz -9 -p2 > '$work/out/pigz.tar.gz'")
+        keep pigz "$(run "$work/out/pigz.tar.gz" sh -c \
+                     "tar -cf - -C '$source' . | pigz -9 -p2 > '$work/out/pigz.tar.gz'")"
       fi
     done
     zip_bytes=$(stat -c %s "$work/out/infozip.zip")

@@ -1,28 +1,32 @@
 #include "BundleTarget.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
-#include <climits>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <memory>
+
+#include "velt/engine/BundleFiles.h"
+#include "velt/platform/File.h"
+#include "velt/platform/LocalTime.h"
+#include "velt/platform/PathSeparator.h"
+#include "velt/platform/ResolvedPaths.h"
+#include "velt/platform/SystemError.h"
 
 namespace velt {
 namespace cli {
 namespace {
 
+using platform::ErrorKind;
+using platform::ErrorKindOf;
+
 const char kBundleHint[] = "name another bundle with --bundle (-o)";
 
 bool Fail(const std::string& what, const std::string& path, int error, const char* todo) {
-  std::fprintf(stderr, "velt: %s %s: %s; %s\n", what.c_str(), path.c_str(), std::strerror(error),
-               todo);
+  std::fprintf(stderr, "velt: %s %s: %s; %s\n", what.c_str(), path.c_str(),
+               platform::SystemErrorText(static_cast<unsigned long>(error)).c_str(), todo);
   return false;
 }
 
@@ -30,10 +34,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+bool IsFolder(const std::string& path) {
+  platform::FileDetails details;
+  return platform::GetFileDetails(path, true, details) == 0 && details.isDirectory;
+}
+
 std::string ShortHostName() {
-  char buffer[256] = {};
-  gethostname(buffer, sizeof buffer - 1);
-  std::string name(buffer, std::strcspn(buffer, "."));
+  const std::string full = engine::MachineHostName();
+  std::string name = full.substr(0, full.find('.'));
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') {
       c = '_';
@@ -44,8 +52,8 @@ std::string ShortHostName() {
 
 // A file already at `path` (a link counts, wherever it points).
 bool Refuse(const std::string& path, bool replace) {
-  struct stat info;
-  if (replace || lstat(path.c_str(), &info) != 0) {
+  platform::FileDetails details;
+  if (replace || platform::GetFileDetails(path, false, details) != 0) {
     return false;
   }
   std::fprintf(stderr, "velt: %s already exists; add --force to replace it, or %s\n",
@@ -55,24 +63,23 @@ bool Refuse(const std::string& path, bool replace) {
 
 // The SHA-256 of a file read without following a link, as hexadecimal.
 bool Digest(const std::string& path, std::string& hex, uint64_t& size) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
-    return Fail("cannot read the bundle", path, errno, "the run's result is in doubt");
+  platform::File file;
+  int error = file.Open(path, false);
+  if (error != 0) {
+    return Fail("cannot read the bundle", path, error, "the run's result is in doubt");
   }
   std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
   bool ok = context && EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) == 1;
   unsigned char buffer[1 << 16];
   size = 0;
-  ssize_t got = 0;
-  while (ok && (got = read(fd, buffer, sizeof buffer)) != 0) {
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
+  long got = 0;
+  while (ok && (got = file.Read(buffer, sizeof buffer, error)) != 0) {
     ok = got > 0 && EVP_DigestUpdate(context.get(), buffer, static_cast<size_t>(got)) == 1;
     size += got > 0 ? static_cast<uint64_t>(got) : 0;
   }
-  const int error = got < 0 ? errno : EIO;
-  close(fd);
+  if (got >= 0) {
+    error = platform::ErrorNumber(ErrorKind::kIo);
+  }
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned length = 0;
   if (!ok || EVP_DigestFinal_ex(context.get(), digest, &length) != 1) {
@@ -90,49 +97,41 @@ bool Digest(const std::string& path, std::string& hex, uint64_t& size) {
 // Writes `text` to a fresh private file beside `path`, then renames it to
 // `path`: never through a link, and over an existing file only if `replace`.
 bool WriteBeside(const std::string& path, const std::string& text, bool replace) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkostemp(&temporary[0], O_CLOEXEC);
-  if (fd < 0) {
-    return Fail("cannot create a file beside", path, errno, "check the bundle's folder");
+  bool created = false;
+  const int error = engine::WriteBesideBundle(path, text, replace, created);
+  if (error == 0) {
+    return true;
   }
-  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  int error = written ? 0 : errno != 0 ? errno : EIO;
-  if (close(fd) != 0 && error == 0) {
-    error = errno;
+  if (!created) {
+    return Fail("cannot create a file beside", path, error, "check the bundle's folder");
   }
-  if (error == 0 &&
-      renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(),
-                replace ? 0 : RENAME_NOREPLACE) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    unlink(temporary.c_str());
-    return Fail("cannot write", path, error,
-                error == EEXIST ? "add --force to replace it" : "check the bundle's folder");
-  }
-  return true;
+  return Fail("cannot write", path, error,
+              ErrorKindOf(error) == ErrorKind::kExists ? "add --force to replace it"
+                                                       : "check the bundle's folder");
 }
 
 }  // namespace
 
-std::string DefaultBundleName(bool withHostName) {
-  const std::time_t now = std::time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  return "velt-" + (withHostName ? ShortHostName() + "-" : std::string()) + stamp + ".zip";
+std::string DefaultBundleName(bool withHostName, const std::string& caseId) {
+  platform::LocalDateTime local;
+  platform::ToLocalDateTime(static_cast<int64_t>(std::time(nullptr)), local);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", local.year, local.month,
+                local.day, local.hour, local.minute, local.second);
+  return "velt-" + (caseId.empty() ? std::string() : caseId + "-") +
+         (withHostName ? ShortHostName() + "-" : std::string()) + stamp + ".zip";
 }
 
-bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, BundleTarget& target) {
-  struct stat info;
+bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, BundleTarget& target,
+                   const std::string& caseId) {
   std::string folder = ".";
   // With host names masked, the bundle's own name does not give this one away.
-  target.name = DefaultBundleName(!maskHosts);
-  if (!option.empty() && option.back() != '/' &&
-      !(stat(option.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) {
-    const size_t slash = option.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : option.substr(0, slash);
+  target.name = DefaultBundleName(!maskHosts, caseId);
+  if (!option.empty() && option.back() != kNarrowPathSeparator && !IsFolder(option)) {
+    const size_t slash = option.rfind(kNarrowPathSeparator);
+    folder = slash == std::string::npos ? "."
+             : slash == 0                ? option.substr(0, 1)
+                                         : option.substr(0, slash);
     target.name = option.substr(slash == std::string::npos ? 0 : slash + 1);
     if (!EndsWith(target.name, ".zip")) {
       target.name += ".zip";
@@ -140,24 +139,23 @@ bool ResolveBundle(const std::string& option, bool replace, bool maskHosts, Bund
   } else if (!option.empty()) {
     folder = option;
   }
-  char resolved[PATH_MAX];
-  if (realpath(folder.c_str(), resolved) == nullptr) {
-    return Fail("cannot use the bundle's folder", folder, errno,
+  std::string resolved;
+  const int error = platform::ResolvePath(folder, resolved);
+  if (error != 0) {
+    return Fail("cannot use the bundle's folder", folder, error,
                 "create it first, or name another with --bundle (-o)");
   }
-  target.folder = std::strcmp(resolved, "/") == 0 ? "" : resolved;
-  if (stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode)) {
-    return Fail("cannot use the bundle's folder", resolved, ENOTDIR, kBundleHint);
+  target.folder = resolved == std::string(1, kNarrowPathSeparator) ? "" : resolved;
+  if (!IsFolder(resolved)) {
+    return Fail("cannot use the bundle's folder", resolved,
+                platform::ErrorNumber(ErrorKind::kNotAFolder), kBundleHint);
   }
   // Trying is the only sure test: permissions, a read-only mount and
   // pseudo file systems all show here, not at the end of the run.
-  std::string probe = target.folder + "/.velt-write-check-XXXXXX";
-  const int fd = mkostemp(&probe[0], O_CLOEXEC);
-  if (fd < 0) {
-    return Fail("cannot write the bundle into", resolved, errno, kBundleHint);
+  const int probed = engine::ProbeBesideBundle(target.path());
+  if (probed != 0) {
+    return Fail("cannot write the bundle into", resolved, probed, kBundleHint);
   }
-  close(fd);
-  unlink(probe.c_str());
   return !Refuse(target.path(), replace) && !Refuse(target.checksumPath(), replace) &&
          !(maskHosts && Refuse(target.hostsMapPath(), replace));
 }

@@ -4,18 +4,23 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "BundleTarget.h"
+#include "CollectEstimate.h"
 #include "Commands.h"
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
 #include "EngineRun.h"
 #include "RequestFile.h"
 #include "SecretInput.h"
+#include "velt/engine/VeltCollectPlan.h"
+#include "velt/engine/VeltControlText.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
 
@@ -43,10 +48,41 @@ struct CollectOptions {
   std::vector<std::string> domains;
   bool quiet = false;
   bool json = false;
+  std::string since;
+  std::string maxSize;
+  bool estimate = false;
+  unsigned timeout = 0;
+  std::vector<std::string> excludeIds;
+  std::string caseId;
 };
 
+// The controls as the engine reads them from text; a usage error names the
+// option and why. Returns -1 when all are fine.
+int ReadControls(const CollectOptions& options, VeltCollectExtras& extras) {
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  std::wstring why;
+  if (!options.since.empty() &&
+      !VeltControlText::ParseSince(Widen(options.since), now, extras.since, why)) {
+    return UsageError("--since: " + Narrow(why));
+  }
+  if (!options.maxSize.empty() &&
+      !VeltControlText::ParseSize(Widen(options.maxSize), extras.maxSize, why)) {
+    return UsageError("--max-size: " + Narrow(why));
+  }
+  if (!options.caseId.empty() && !VeltControlText::CheckCaseId(Widen(options.caseId), why)) {
+    return UsageError("--case: " + Narrow(why));
+  }
+  extras.caseId = Widen(options.caseId);
+  extras.commandTimeout = options.timeout;
+  for (const std::string& id : options.excludeIds) extras.excludeIds.push_back(Widen(id));
+  return -1;
+}
+
 // The requested IDs no configuration offers, listed as a usage error.
-int RejectUnknownIds(const ConfigCatalog& catalog, const std::vector<std::string>& ids) {
+int RejectUnknownIds(const ConfigCatalog& catalog, const std::vector<std::string>& ids,
+                     const char* option) {
   std::set<std::wstring> known;
   for (const CatalogEntry& entry : catalog.entries()) {
     known.insert(entry.id);
@@ -60,7 +96,7 @@ int RejectUnknownIds(const ConfigCatalog& catalog, const std::vector<std::string
   if (unknown.empty()) {
     return -1;
   }
-  return UsageError("no configuration offers the file ID(s) " + unknown +
+  return UsageError(std::string(option) + ": no configuration offers the file ID(s) " + unknown +
                     "; 'velt list' shows the IDs on offer");
 }
 
@@ -75,28 +111,13 @@ int RunCollect(const CollectOptions& options) {
   {
     ConfigCatalog catalog;
     int status = OpenConfigurations(options.session, session, request.installFolder, catalog);
-    if (status < 0) {
-      status = RejectUnknownIds(catalog, options.ids);
-    }
+    if (status < 0) status = RejectUnknownIds(catalog, options.ids, "--id");
+    if (status < 0) status = RejectUnknownIds(catalog, options.excludeIds, "--exclude-id");
+    if (status < 0) status = ReadControls(options, request.extras);
     if (status >= 0) {
       return status;
     }
   }
-  BundleTarget target;
-  if (!ResolveBundle(options.bundle, options.force, options.maskHosts, target)) {
-    return kExitUsage;
-  }
-  SecretSource source;
-  source.file = options.passwordFile;
-  source.environmentVariable = options.passwordEnvironment;
-  source.prompt = options.passwordPrompt ? "Bundle password: " : "";
-  std::string password;
-  if (!ReadSecret(source, password)) {
-    return kExitUsage;
-  }
-  request.password = Widen(password);
-  WipeSecret(password);
-
   if (!options.ids.empty()) {
     request.extras.requestDocument = Widen(RequestDocument(options.ids, options.comment));
   } else {
@@ -104,11 +125,41 @@ int RunCollect(const CollectOptions& options) {
     request.requestPath = Widen(options.request);
     request.extras.comment = Widen(options.comment);
   }
-  request.bundlePath = Widen(target.path());
   request.includeSystemLogs = options.includeSystemLogs;
-  request.extras.replaceBundle = options.force;
   request.extras.maskSecrets = !options.noMask;
   request.extras.maskHosts = options.maskHosts;
+  if (options.estimate) {
+    // The engine's own walk, without a bundle, a password or a run.
+    VeltEngine planner(request.requestPath, request.installFolder, L"", L"", false,
+                       request.includeSystemLogs);
+    planner.setExtras(request.extras);
+    VeltCollectPlan plan;
+    const long rc = planner.planCollect(plan);
+    if (rc != 0) {
+      std::fprintf(stderr, "velt: collect --estimate failed: result 0x%08X %s\n",
+                   static_cast<unsigned>(rc), ResultName(rc).c_str());
+      return kExitRunFailed;
+    }
+    return PrintEstimate(plan, request.extras.maxSize, options.json);
+  }
+  BundleTarget target;
+  if (!ResolveBundle(options.bundle, options.force, options.maskHosts, target, options.caseId)) {
+    return kExitUsage;
+  }
+  SecretSource source;
+  source.file = options.passwordFile;
+  source.environmentVariable = options.passwordEnvironment;
+  source.prompt = options.passwordPrompt ? "Bundle password: " : "";
+  source.confirmPrompt = options.passwordPrompt ? "Repeat the bundle password: " : "";
+  std::string password;
+  if (!ReadSecret(source, password)) {
+    return kExitUsage;
+  }
+  request.password = Widen(password);
+  WipeSecret(password);
+
+  request.bundlePath = Widen(target.path());
+  request.extras.replaceBundle = options.force;
   for (const std::string& domain : options.domains) {
     request.extras.maskDomains.push_back(Widen(domain));
   }
@@ -140,12 +191,18 @@ Command DefineCollect(CLI::App& velt) {
       ->type_name("PATH");
   app->add_flag("--force", options->force,
                 "replace an existing bundle and its checksum file (and host map)");
-  CLI::Option* id = app->add_option("--id", options->ids,
-                                    "collect this file ID instead of the defaults (repeatable; "
-                                    "'velt list' shows them)")
-                        ->type_name("ID")
-                        ->allow_extra_args(false)
-                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  // An option that may be given again and again, one value each time.
+  auto repeatable = [app](const char* name, std::vector<std::string>& values, const char* help,
+                          const char* typeName) {
+    return app->add_option(name, values, help)
+        ->type_name(typeName)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  };
+  CLI::Option* id = repeatable("--id", options->ids,
+                               "collect this file ID instead of the defaults (repeatable; "
+                               "'velt list' shows them)",
+                               "ID");
   CLI::Option* comment = app->add_option(
       "--comment", options->comment,
       "add comments.txt with TEXT to the bundle (with --id: to the requested IDs' bundle)");
@@ -168,7 +225,7 @@ Command DefineCollect(CLI::App& velt) {
           ->type_name("VAR")
           ->excludes(passwordFile);
   app->add_flag("--password-prompt", options->passwordPrompt,
-                "ask for the password on the terminal, without echo" + kZipEncryptionNote)
+                "ask for the password on the terminal, without echo, twice" + kZipEncryptionNote)
       ->excludes(passwordFile)
       ->excludes(passwordEnvironment);
   app->add_flag("--include-system-logs", options->includeSystemLogs,
@@ -179,12 +236,33 @@ Command DefineCollect(CLI::App& velt) {
       "--mask-hosts", options->maskHosts,
       "replace host names, domains and addresses by consistent pseudonyms; the mapping is "
       "written beside the bundle as <bundle>.hosts-map.txt");
-  app->add_option("--domain", options->domains,
-                  "with --mask-hosts, also replace names in this domain (repeatable)")
-      ->type_name("NAME")
-      ->allow_extra_args(false)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+  repeatable("--domain", options->domains,
+             "with --mask-hosts, also replace names in this domain (repeatable)", "NAME")
       ->needs(maskHosts);
+  repeatable("--exclude-id", options->excludeIds,
+             "leave this file ID out of the run (repeatable; with the defaults or --id)", "ID");
+  app->add_option("--since", options->since,
+                  "collect only what changed since WHEN: a span back from now (2d, 12h, 30m, 1w) "
+                  "or a local date (2026-12-05, '2026-12-05 15:30'); the journal starts there and "
+                  "files a wildcard matches are left out when last modified before it")
+      ->type_name("WHEN");
+  app->add_option("--max-size", options->maxSize,
+                  "keep the collected files within SIZE before compression (500M, 1.5G; K, M, G, "
+                  "T are powers of 1024): the largest are cut to their newest part, and the "
+                  "summary says which and by how much")
+      ->type_name("SIZE");
+  app->add_option("--timeout", options->timeout,
+                  "stop each command after SECONDS (default 1200); the summary notes each one "
+                  "that was killed")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(1u, 86400u));
+  app->add_option("--case", options->caseId,
+                  "a case or ticket ID (letters, digits, '.', '_', '-'): in the default bundle "
+                  "name, summary.txt and manifest.json")
+      ->type_name("ID");
+  app->add_flag("--estimate", options->estimate,
+                "only show what would be collected (IDs, files with their sizes, commands, the "
+                "expected size); collect nothing and write no bundle");
   app->add_flag("-q,--quiet", options->quiet, "show no progress, only errors and the bundle path");
   app->add_flag("--json", options->json,
                 "print JSON Lines on standard output: one object per progress post, then one "
@@ -196,6 +274,7 @@ Command DefineCollect(CLI::App& velt) {
       "Examples:\n"
       "  velt collect -o /tmp/\n"
       "  velt collect --id network-config --comment 'VPN drops at 9:00'\n"
+      "  velt collect --since 2d --max-size 200M --case CS-1234 --estimate\n"
       "  velt collect --json | jq -r 'select(.event==\"result\") | .bundle'");
   return {app, [options] { return RunCollect(*options); }};
 }

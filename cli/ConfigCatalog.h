@@ -1,19 +1,16 @@
-// What the configurations of an install folder offer, read the way a run
-// reads them: each file ID with its configuration, description and default
-// flag, and whether a clear run acts on it on this system (from the
-// engine's own clear plan).
+// What the configurations of an install folder offer, as the engine reads
+// them (VeltEngine::listEntries): each file ID with its configuration,
+// description and default flag, and whether a clear run acts on it on this
+// system (from the engine's own clear plan).
 #pragma once
 
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ConsoleSession.h"
 #include "velt/engine/VeltClearPlan.h"
-
-class XMLObject;
-class VeltParser;
+#include "velt/engine/VeltCollectPlan.h"
 
 namespace velt {
 namespace cli {
@@ -22,7 +19,7 @@ struct CatalogEntry {
   std::wstring configTitle;
   std::wstring id;
   std::wstring description;
-  bool collectedByDefault = false;
+  bool collectedByDefault = false;  // its flag, until MarkCollected
   // A clear run (with system logs allowed) deletes or runs something for
   // it here; set by MarkCleared.
   bool clearedByRun = false;
@@ -30,24 +27,19 @@ struct CatalogEntry {
 
 class ConfigCatalog {
  public:
-  ConfigCatalog();
-  ~ConfigCatalog();
-  ConfigCatalog(const ConfigCatalog&) = delete;
-  ConfigCatalog& operator=(const ConfigCatalog&) = delete;
-
   // Loads every configuration of the install folder. False when none loads.
   bool Load(const std::wstring& installFolder);
   const std::vector<CatalogEntry>& entries() const { return m_entries; }
-  const std::list<std::wstring>& failedFiles() const { return m_failed; }
+  const std::vector<std::wstring>& failedFiles() const { return m_failed; }
   // Marks the entries for which `plan` has something to delete or run.
   void MarkCleared(const VeltClearPlan& plan);
+  // Marks as collected by default exactly the entries a default run's
+  // `plan` acts on (the engine's own choice: system logs only when
+  // included, entries with a branch for this system).
+  void MarkCollected(const VeltCollectPlan& plan);
 
  private:
-  void AddConfiguration(XMLObject* config, unsigned ordinal);
-
-  VeltParser* m_parser;
-  std::list<XMLObject*> m_configs;
-  std::list<std::wstring> m_failed;
+  std::vector<std::wstring> m_failed;
   std::vector<CatalogEntry> m_entries;
 };
 

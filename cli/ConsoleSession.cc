@@ -2,11 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "velt/control/VeltThread.h"
+#include "velt/platform/SystemError.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/CFileLogger.h"
 
@@ -18,9 +17,10 @@ ConsoleSession::ConsoleSession(const std::string& logFile, bool skipMSInfo32) : 
   if (!logFile.empty()) {
     CFileLogger* fileLogger = new CFileLogger(logFile);
     if (!fileLogger->IsOpen()) {
-      const int error = errno;
       std::fprintf(stderr, "velt: cannot open the log file %s: %s; name another with --log-file\n",
-                   logFile.c_str(), std::strerror(error));
+                   logFile.c_str(),
+                   platform::SystemErrorText(static_cast<unsigned long>(fileLogger->OpenError()))
+                       .c_str());
       delete fileLogger;
       m_ok = false;
       return;

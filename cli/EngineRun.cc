@@ -6,8 +6,8 @@
 
 #include "CommandLine.h"
 #include "SecretInput.h"
-#include "StopSignals.h"
 #include "velt/control/VeltThread.h"
+#include "velt/platform/StopSignals.h"
 #include "velt/platform/VeltEvent.h"
 #include "velt/platform/VeltWindow.h"
 
@@ -47,7 +47,7 @@ RunOutcome RunEngine(EngineRequest& request, ProgressDisplay& display) {
   ExitEvent exitEvent;
   RunOutcome outcome;
   {
-    StopSignals signals([&](int signalNumber) {
+    platform::StopSignals signals([&](int signalNumber) {
       exitEvent.Set();
       window.Post(kStopping, static_cast<uintptr_t>(signalNumber), 0);
     });
@@ -84,7 +84,7 @@ RunOutcome RunEngine(EngineRequest& request, ProgressDisplay& display) {
         running = false;
       }
       // Nobody reads what velt prints any more: stop as the signal would.
-      if (!outputOpen && signals.Record(SIGPIPE)) {
+      if (!outputOpen && signals.RecordOutputClosed()) {
         exitEvent.Set();
       }
     }

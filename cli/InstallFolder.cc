@@ -1,43 +1,36 @@
 #include "InstallFolder.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstring>
-#include <memory>
+#include <vector>
 
 #include "velt/helpers/helperUtil.h"
+#include "velt/platform/Directory.h"
+#include "velt/platform/File.h"
+#include "velt/platform/PathSeparator.h"
+#include "velt/platform/ResolvedPaths.h"
+#include "velt/platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
 namespace cli {
 namespace {
 
+// The configurations' folder of `installFolder`, as the engine reads it.
+std::string ConfigFolder(const std::string& installFolder) {
+  return Narrow(helperUtil::getConfigPath(Widen(installFolder)));
+}
+
 bool HasConfigFolder(const std::string& installFolder) {
-  struct stat info;
-  return stat((installFolder + "/xml/config").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  platform::FileDetails details;
+  return platform::GetFileDetails(ConfigFolder(installFolder), true, details) == 0 &&
+         details.isDirectory;
 }
 
 std::string WithSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != '/') {
-    folder += '/';
+  if (folder.empty() || folder.back() != kNarrowPathSeparator) {
+    folder += kNarrowPathSeparator;
   }
   return folder;
-}
-
-// The folder of the running program.
-std::string ProgramFolder() {
-  char buffer[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-  if (length <= 0) {
-    return std::string();
-  }
-  std::string path(buffer, static_cast<size_t>(length));
-  return path.substr(0, path.rfind('/'));
 }
 
 }  // namespace
@@ -54,7 +47,7 @@ std::wstring ResolveInstallFolder(const std::string& option) {
   // a tree moved as a whole). A build with tests: the repository's install
   // folder. Else the configured install root.
   const std::string candidates[] = {
-      ProgramFolder() + "/" VELT_PROGRAM_TO_INSTALL_ROOT,
+      WithSeparator(platform::ProgramFolder()) + VELT_PROGRAM_TO_INSTALL_ROOT,
 #ifdef VELT_SOURCE_INSTALL_ROOT
       VELT_SOURCE_INSTALL_ROOT,
 #endif
@@ -69,25 +62,21 @@ std::wstring ResolveInstallFolder(const std::string& option) {
 }
 
 bool CheckInstallFolder(const std::wstring& installFolder) {
-  const std::string config = Narrow(installFolder) + "xml/config/";
-  std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(config.c_str()), closedir);
-  const int error = errno;
-  while (folder) {
-    const struct dirent* entry = readdir(folder.get());
-    if (entry == nullptr) {
-      break;
-    }
-    const size_t length = std::strlen(entry->d_name);
-    if (length > 4 && std::strcmp(entry->d_name + length - 4, ".xml") == 0) {
+  const std::string config = ConfigFolder(Narrow(installFolder));
+  std::vector<platform::DirEntry> entries;
+  const int error = platform::ListDirectory(config, entries);
+  for (const platform::DirEntry& entry : entries) {
+    const std::string& name = entry.name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".xml") == 0) {
       return true;
     }
   }
   const char kTodo[] = "name the install folder (the one above xml/config) with --install-dir";
-  if (folder) {
+  if (error == 0) {
     std::fprintf(stderr, "velt: %s holds no configuration (*.xml); %s\n", config.c_str(), kTodo);
   } else {
     std::fprintf(stderr, "velt: cannot read the configurations in %s: %s; %s\n", config.c_str(),
-                 std::strerror(error), kTodo);
+                 platform::SystemErrorText(static_cast<unsigned long>(error)).c_str(), kTodo);
   }
   return false;
 }

@@ -10,6 +10,8 @@
 #include "Commands.h"
 #include "ConfigCatalog.h"
 #include "ConsoleSession.h"
+#include "velt/engine/VeltCollectPlan.h"
+#include "velt/engine/VeltEngine.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -51,7 +53,8 @@ Command DefineList(CLI::App& velt) {
   CLI::App* app = velt.add_subcommand("list", "list the file IDs the configurations offer");
   AddSessionOptions(*app, *options);
   app->footer(
-      "DEFAULT says whether a run without --id or --request collects the ID; CLEAR whether "
+      "DEFAULT says whether a run without --id or --request collects the ID here (the notes "
+      "below the table say why one stays out); CLEAR whether "
       "a clear run deletes or runs anything for it on this system (default entries only; "
       "system-logs and system-log-hist only with --include-system-logs).");
   return {app, [options] {
@@ -65,7 +68,20 @@ Command DefineList(CLI::App& velt) {
             VeltClearPlan plan;
             PlanClear(installFolder, true, plan);
             catalog.MarkCleared(plan);
+            // DEFAULT is what a default run does here, as the engine decides
+            // it, and the same words say why an ID stays out.
+            VeltEngine planner(L"", installFolder, L"", L"", false, false);
+            VeltCollectPlan collected;
+            planner.planCollect(collected);
+            catalog.MarkCollected(collected);
             PrintTable(catalog.entries());
+            // The engine's notes on default entries it leaves out, after an
+            // empty line that ends the table.
+            bool first = true;
+            for (const VeltCollectPlan::Remark& leftOut : collected.leftOut()) {
+              std::printf("%s%s\n", first ? "\n" : "", Narrow(leftOut.text).c_str());
+              first = false;
+            }
             for (const std::wstring& failed : catalog.failedFiles()) {
               std::fprintf(stderr, "velt: not loaded (see the log for why): %s\n",
                            Narrow(failed).c_str());

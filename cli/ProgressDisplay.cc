@@ -45,15 +45,41 @@ std::string OneLine(std::wstring text) {
   return Narrow(text);
 }
 
-// Files a successful run left out for want of room, on standard error in
-// every style.
+// What a successful run left out or changed, and what the bundle lacks
+// without root, on standard error in every style.
 void PrintDropped(const RunOutcome& outcome) {
   const VeltCollectReport& report = outcome.report;
-  if (report.droppedForSpace != 0 && outcome.result == 0 && outcome.signal == 0) {
+  if (outcome.result != 0 || outcome.signal != 0) {
+    return;
+  }
+  if (report.droppedForSpace != 0) {
     std::fprintf(stderr,
                  "velt: %u file(s) were left out of the bundle for lack of space in %s; "
                  "summary.txt lists them\n",
                  report.droppedForSpace, Narrow(report.temporaryFolder).c_str());
+  }
+  if (report.unprivileged) {
+    std::fprintf(stderr,
+                 "velt: collected without root privileges: %u file(s) could not be read and "
+                 "commands only root may run are missing (summary.txt says which); run velt "
+                 "collect as root for the whole picture\n",
+                 report.deniedForPermission);
+  }
+  if (report.leftOutByWindow != 0) {
+    std::fprintf(stderr, "velt: %u file(s) last modified before --since were left out\n",
+                 report.leftOutByWindow);
+  }
+  if (report.cutForBudget != 0) {
+    std::fprintf(stderr,
+                 "velt: %u file(s) were cut to their newest part to stay within --max-size "
+                 "(%.0f bytes in all; summary.txt names them)\n",
+                 report.cutForBudget, report.bytesCut);
+  }
+  if (report.commandsFailed != 0) {
+    std::fprintf(stderr,
+                 "velt: %u command(s) exited with a failure status or were killed; "
+                 "summary.txt notes each, so that their output is not taken for data\n",
+                 report.commandsFailed);
   }
 }
 
@@ -231,6 +257,12 @@ class JsonDisplay : public ProgressDisplay {
     AddPath(line, "hosts_map",
             bundle != nullptr && !bundle->hostsMap.empty() ? &bundle->hostsMap : nullptr);
     line["dropped_for_space"] = outcome.report.droppedForSpace;
+    line["unprivileged"] = outcome.report.unprivileged;
+    line["denied_for_permission"] = outcome.report.deniedForPermission;
+    line["left_out_by_window"] = outcome.report.leftOutByWindow;
+    line["cut_for_budget"] = outcome.report.cutForBudget;
+    line["bytes_cut"] = static_cast<uint64_t>(outcome.report.bytesCut);
+    line["commands_failed"] = outcome.report.commandsFailed;
     Emit(line);
   }
 

@@ -1,14 +1,11 @@
 #include "RequestFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <list>
 
+#include "velt/platform/File.h"
+#include "velt/platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/xml/VeltParser.h"
@@ -61,18 +58,18 @@ bool RequestProblem(const std::string& path, const std::string& reason) {
 }  // namespace
 
 bool CheckRequestFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info;
-  const int error = fd < 0 ? errno : fstat(fd, &info) != 0 ? errno : 0;
-  if (fd >= 0) {
-    close(fd);
-  }
+  // Opened as the engine opens it: a folder, FIFO, socket or device is
+  // refused without being waited for.
+  platform::File file;
+  const int error = file.Open(path);
   if (error != 0) {
-    return RequestProblem(path, std::strerror(error));
+    const platform::ErrorKind kind = platform::ErrorKindOf(error);
+    return RequestProblem(path, kind == platform::ErrorKind::kIsAFolder ||
+                                        kind == platform::ErrorKind::kInvalid
+                                    ? "not a regular file"
+                                    : platform::SystemErrorText(static_cast<unsigned long>(error)));
   }
-  if (!S_ISREG(info.st_mode)) {
-    return RequestProblem(path, "not a regular file");
-  }
+  file.Close();
   std::string reason;
   long created = 0;
   CAppLog log(created, "velt", new FirstErrorLogger(reason));

@@ -163,7 +163,25 @@ bool ReadFromSource(const SecretSource& source, std::string& secret) {
     unsetenv(source.environmentVariable.c_str());
     return true;
   }
-  return ReadFromTerminal(source.prompt, secret);
+  if (!ReadFromTerminal(source.prompt, secret)) {
+    return false;
+  }
+  if (source.confirmPrompt.empty()) {
+    return true;
+  }
+  std::string again;
+  const bool typed = ReadFromTerminal(source.confirmPrompt, again);
+  const bool same = typed && again == secret;
+  WipeSecret(again);
+  if (!same) {
+    WipeSecret(secret);
+    secret.clear();
+  }
+  if (typed && !same) {
+    std::fprintf(stderr, "velt: the two entries differ; nothing was done, type the same secret "
+                         "twice\n");
+  }
+  return same;
 }
 
 }  // namespace

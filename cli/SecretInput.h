@@ -13,6 +13,10 @@ struct SecretSource {
   std::string file;                 // read this file; one trailing line end is dropped
   std::string environmentVariable;  // take the value of this variable
   std::string prompt;               // not empty: ask on the terminal with this prompt
+  // Not empty: on the terminal, ask a second time with this prompt; two
+  // answers that differ are refused (a mistyped password would make a
+  // bundle nobody can open).
+  std::string confirmPrompt;
 };
 
 // At most one source may be named. With none, `secret` is empty and the

@@ -1,6 +1,4 @@
 // velt upload: send a finished bundle to the upload service.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -11,6 +9,7 @@
 #include "Commands.h"
 #include "ConsoleSession.h"
 #include "SecretInput.h"
+#include "velt/platform/Terminal.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/upload/CVeltUploader.h"
 
@@ -34,7 +33,7 @@ struct UploadOptions {
 // line every tenth of the bundle.
 class ProgressPrinter {
  public:
-  explicit ProgressPrinter(bool quiet) : m_quiet(quiet), m_terminal(isatty(1) != 0) {}
+  explicit ProgressPrinter(bool quiet) : m_quiet(quiet), m_terminal(platform::StandardOutputIsTerminal()) {}
 
   void operator()(int64_t sent, int64_t total) {
     if (m_quiet) {

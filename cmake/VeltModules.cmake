@@ -4,17 +4,11 @@
 
 set(VELT_ALL_MODULES "" CACHE INTERNAL "")
 
-# velt_module(<name> [DEPS <module or library>...])
+# velt_module(<name> [SOURCES <file>...] [DEPS <module or library>...]
+#             [DEFINES <definition>...])
 function(velt_module name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES;DEFINES" ${ARGN})
   file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cc)
-  if(NOT _srcs AND NOT ARG_SOURCES)
-    # A subsystem not yet written: headers and dependencies only.
-    add_library(velt_${name} INTERFACE)
-    target_include_directories(velt_${name} INTERFACE ${PROJECT_SOURCE_DIR}/include)
-    target_link_libraries(velt_${name} INTERFACE ${ARG_DEPS})
-    return()
-  endif()
   # The objects are compiled once and used both by the module's static
   # library (tests, benchmarks) and by the shared engine library.
   add_library(velt_${name}_objs OBJECT ${_srcs} ${ARG_SOURCES})

@@ -59,8 +59,9 @@ add_custom_command(OUTPUT "${PROJECT_BINARY_DIR}/packaging/changelog.gz"
   WORKING_DIRECTORY "${PROJECT_BINARY_DIR}/packaging")
 add_custom_target(velt_changelog ALL DEPENDS "${PROJECT_BINARY_DIR}/packaging/changelog.gz")
 # docs/zip.md, which the password options point to, says why the bundle's
-# encryption is weak.
+# encryption is weak; the manual page points to manifest.json's schema.
 install(FILES packaging/copyright "${PROJECT_BINARY_DIR}/packaging/changelog.gz" docs/zip.md
+        docs/manifest.md docs/manifest.schema.json
         DESTINATION "${VELT_DOC_DIR}")
 
 # velt's RUNPATH: none when the library folder is one the loader searches

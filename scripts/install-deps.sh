@@ -4,13 +4,13 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+  build-essential cmake pkg-config ccache clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
   libexpat1-dev expat zlib1g-dev libminizip-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  unzip zip p7zip-full libarchive-tools python3 pigz
+  unzip zip p7zip-full libarchive-tools python3 python3-jsonschema pigz
   nginx openssl curl time bc
-  dpkg-dev file lintian libcli11-dev nlohmann-json3-dev libre2-dev
-  ansible openssh-server
+  dpkg-dev file lintian libcli11-dev nlohmann-json3-dev libre2-dev shellcheck
+  ansible openssh-server python3-apt
 )
 
 missing=()

@@ -1,12 +1,12 @@
 #include "velt/actions/CCommandShell.h"
 
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "actions/ActionLimits.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
+#include "platform/SystemError.h"
 #include "velt/control/VeltThread.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -27,26 +27,28 @@ constexpr unsigned kEndGraceMs = 200;
 // of CCommandShell::Execute, which it works for.
 class OutputCopy {
  public:
-  OutputCopy(velt::platform::ChildProcess& child, int outputFd, std::ostream& out)
-      : m_child(child), m_outputFd(outputFd), m_out(out) {}
+  OutputCopy(velt::platform::ChildProcess& child, velt::platform::CommandOutput& output,
+             std::ostream& out, int64_t timeLimitSeconds)
+      : m_child(child), m_output(output), m_out(out), m_timeLimitMs(timeLimitSeconds * 1000) {}
 
   long Run() {
+    using velt::platform::WakeSource;
     const int64_t t0 = velt::ActionLimits::NowMs();
-    std::vector<int> wakeFds = {m_outputFd};
+    std::vector<WakeSource> wakes = {WakeSource(m_output)};
     EventHandle exitEvent = VeltThread::m_ExitVeltEvent;
-    if (exitEvent != nullptr && exitEvent->PollDescriptor() >= 0) {
-      wakeFds.push_back(exitEvent->PollDescriptor());
+    if (exitEvent != nullptr && exitEvent->IsWatchable()) {
+      wakes.push_back(WakeSource(*exitEvent));
     }
     for (;;) {
       if (VeltThread::StopRequested()) {
         return PROCESS_API_ERROR_WAIT_INTERRUPTED;
       }
-      if (velt::ActionLimits::NowMs() - t0 >= velt::ActionLimits::kTimeoutSeconds * 1000) {
+      if (velt::ActionLimits::NowMs() - t0 >= m_timeLimitMs) {
         return PROCESS_API_ERROR_WAIT_TIMEOUT;
       }
       velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
       size_t wokenBy = 0;
-      int error = velt::platform::WaitChild(m_child, wakeFds, velt::ActionLimits::WaitSliceMs(),
+      int error = velt::platform::WaitChild(m_child, wakes, velt::ActionLimits::WaitSliceMs(),
                                             outcome, wokenBy);
       if (error != 0) {
         VELT_LOG_CODE_AS("CCommandShell::Execute", 'E', "WaitForObject", error);
@@ -58,10 +60,10 @@ class OutputCopy {
       if (outcome != velt::platform::ChildWait::kWoken) {
         continue;
       }
-      if (wakeFds[wokenBy] != m_outputFd) {
+      if (wakes[wokenBy] != WakeSource(m_output)) {
         // The exit event without a stop request (a console run): no longer
         // a reason to wake up.
-        wakeFds.erase(wakeFds.begin() + static_cast<long>(wokenBy));
+        wakes.erase(wakes.begin() + static_cast<long>(wokenBy));
         continue;
       }
       Copied copied = CopyAvailable();
@@ -70,8 +72,8 @@ class OutputCopy {
       }
       if (copied == Copied::kClosed) {
         // Closed by everyone: wait for the command itself to end.
-        wakeFds.erase(wakeFds.begin());
-        m_outputFd = -1;
+        wakes.erase(wakes.begin());
+        m_output.Close();
       }
     }
   }
@@ -84,8 +86,8 @@ class OutputCopy {
     char chunk[kChunkBytes + 1];
     for (;;) {
       size_t got = 0;
-      int error = velt::platform::ReadDescriptor(m_outputFd, chunk, kChunkBytes, got);
-      if (error == EAGAIN) {
+      int error = m_output.Read(chunk, kChunkBytes, got);
+      if (velt::platform::ErrorKindOf(error) == velt::platform::ErrorKind::kTryAgain) {
         return Copied::kAll;
       }
       if (error != 0 || got == 0) {
@@ -109,12 +111,11 @@ class OutputCopy {
   // short while at most.
   long ReadWhatIsLeft() {
     const int64_t end = velt::platform::WallClockMs() + kEndGraceMs;
-    while (m_outputFd >= 0) {
+    while (m_output.IsOpen()) {
       const int64_t left = end - velt::platform::WallClockMs();
-      size_t ready = 0;
-      if (left <= 0 ||
-          velt::platform::WaitReadable({m_outputFd}, static_cast<unsigned>(left), ready) != 0 ||
-          ready != 0 || CopyAvailable() != Copied::kAll) {
+      bool ready = false;
+      if (left <= 0 || m_output.WaitReadable(static_cast<unsigned>(left), ready) != 0 || !ready ||
+          CopyAvailable() != Copied::kAll) {
         break;
       }
     }
@@ -122,8 +123,9 @@ class OutputCopy {
   }
 
   velt::platform::ChildProcess& m_child;
-  int m_outputFd;
+  velt::platform::CommandOutput& m_output;
   std::ostream& m_out;
+  const int64_t m_timeLimitMs;
   uint64_t m_kept = 0;
 };
 
@@ -142,6 +144,13 @@ long CCommandShell::Execute(std::ostream& out) {
 }
 
 long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
+  Outcome outcome;
+  return Execute(command, out, velt::ActionLimits::kTimeoutSeconds, outcome);
+}
+
+long CCommandShell::Execute(const wchar_t* command, std::ostream& out, int64_t timeLimitSeconds,
+                            Outcome& outcome) {
+  outcome = Outcome();
   if (command == nullptr) {
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
@@ -152,9 +161,9 @@ long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
   std::string commandLine = velt::Narrow(buffer);
 
   velt::platform::ChildProcess child;
-  int outputFd = -1;
-  int error = velt::platform::StartCaptured(commandLine, child, outputFd);
-  if (error == EMFILE || error == ENFILE) {
+  velt::platform::CommandOutput output;
+  int error = velt::platform::StartCaptured(commandLine, child, output);
+  if (velt::platform::ErrorKindOf(error) == velt::platform::ErrorKind::kTooManyOpen) {
     VELT_LOG_CODE('E', "CreatePipe", error);
     return GLOBAL_ERROR_BAD_HANDLE;
   }
@@ -162,8 +171,11 @@ long CCommandShell::Execute(const wchar_t* command, std::ostream& out) {
     VELT_LOG_CODE('E', "CreateProcessW", error, "Command Line: %s", commandLine.c_str());
     return GLOBAL_ERROR_UNEXPECTED;
   }
-  long rc = OutputCopy(child, outputFd, out).Run();
-  velt::platform::CloseDescriptor(outputFd);
+  long rc = OutputCopy(child, output, out, timeLimitSeconds).Run();
+  // Reaped while the output was copied: the command ended by itself.
+  outcome.ended = child.reaped;
+  outcome.exitStatus = child.exitCode;
+  output.Close();
   // Whatever the command left behind in its process group (background jobs,
   // the command itself after a stop or its time-out) ends here.
   velt::platform::KillChildGroup(child);

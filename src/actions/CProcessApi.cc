@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <string>
+#include <utility>
 
 #include "actions/CommandLine.h"
 #include "platform/Process.h"
@@ -18,7 +19,7 @@ struct CProcessApi::ProcessEntry {
 namespace {
 
 constexpr unsigned kExitCodeUnknown = 0x80004005u;
-// How often a wait looks at an abort event that has no poll descriptor.
+// How often a wait looks at an abort event that cannot be watched.
 constexpr unsigned kEventCheckSliceMs = 10;
 
 }  // namespace
@@ -60,7 +61,7 @@ long CProcessApi::Launch(ProcessAttributes& attributes, const std::vector<const 
   }
   ProcessEntry* entry = new ProcessEntry();
   entry->processId = static_cast<uint32_t>(child.pid);
-  entry->child = child;
+  entry->child = std::move(child);
   m_processList.push_back(entry);
   attributes.processId = entry->processId;
   return 0;
@@ -120,28 +121,26 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
 
   // Index 0: the abort event; index 1: the front end's exit event, which
   // plays the part of a message arriving while the thread pumps messages.
-  std::vector<int> wakeFds;
-  int abortFd = abortEvent != nullptr ? abortEvent->PollDescriptor() : -1;
-  int exitFd = -1;
-  if (!noMessagePump && !VeltThread::GetVeltCLIOptions().consoleMode &&
-      VeltThread::m_ExitVeltEvent != nullptr) {
-    exitFd = VeltThread::m_ExitVeltEvent->PollDescriptor();
+  using velt::platform::WakeSource;
+  std::vector<WakeSource> wakes;
+  const bool watchAbort = abortEvent != nullptr && abortEvent->IsWatchable();
+  if (watchAbort) {
+    wakes.push_back(WakeSource(*abortEvent));
   }
-  if (abortFd >= 0) {
-    wakeFds.push_back(abortFd);
+  VeltEvent* exitEvent = VeltThread::m_ExitVeltEvent;
+  if (!noMessagePump && !VeltThread::GetVeltCLIOptions().consoleMode && exitEvent != nullptr &&
+      exitEvent->IsWatchable()) {
+    wakes.push_back(WakeSource(*exitEvent));
   }
-  if (exitFd >= 0) {
-    wakeFds.push_back(exitFd);
-  }
-  // An abort event without a descriptor is looked at between short waits.
-  bool checkAbortByHand = abortEvent != nullptr && abortFd < 0;
+  // An abort event that cannot be watched is looked at between short waits.
+  bool checkAbortByHand = abortEvent != nullptr && !watchAbort;
 
   unsigned left = timeoutMs;
   for (;;) {
     unsigned slice = checkAbortByHand && left > kEventCheckSliceMs ? kEventCheckSliceMs : left;
     velt::platform::ChildWait outcome = velt::platform::ChildWait::kTimedOut;
     size_t wokenBy = 0;
-    const int error = velt::platform::WaitChild(entry->child, wakeFds, slice, outcome, wokenBy);
+    const int error = velt::platform::WaitChild(entry->child, wakes, slice, outcome, wokenBy);
     if (error != 0) {
       VELT_LOG_CODE('E', "WaitForObject", error);
       return GetStatusCode(static_cast<unsigned long>(error));
@@ -151,7 +150,7 @@ long CProcessApi::WaitForProcess(uint32_t processId, unsigned& exitCode, VeltEve
         exitCode = entry->child.exitCode;
         return 0;
       case velt::platform::ChildWait::kWoken:
-        if (wakeFds[wokenBy] == abortFd) {
+        if (watchAbort && wakes[wokenBy] == WakeSource(*abortEvent)) {
           return PROCESS_API_ERROR_WAIT_INTERRUPTED;
         }
         return PROCESS_API_ERROR_WAIT_TIMEOUT;

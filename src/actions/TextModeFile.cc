@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/Process.h"
-
 namespace velt {
 namespace {
 constexpr std::size_t kFlushBytes = 64 * 1024;
@@ -14,28 +12,27 @@ TextModeFile::~TextModeFile() { Close(); }
 int TextModeFile::Open(const std::string& path, bool& created) {
   Close();
   m_error = 0;
-  return platform::OpenCommandOutput(path, m_fd, created);
+  return m_file.OpenForAppending(path, created);
 }
 
 int TextModeFile::Close() {
-  if (m_fd >= 0) {
+  if (m_file.IsOpen()) {
     Flush();
-    platform::CloseDescriptor(m_fd);
-    m_fd = -1;
+    m_file.Close();
   }
   return m_error;
 }
 
 bool TextModeFile::Flush() {
   if (m_error == 0 && !m_pending.empty()) {
-    m_error = platform::WriteDescriptor(m_fd, m_pending.data(), m_pending.size());
+    m_error = m_file.Append(m_pending.data(), m_pending.size());
   }
   m_pending.clear();
   return m_error == 0;
 }
 
 std::streamsize TextModeFile::xsputn(const char* data, std::streamsize size) {
-  if (m_fd < 0 || m_error != 0) {
+  if (!m_file.IsOpen() || m_error != 0) {
     return 0;
   }
   const char* end = data + size;
@@ -63,6 +60,6 @@ TextModeFile::int_type TextModeFile::overflow(int_type ch) {
   return xsputn(&c, 1) == 1 ? ch : traits_type::eof();
 }
 
-int TextModeFile::sync() { return m_fd >= 0 && Flush() ? 0 : -1; }
+int TextModeFile::sync() { return m_file.IsOpen() && Flush() ? 0 : -1; }
 
 }  // namespace velt

@@ -6,6 +6,8 @@
 #include <streambuf>
 #include <string>
 
+#include "platform/File.h"
+
 namespace velt {
 
 class TextModeFile : public std::streambuf {
@@ -15,11 +17,11 @@ class TextModeFile : public std::streambuf {
   TextModeFile(const TextModeFile&) = delete;
   TextModeFile& operator=(const TextModeFile&) = delete;
 
-  // Opens `path` for appending (platform::OpenCommandOutput: no link
+  // Opens `path` for appending (platform::File::OpenForAppending: no link
   // followed, a new file private to this user). `created` tells whether the
   // file is new. 0 or the error number.
   int Open(const std::string& path, bool& created);
-  bool IsOpen() const { return m_fd >= 0; }
+  bool IsOpen() const { return m_file.IsOpen(); }
   // Writes what is buffered and closes the file. 0, or the error number of
   // the first write that failed since the file was opened.
   int Close();
@@ -32,7 +34,7 @@ class TextModeFile : public std::streambuf {
  private:
   bool Flush();
 
-  int m_fd = -1;
+  platform::File m_file;
   int m_error = 0;
   std::string m_pending;
 };

@@ -3,8 +3,10 @@
 #include <ostream>
 
 #include "actions/ActionLimits.h"
+#include "actions/CollectControls.h"
 #include "actions/CommandLine.h"
 #include "actions/TextModeFile.h"
+#include "platform/SystemError.h"
 #include "velt/actions/CCommandShell.h"
 #include "velt/actions/CProcessApi.h"
 #include "velt/actions/VeltAction.h"
@@ -70,15 +72,17 @@ long VeltAction::callExtern(const std::wstring& path, const std::wstring& args,
     m_pProcessApi = nullptr;
   }
   m_pProcessApi = new CProcessApi(false);
+  m_lastCommand = CommandEnd();
 
   const std::wstring program = programOf(args);
   const bool captured = captureStdout && !outputFile.empty();
   const int64_t t0 = velt::ActionLimits::NowMs();
   int64_t elapsedSeconds = 0;
   long rc = 0;
+  int fileError = 0;
+  bool created = false;
   if (captured) {
-    int fileError = 0;
-    rc = runCaptured(path, args, outputFile, fileError);
+    rc = runCaptured(path, args, outputFile, fileError, created);
     elapsedSeconds = (velt::ActionLimits::NowMs() - t0) / 1000;
     if (fileError != 0) {
       VELT_LOG_CODE('E', "write", fileError, "The output of %s cannot be written to %s",
@@ -102,20 +106,56 @@ long VeltAction::callExtern(const std::wstring& path, const std::wstring& args,
   } else if (m_processId != 0) {
     rc = watchLaunched(program, elapsedSeconds);
   }
+  m_lastCommand.elapsedMs = velt::ActionLimits::NowMs() - t0;
+  if (fileError != 0) {
+    return noteUnwrittenOutput(program, outputFile, fileError, created);
+  }
   if (rc == VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT) {
+    m_lastCommand.timedOut = true;
     VELT_LOG_MESSAGE('E', "Executable %s timed out after %d seconds of activity.",
                      velt::Narrow(program).c_str(), static_cast<int>(elapsedSeconds));
   } else if (rc == PROCESS_API_ERROR_WAIT_INTERRUPTED) {
     VELT_LOG_CODE('E', "CProcessApi::WaitForProcess", rc);
     rc = VELTENGINE_ERROR_ACTION_CANCELED_BY_USER;
+  } else if (rc == 0 && m_processId != 0) {
+    // The launched command has ended: ask how, without waiting.
+    unsigned exitCode = 0;
+    if (m_pProcessApi->WaitForProcess(m_processId, exitCode, nullptr, true, 0) == 0) {
+      m_lastCommand.ended = true;
+      m_lastCommand.exitStatus = exitCode;
+    }
   }
   return rc;
 }
 
+int64_t VeltAction::timeLimitSeconds() const {
+  return m_attributes.controls != nullptr ? m_attributes.controls->timeLimitSeconds
+                                          : velt::ActionLimits::kTimeoutSeconds;
+}
+
+long VeltAction::noteUnwrittenOutput(const std::wstring& program, const std::wstring& outputFile,
+                                     int fileError, bool created) {
+  // Output that did not reach its file whole (a full disk, a quota, the
+  // file-size limit) is never listed as if it were all there. A file this
+  // command made is removed; one that earlier commands wrote keeps what
+  // they wrote, and the entry says this command's output was cut.
+  const std::wstring why = L"writing " + outputFile + L" failed: " +
+                           velt::Widen(velt::platform::SystemErrorText(
+                               static_cast<unsigned long>(fileError)));
+  if (created) {
+    helperUtil::fileDelete(outputFile);
+  }
+  helperUtil::fillSummaryFailedFile(
+      m_attributes.pXMLSummary, m_attributes.fileID,
+      helperUtil::getLastPart(outputFile, velt::kPathSeparatorString), m_attributes.description,
+      L"The output of " + program + (created ? L" was left out: " : L" was cut: ") + why);
+  return VELTENGINE_ERROR_WRITE_FAILURE;
+}
+
 long VeltAction::runCaptured(const std::wstring& path, const std::wstring& args,
-                             const std::wstring& outputFile, int& fileError) {
+                             const std::wstring& outputFile, int& fileError, bool& created) {
   velt::TextModeFile file;
-  bool created = false;
+  created = false;
   fileError = file.Open(velt::Narrow(outputFile), created);
   std::ostream stream(&file);
   if (file.IsOpen()) {
@@ -123,7 +163,11 @@ long VeltAction::runCaptured(const std::wstring& path, const std::wstring& args,
            << '"' << velt::Narrow(args) << "\" output:\n"
            << kBannerStars << "\n\r\n";
   }
-  long rc = CCommandShell(CapturedCommand(path, args).c_str()).Execute(stream);
+  CCommandShell::Outcome outcome;
+  long rc = CCommandShell::Execute(CapturedCommand(path, args).c_str(), stream,
+                                   timeLimitSeconds(), outcome);
+  m_lastCommand.ended = outcome.ended;
+  m_lastCommand.exitStatus = outcome.exitStatus;
   if (fileError == 0) {
     fileError = file.Close();
   }
@@ -131,6 +175,7 @@ long VeltAction::runCaptured(const std::wstring& path, const std::wstring& args,
       rc != PROCESS_API_ERROR_WAIT_INTERRUPTED) {
     // Nothing ran: no file with a banner alone is left in the bundle.
     helperUtil::fileDelete(outputFile);
+    created = false;
   }
   return rc;
 }
@@ -178,7 +223,7 @@ long VeltAction::watchLaunched(const std::wstring& program, int64_t& elapsedSeco
     }
 
     elapsedSeconds = (velt::ActionLimits::NowMs() - t0) / 1000;
-    if (elapsedSeconds >= velt::ActionLimits::kTimeoutSeconds) {
+    if (elapsedSeconds >= timeLimitSeconds()) {
       m_pProcessApi->Terminate(m_processId);
       return VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT;
     }

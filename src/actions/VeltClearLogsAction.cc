@@ -41,14 +41,14 @@ long VeltClearLogsAction::fileDelete(FILE_ACTION_ATTRIBUTES& a) {
     found.clear();
   }
   for (const velt::platform::FoundEntry& entry : found) {
-    const velt::platform::FileStatus& status = entry.status;
+    const velt::platform::FileDetails& status = entry.status;
     if (entry.name == "." || entry.name == ".." || status.isDirectory || status.readOnly) {
       continue;
     }
     velt::ClearDeletion deletion;
     deletion.name = entry.name;
     deletion.device = status.device;
-    deletion.inode = status.inode;
+    deletion.inode = status.index;
     deletion.path = folder + velt::Widen(entry.name);
     std::string target;
     if (status.isSymlink) {

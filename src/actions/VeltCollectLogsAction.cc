@@ -1,5 +1,7 @@
 #include "velt/actions/VeltCollectLogsAction.h"
 
+#include "actions/CollectControls.h"
+#include "actions/CollectPlan.h"
 #include "helpers/FolderFiles.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
@@ -36,6 +38,24 @@ std::wstring Printable(std::wstring name) {
     }
   }
   return name;
+}
+
+// A file that a wildcard matched and that was last written before the
+// run's time window. Files named exactly are always collected.
+bool IsBeforeWindow(const velt::CollectControls& controls,
+                    const velt::platform::WalkedFolder& folder, const std::wstring& pattern,
+                    const std::wstring& name) {
+  if (controls.windowStart == 0 || pattern.find_first_of(L"*?") == std::wstring::npos) {
+    return false;
+  }
+  velt::platform::FileDetails details;
+  return folder.Status(velt::Narrow(name), true, details) == 0 &&
+         details.lastWrite.seconds < controls.windowStart;
+}
+
+// A command line as a note quotes it: at most 120 characters.
+std::wstring Quoted(const std::wstring& command) {
+  return command.size() > 120 ? command.substr(0, 117) + L"..." : command;
 }
 
 }  // namespace
@@ -78,6 +98,8 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
     noteFailedFile(L"N/A", L"No file found with path matching: " + a.locPath);
     return 0;
   }
+  velt::CollectControls* controls = m_attributes.controls;
+  unsigned beforeWindow = 0;
   for (const FILE_INFO& entry : found) {
     const std::wstring& name = entry.fileName;
     if (name == L".." || name == L".") {
@@ -87,9 +109,20 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
     if (a.gatherNewest && name != newest.fileName) {
       continue;
     }
+    if (controls != nullptr && IsBeforeWindow(*controls, opened, pattern, name)) {
+      ++beforeWindow;
+      continue;
+    }
     const std::wstring destination =
         m_attributes.bundleFolder + separator +
         bundleName(helperUtil::composeName(m_attributes.dstName, name), name);
+    if (controls != nullptr && controls->plan != nullptr) {
+      const double size = helperUtil::getFileSize(source);
+      controls->plan->AddStep({false, source, helperUtil::getLastPart(destination, separator),
+                               size > 0.0 ? static_cast<uint64_t>(size) : 0});
+      continue;
+    }
+    const int64_t started = velt::ActionLimits::NowMs();
     rc = velt::CopyFromFolder(opened, name, destination);
     if (rc != 0) {
       noteFailedFile(helperUtil::getLastPart(source, separator), a.loc + describeCopyError(rc));
@@ -99,6 +132,20 @@ long VeltCollectLogsAction::fullCopy(FILE_ACTION_ATTRIBUTES& a, std::list<truncA
       continue;
     }
     addRecord(destination, out);
+    if (controls != nullptr) {
+      velt::FileOrigin origin;
+      origin.source = source;
+      origin.elapsedMs = velt::ActionLimits::NowMs() - started;
+      controls->SetOrigin(destination, origin);
+    }
+  }
+  if (beforeWindow != 0) {
+    controls->CountLeftOutByWindow(beforeWindow);
+    helperUtil::fillSummaryNote(
+        m_attributes.pXMLSummary,
+        std::to_wstring(beforeWindow) + L" file(s) matching " + a.locPath +
+            L" were left out: last modified before " + controls->windowText +
+            L", the start of the time window.");
   }
   return 0;
 }
@@ -147,7 +194,26 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
   a.args = helperUtil::expandVariablePairs(a.args);
   a.tempOut = helperUtil::translatePath(a.tempOut);
 
+  velt::CollectControls* controls = m_attributes.controls;
+  // The output's name in the bundle, as the plan and the notes show it.
+  const std::wstring outputName = helperUtil::getLastPart(a.tempOut, separator);
+  const std::wstring shownName = inBundle || a.tempOut.empty()
+                                     ? outputName
+                                     : helperUtil::composeName(m_attributes.dstName, outputName);
+  if (controls != nullptr && controls->plan != nullptr) {
+    controls->plan->AddStep({true, a.args, shownName, 0});
+    return 0;
+  }
   rc = callExtern(a.path, a.args, a.captureStdout, a.tempOut);
+  if (controls != nullptr && (rc == 0 || rc == VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT)) {
+    noteCommandEnd(shownName, a.args);
+    if (rc != 0 && inBundle && helperUtil::getFileSize(a.tempOut) >= 0.0) {
+      // Killed at its time limit: what it wrote is in the bundle and is
+      // listed, with the note saying it is incomplete.
+      addCommandRecord(a.tempOut, a.args, out);
+      return 0;
+    }
+  }
   if (rc != 0) {
     VELT_LOG_CODE('E', "VeltAction::callExtern", rc);
     return rc;
@@ -172,8 +238,45 @@ long VeltCollectLogsAction::performExternalAction(XMLObject& instance,
     }
     filesToDelete.push_back(a.tempOut);
   }
-  addRecord(destination, out);
+  addCommandRecord(destination, a.args, out);
   return 0;
+}
+
+void VeltCollectLogsAction::noteCommandEnd(const std::wstring& name, const std::wstring& command) {
+  const std::wstring what = name.empty() ? L"A command of this entry" : name + L": the command";
+  if (m_lastCommand.timedOut || (m_lastCommand.ended && m_lastCommand.exitStatus != 0)) {
+    m_attributes.controls->CountFailedCommand();
+  }
+  if (m_lastCommand.timedOut) {
+    helperUtil::fillSummaryNote(m_attributes.pXMLSummary,
+                                what + L" was killed after " + std::to_wstring(timeLimitSeconds()) +
+                                    L" s, its time limit; its output is incomplete: " +
+                                    Quoted(command));
+  } else if (m_lastCommand.ended && m_lastCommand.exitStatus != 0) {
+    helperUtil::fillSummaryNote(m_attributes.pXMLSummary,
+                                what + L" exited with status " +
+                                    std::to_wstring(m_lastCommand.exitStatus) +
+                                    L"; its output may be an error message rather than data: " +
+                                    Quoted(command));
+  }
+}
+
+void VeltCollectLogsAction::addCommandRecord(const std::wstring& destination,
+                                             const std::wstring& command,
+                                             std::list<truncAttributes>& out) {
+  addRecord(destination, out);
+  if (m_attributes.controls == nullptr) {
+    return;
+  }
+  velt::FileOrigin origin;
+  origin.isCommand = true;
+  origin.source = command;
+  origin.elapsedMs = m_lastCommand.elapsedMs;
+  origin.ended = m_lastCommand.ended;
+  origin.exitStatus = m_lastCommand.exitStatus;
+  origin.timedOut = m_lastCommand.timedOut;
+  origin.timeLimitSeconds = timeLimitSeconds();
+  m_attributes.controls->SetOrigin(destination, origin);
 }
 
 void VeltCollectLogsAction::noteFailedFile(const std::wstring& name, const std::wstring& reason) {

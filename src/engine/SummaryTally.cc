@@ -21,9 +21,10 @@ void TallySummary(XMLObject& summary, VeltCollectReport& report) {
   if (omitted != nullptr) {
     for (const VeltComponent* file : omitted->GetChildren()) {
       const Attribute* reason = file->FindAttrib(L"reason");
-      if (reason != nullptr && platform::ReportsLackOfSpace(Narrow(reason->getValue()))) {
-        ++report.droppedForSpace;
-      }
+      if (reason == nullptr) continue;
+      const std::string why = Narrow(reason->getValue());
+      if (platform::ReportsLackOfSpace(why)) ++report.droppedForSpace;
+      if (platform::ReportsLackOfPermission(why)) ++report.deniedForPermission;
     }
   }
 }

@@ -5,13 +5,19 @@
 #include <vector>
 
 #include "actions/ClearPlan.h"
+#include "actions/CollectControls.h"
+#include "actions/CollectPlan.h"
 #include "control/ThreadExit.h"
+#include "engine/BundleManifest.h"
+#include "engine/CatalogReader.h"
 #include "engine/SummaryTally.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateDirectory.h"
 #include "report/SummaryWriter.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/VeltCatalog.h"
 #include "velt/engine/VeltClearPlan.h"
+#include "velt/engine/VeltCollectPlan.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/mask/BundleMasker.h"
 #include "velt/model/XMLObject.h"
@@ -40,6 +46,7 @@ void PostProgress(unsigned percent, const std::wstring& text) {
 
 const wchar_t kTempFolderPrefix[] = L"VELT_Temp_Bundle";
 
+
 // Removes one leftover folder tree of an earlier run; 0 on success.
 int RemoveLeftover(const std::string& path) {
   return helperUtil::fileDeleteDirectory(velt::Widen(path)) == 0 ? 0 : -1;
@@ -47,6 +54,13 @@ int RemoveLeftover(const std::string& path) {
 
 std::wstring UnknownFolderName(unsigned ordinal) {
   return L"Unknown_" + helperUtil::NumToStr(static_cast<float>(ordinal), 0);
+}
+
+// What clear plans and catalogs call the `loaded`th configuration that
+// loaded: its title, else the name of its folder in a bundle without one.
+std::wstring ConfigTitle(XMLObject& config, unsigned loaded) {
+  VeltComponent* title = config.FindChild(L"configure", L"title");
+  return title != nullptr ? title->GetVal() : UnknownFolderName(loaded);
 }
 
 // The folder part of `path`: "." for a bare name.
@@ -58,8 +72,8 @@ std::string FolderOf(const std::wstring& path) {
 
 // Anything at `path`, a dangling link included.
 bool Exists(const std::wstring& path) {
-  velt::platform::FileStatus status;
-  return velt::platform::GetFileStatus(velt::Narrow(path), false, status) == 0;
+  velt::platform::FileDetails status;
+  return velt::platform::GetFileDetails(velt::Narrow(path), false, status) == 0;
 }
 
 }  // namespace
@@ -81,7 +95,9 @@ VeltEngine::VeltEngine(std::wstring requestPath, std::wstring installDir, std::w
       m_includeSystemLogs(includeSystemLogs),
       m_started(false),
       m_pRunFolder(nullptr),
-      m_pMasker(nullptr) {}
+      m_pMasker(nullptr),
+      m_pControls(nullptr),
+      m_pManifest(nullptr) {}
 
 VeltEngine::~VeltEngine() {
   for (XMLObject* config : m_configs) {
@@ -92,6 +108,9 @@ VeltEngine::~VeltEngine() {
   delete m_pDefaultRequest;
   delete m_pCollector;
   delete m_pMasker;
+  delete m_pManifest;
+  endControls();
+  delete m_pControls;
   removeWorkFiles();
   // In window mode the engine's end is the worker's end: nothing posts
   // after this. The destructor never lets the unwinding escape.
@@ -130,6 +149,7 @@ long VeltEngine::runToEnd(Run run) {
   // A stop or a failure may have ended the run anywhere: whatever it had
   // made on the way goes now.
   removeWorkFiles();
+  endControls();
   return result;
 }
 
@@ -143,43 +163,18 @@ void VeltEngine::removeWorkFiles() {
 
 long VeltEngine::collectRun() {
   PostProgress(1, kStartingUp);
-  m_pConfigParser = new VeltParser();
   m_pRequestParser = new VeltParser();
   VeltThread::ExitCheck();
   PostProgress(1, L"Parsing request and configuration XMLs...");
 
-  std::list<XMLObject*> requests;
-  const bool inMemory = m_requestPath.empty() && !m_extras.requestDocument.empty();
-  m_pRequestParser->Parse(inMemory ? m_extras.requestDocument : m_requestPath,
-                          inMemory ? VELT_PARSER_INPUT_TEXT : VELT_PARSER_INPUT_FILE, requests);
-  if (requests.size() == 1) {
-    m_pRequest = requests.front();
-    VeltComponent* root = m_pRequest->GetRoot();
-    if (root == nullptr) {
-      const std::wstring message = L"Internal Error: VELT has encountered an error...";
-      VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-      return GracefullyExit(VELTENGINE_ERROR_NULL_POINTER, message);
-    }
-    for (VeltComponent* child : root->GetChildren()) {
-      if (child != nullptr && child->GetType() == L"file") {
-        m_requestFiles.push_back(child);
-      }
-    }
-  } else if (!m_requestPath.empty() || inMemory) {
-    const std::wstring message =
-        L"Internal Error: invalid request XML, please contact your administrator, or run in "
-        L"default mode";
+  std::wstring message;
+  long rc = parseRequest(message);
+  if (rc != 0) {
     VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_INVALID_XML, message);
-  } else {
-    m_pDefaultRequest = new XMLObject();
-    m_pRequest = m_pDefaultRequest;
+    return GracefullyExit(rc, message);
   }
 
-  m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
-                         m_configs);
-  m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) {
+  if (!loadConfigurations()) {
     VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
@@ -197,7 +192,7 @@ long VeltEngine::collectRun() {
     }
   }
 
-  long rc = prepareTempFolder();
+  rc = prepareTempFolder();
   if (rc != 0) {
     const std::wstring message = L"Internal Error: failed to create temporary working folder...";
     VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
@@ -205,6 +200,7 @@ long VeltEngine::collectRun() {
   }
 
   createCollector();
+  startControls();
   startMasking();
 
   // Every configuration gets a folder of its own at the top of the bundle;
@@ -219,6 +215,7 @@ long VeltEngine::collectRun() {
     reserved.push_back(folders.back());
     reserved.push_back(UnknownFolderName(ordinal));
   }
+  reserved.push_back(velt::engine::kManifestFileName);
   m_pCollector->setReservedNames(reserved);
 
   ordinal = 0;
@@ -248,14 +245,23 @@ long VeltEngine::collectRun() {
     return GracefullyExit(VELTENGINE_ERROR_INTERNAL, message);
   }
 
-  rc = writeFailedFilesToSummary(m_pCollector->GetSummaryPath());
+  if (m_extras.maxSize != 0) {
+    rc = m_pCollector->FinishBudget(m_cutFiles, m_cutBytes);
+    if (rc != 0) VELT_LOG_CODE_AS(kCollectLogs, 'W', "collector::FinishBudget", rc);
+  }
+  const std::wstring summaryPath = m_pCollector->GetSummaryPath();
+  rc = writeFailedFilesToSummary(summaryPath);
   if (rc != 0) {
     VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeFailedFilesToSummary", rc);
   }
-  rc = finishMasking(m_pCollector->GetSummaryPath());
+  rc = writeRunNotes(summaryPath);
+  if (rc != 0) VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeRunNotes", rc);
+  rc = finishMasking(summaryPath);
   if (rc != 0) {
     VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::finishMasking", rc);
   }
+  rc = writeManifest(summaryPath);
+  if (rc != 0) VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeManifest", rc);
 
   PostProgress(96, L"Zipping the bundle, please wait...");
   m_bundlePath = finalBundlePath();
@@ -266,7 +272,6 @@ long VeltEngine::collectRun() {
   }
   removeWorkFiles();
   // From here on a failure leaves the bundle in place: it holds all there is.
-  std::wstring message;
   rc = writeMapping(message);
   if (rc == 0) rc = checkRoomForFiles(message);
   if (rc != 0) {
@@ -294,14 +299,18 @@ long VeltEngine::clearRun() {
   return 0;
 }
 
-long VeltEngine::planClear(VeltClearPlan& plan) {
+bool VeltEngine::loadConfigurations() {
   if (m_pConfigParser == nullptr) {
     m_pConfigParser = new VeltParser();
     m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
                            m_configs);
   }
   m_configCount = static_cast<unsigned>(m_configs.size());
-  if (m_configCount == 0) {
+  return m_configCount != 0;
+}
+
+long VeltEngine::planClear(VeltClearPlan& plan) {
+  if (!loadConfigurations()) {
     return VELTENGINE_ERROR_INTERNAL;
   }
   if (m_pCollector == nullptr) {
@@ -314,10 +323,7 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
   for (XMLObject* config : m_configs) {
     ++ordinal;
     if (config != nullptr) {
-      VeltComponent* title = config->FindChild(L"configure", L"title");
-      ++loaded;
-      plan.m_plan->BeginConfiguration(title != nullptr ? title->GetVal()
-                                                       : UnknownFolderName(loaded));
+      plan.m_plan->BeginConfiguration(ConfigTitle(*config, ++loaded));
       m_pCollector->Clear(config, computePercent(ordinal));
     }
   }
@@ -326,6 +332,59 @@ long VeltEngine::planClear(VeltClearPlan& plan) {
 }
 
 void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
+
+long VeltEngine::planCollect(VeltCollectPlan& plan) {
+  if (m_started) {
+    return VELTENGINE_ERROR_ALREADY_INITIALIZED;  // one run or plan per engine
+  }
+  m_started = true;
+  m_pRequestParser = new VeltParser();
+  std::wstring message;
+  long rc = parseRequest(message);
+  if (rc != 0) return rc;
+  if (!loadConfigurations()) return VELTENGINE_ERROR_INTERNAL;
+  createCollector();
+  startControls();
+  plan = VeltCollectPlan();
+  m_pControls->plan = plan.m_plan.get();
+  // The run's own passes over the configurations, in its order and with
+  // its folder names, recording instead of collecting.
+  unsigned ordinal = 0;
+  for (XMLObject* config : m_configs) {
+    if (config == nullptr) continue;
+    ++ordinal;
+    plan.m_plan->BeginConfiguration(ConfigTitle(*config, ordinal));
+    std::wstring target = m_tempDir + velt::kPathSeparator + configFolderName(config, ordinal);
+    m_pCollector->Collect(target, config, computePercent(ordinal));
+  }
+  for (VeltComponent* entry : m_requestFiles) {
+    Attribute* id = entry != nullptr ? entry->FindAttrib(L"id") : nullptr;
+    if (id != nullptr && id->getValue() != L"comments" && id->getValue() != L"summary") {
+      plan.m_plan->BeginConfiguration(L"");
+      plan.m_plan->AddRemark(id->getValue(), L"No instruction found in any config for this ID");
+    }
+  }
+  m_pControls->plan = nullptr;
+  endControls();
+  return 0;
+}
+
+long VeltEngine::listEntries(VeltCatalog& catalog) {
+  if (!loadConfigurations()) {
+    return VELTENGINE_ERROR_INTERNAL;
+  }
+  catalog = VeltCatalog();
+  const std::list<std::wstring>& failed = m_pConfigParser->failedFiles();
+  catalog.failedFiles.assign(failed.begin(), failed.end());
+  velt::engine::CatalogReader reader;
+  unsigned loaded = 0;
+  for (XMLObject* config : m_configs) {
+    if (config != nullptr) {
+      reader.Read(*config, ConfigTitle(*config, ++loaded), catalog.entries);
+    }
+  }
+  return 0;
+}
 
 long VeltEngine::GracefullyExit(long code, std::wstring message) {
   VeltThread::PostStatus(0, message, code);
@@ -348,7 +407,9 @@ void VeltEngine::createCollector() {
   m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath, m_includeSystemLogs);
   m_pCollector->setDefaultComment(m_extras.comment);
   m_pCollector->setSummaryObserver(
-      [this](XMLObject& summary) { velt::engine::TallySummary(summary, m_report); });
+      [this](XMLObject& config, XMLObject& summary, const std::list<truncAttributes>& listed) {
+        observeBlock(config, summary, listed);
+      });
 }
 
 void VeltEngine::startMasking() {
@@ -385,7 +446,7 @@ std::wstring VeltEngine::maskCollected(const std::wstring& path) {
 long VeltEngine::maskCollectedFile(const std::wstring& path) {
   const std::wstring top = m_tempDir + velt::kPathSeparatorString;
   const bool inside = path.compare(0, top.size(), top) == 0;
-  return m_pMasker->MaskFile(path, inside ? path.substr(top.size()) : path);
+  return m_pMasker->MaskFile(path, inside ? path.substr(top.size()) : path, m_masked[path]);
 }
 
 long VeltEngine::finishMasking(const std::wstring& summaryPath) {
@@ -438,7 +499,8 @@ std::wstring VeltEngine::configFolderName(XMLObject* config, unsigned ordinal) c
   // control character) or that would take a report file's name is not used.
   VeltComponent* title = config->FindChild(L"configure", L"title");
   if (title != nullptr && helperUtil::isPlainFileName(title->GetVal()) &&
-      !collector::IsReportFileName(title->GetVal())) {
+      !collector::IsReportFileName(title->GetVal()) &&
+      title->GetVal() != velt::engine::kManifestFileName) {
     return title->GetVal();
   }
   return UnknownFolderName(ordinal);

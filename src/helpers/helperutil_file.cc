@@ -1,6 +1,4 @@
 // helperUtil: searching folders, copying and deleting files and trees.
-#include <cerrno>
-#include <climits>
 #include <vector>
 
 #include "helpers/FolderFiles.h"
@@ -14,10 +12,7 @@
 
 namespace {
 
-using velt::platform::FileStatus;
-
-// The separator in narrow (platform) paths.
-constexpr char kSeparator = static_cast<char>(velt::kPathSeparator);
+using velt::platform::FileDetails;
 
 bool HasWildcard(const std::string& pattern) {
   return pattern.find_first_of("*?") != std::string::npos;
@@ -28,8 +23,18 @@ bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."
 // The search record of one entry. A link is described by itself (its own
 // times, REPARSE_POINT) but is a directory when it points at one, as a
 // Windows directory link is.
+// `time` in FILETIME units: 100 ns since 1601-01-01 UTC (0 before that).
+uint64_t ToFileTimeUnits(const velt::platform::FileTime& time) {
+  constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+  if (time.seconds < -kSecondsFrom1601To1970) {
+    return 0;
+  }
+  return static_cast<uint64_t>(time.seconds + kSecondsFrom1601To1970) * 10000000ULL +
+         time.nanoseconds / 100;
+}
+
 FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
-  const FileStatus& status = entry.status;
+  const FileDetails& status = entry.status;
   uint32_t attributes = 0;
   if (entry.leadsToDirectory) attributes |= VELT_FILE_ATTRIBUTE_DIRECTORY;
   if (status.isSymlink) attributes |= VELT_FILE_ATTRIBUTE_REPARSE_POINT;
@@ -40,7 +45,7 @@ FILE_INFO MakeFileInfo(const velt::platform::FoundEntry& entry) {
   info.fileName = velt::Widen(entry.name);
   info.isDirectory = entry.leadsToDirectory;
   info.fileAttributes = attributes;
-  info.lastAccessTime = status.lastAccessTime;
+  info.lastAccessTime = ToFileTimeUnits(status.lastAccess);
   return info;
 }
 
@@ -85,7 +90,7 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
       return path + " has no real size; only its first " +
              std::to_string(velt::platform::kSizelessReadLimit >> 20) + " MiB were copied";
     case CopyRefusal::kNone:
-      if (problem.error == ENOENT) {
+      if (velt::platform::ErrorKindOf(problem.error) == velt::platform::ErrorKind::kNotFound) {
         return path + " not found";
       }
       return path + ": " +
@@ -97,6 +102,7 @@ std::string Describe(const velt::platform::CopyProblem& problem) {
 // The path of the entry `name` of an open folder, for messages.
 std::string InFolder(const velt::platform::WalkedFolder& folder, const std::string& name) {
   const std::string& path = folder.path();
+  constexpr char kSeparator = velt::kNarrowPathSeparator;
   return path.empty() || path.back() == kSeparator ? path + name : path + kSeparator + name;
 }
 
@@ -166,7 +172,7 @@ long FindEntriesInFolder(const velt::platform::WalkedFolder& folder, const std::
     // One name: look it up instead of reading the folder.
     velt::platform::FoundEntry entry;
     entry.name = namePattern;
-    FileStatus target;
+    FileDetails target;
     if (folder.Status(namePattern, false, entry.status) == 0) {
       entry.leadsToDirectory =
           entry.status.isDirectory || (entry.status.isSymlink &&
@@ -217,7 +223,7 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
   const std::string entry = Narrow(name);
   const std::string from = InFolder(folder, entry);
   const std::string to = Narrow(destination);
-  FileStatus sourceStatus;
+  FileDetails sourceStatus;
   if (folder.Status(entry, true, sourceStatus) != 0) {
     SetLastFileError(from + " not found");
     return VELTENGINE_ERROR_FILE_NOT_FOUND;
@@ -226,17 +232,16 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
   if (from == to) {
     return 0;
   }
-  if (from.size() >= PATH_MAX || to.size() >= PATH_MAX) {
+  if (from.size() >= velt::platform::kPathLimit || to.size() >= velt::platform::kPathLimit) {
     VELT_LOG_MESSAGE('E', "Path too long to copy: \"%s\" to \"%s\"", from.c_str(), to.c_str());
     SetLastFileError(from + ": path too long");
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   // The same file under another name: deleting the destination would
   // delete the source.
-  FileStatus destinationStatus;
-  if (velt::platform::GetFileStatus(to, true, destinationStatus) == 0 &&
-      destinationStatus.device == sourceStatus.device &&
-      destinationStatus.inode == sourceStatus.inode) {
+  FileDetails destinationStatus;
+  if (velt::platform::GetFileDetails(to, true, destinationStatus) == 0 &&
+      velt::platform::IsSameFile(destinationStatus, sourceStatus)) {
     return 0;
   }
   long rc = helperUtil::fileDelete(destination);
@@ -258,7 +263,8 @@ long CopyFromFolder(const velt::platform::WalkedFolder& folder, const std::wstri
     VELT_LOG_MESSAGE('W', "%s", reason.c_str());
     return VELTENGINE_ERROR_ACCESS_DENIED;
   }
-  if (error == ENOENT && outcome.failure.path == from) {
+  if (velt::platform::ErrorKindOf(error) == velt::platform::ErrorKind::kNotFound &&
+      outcome.failure.path == from) {
     return VELTENGINE_ERROR_FILE_NOT_FOUND;  // vanished since it was found
   }
   VELT_LOG_CODE('E', "::SHFileOperation", error, "\"%s\" to \"%s\"", from.c_str(), to.c_str());
@@ -303,7 +309,9 @@ long helperUtil::fileCopy(const std::wstring& source, const std::wstring& destin
 
 long helperUtil::fileDelete(const std::wstring& path) {
   int error = velt::platform::DeleteFileEntry(velt::Narrow(path));
-  if (error == 0 || error == ENOENT) {
+  using velt::platform::ErrorKind;
+  const ErrorKind kind = velt::platform::ErrorKindOf(error);
+  if (kind == ErrorKind::kNone || kind == ErrorKind::kNotFound) {
     SetLastFileError("");
     return 0;
   }
@@ -342,8 +350,8 @@ long helperUtil::fileDeleteDirectory(const std::wstring& directory) {
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   std::wstring folder = velt::WithSeparator(directory);
-  FileStatus status;
-  int error = velt::platform::GetFileStatus(velt::Narrow(folder), false, status);
+  FileDetails status;
+  int error = velt::platform::GetFileDetails(velt::Narrow(folder), false, status);
   if (error != 0) {
     VELT_LOG_CODE('E', "access", error, "%s", velt::Narrow(folder).c_str());
     return VELTENGINE_ERROR_ACCESS_DENIED;
@@ -394,14 +402,15 @@ long helperUtil::MakeDirectory(const std::wstring& path) {
     return 0;
   }
   VELT_LOG_CODE('E', "::CreateDirectory", error, "%s", velt::Narrow(path).c_str());
-  switch (error) {
-    case EEXIST:
+  using velt::platform::ErrorKind;
+  switch (velt::platform::ErrorKindOf(error)) {
+    case ErrorKind::kExists:
       return 0;
-    case ENOENT:
-    case ENOTDIR:
+    case ErrorKind::kNotFound:
+    case ErrorKind::kNotAFolder:
       return VELTENGINE_ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
+    case ErrorKind::kAccessDenied:
+    case ErrorKind::kNotPermitted:
       return VELTENGINE_ERROR_ACCESS_DENIED;
     default:
       return VELTENGINE_ERROR_UNEXPECTED;

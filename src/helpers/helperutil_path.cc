@@ -75,8 +75,8 @@ std::wstring helperUtil::translatePath(const std::wstring& path) {
     return result;
   }
   size_t cut = product - 1;
-  velt::platform::FileStatus status;
-  if (velt::platform::GetFileStatus(velt::Narrow(result.substr(0, cut)), true, status) != 0) {
+  velt::platform::FileDetails status;
+  if (velt::platform::GetFileDetails(velt::Narrow(result.substr(0, cut)), true, status) != 0) {
     return result;
   }
   if (!IsOs_WINNT_XP_Only() && !IsOs_WINNT_2K3_Only()) {

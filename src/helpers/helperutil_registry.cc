@@ -1,7 +1,7 @@
 // helperUtil: reading string values of the registry.
-#include <cerrno>
 
 #include "platform/Registry.h"
+#include "platform/SystemError.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -58,7 +58,8 @@ std::wstring helperUtil::getPathFromRegistry(HKEY root, const wchar_t* subKey,
   std::string hive = HiveName(root);
   velt::platform::RegistryKey key;
   // A null or unknown root key is an invalid handle.
-  int error = hive.empty() ? EBADF : key.Open(hive, velt::Narrow(subKey ? subKey : L""));
+  int error = hive.empty() ? velt::platform::ErrorNumber(velt::platform::ErrorKind::kBadHandle)
+                           : key.Open(hive, velt::Narrow(subKey ? subKey : L""));
   if (error != 0) {
     VELT_LOG_CODE('E', "CRegKey::Open", error);
     return std::wstring();

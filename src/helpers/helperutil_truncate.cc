@@ -1,8 +1,7 @@
 // helperUtil: shortening files to their first or last bytes, and file sizes.
-#include <cerrno>
-
 #include "platform/CollectCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -14,18 +13,19 @@ namespace {
 const char kTempOut[] = "temp_out.txt";
 
 // Keeps the last (keepEnd) or first `count` bytes of `path`: the kept bytes
-// go to "temp_out.txt", which then replaces the file. A count at or above
-// the file's size copies the whole file there and leaves the file as it is;
-// one below zero leaves both the file and an empty work file. `function`
-// names the public operation in log entries.
-long Truncate(const char* function, bool keepEnd, long count, const wchar_t* path) {
+// go to the work file ("temp_out.txt"), which then replaces the file. A
+// count at or above the file's size copies the whole file there and leaves
+// the file as it is; one below zero leaves both the file and an empty work
+// file. `function` names the public operation in log entries.
+long Truncate(const char* function, bool keepEnd, long count, const wchar_t* path,
+              const char* workFile = kTempOut) {
   if (path == nullptr) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "pszFilename is NULL");
     return VELTENGINE_ERROR_BAD_PARAMETER;
   }
   std::string name = velt::Narrow(path);
   velt::platform::File in;
-  if (in.OpenForReading(name, false) != 0) {
+  if (in.Open(name, false) != 0) {
     CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"",
                              name.c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
@@ -33,16 +33,20 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   // The work file is made anew, never opened through a link or over a file
   // someone else put there: the working directory may be open to others.
   velt::platform::File out;
-  int gone = velt::platform::DeleteFileEntry(kTempOut);
-  if ((gone != 0 && gone != ENOENT) || out.CreateNew(kTempOut) != 0) {
-    CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", kTempOut);
+  int gone = velt::platform::DeleteFileEntry(workFile);
+  const velt::platform::ErrorKind goneKind = velt::platform::ErrorKindOf(gone);
+  if ((goneKind != velt::platform::ErrorKind::kNone &&
+       goneKind != velt::platform::ErrorKind::kNotFound) ||
+      out.Create(workFile, velt::platform::NewFileMode::kUsual) != 0) {
+    CAppLog::LogDebugMessage(function, __FILE__, __LINE__, 'E', "Failed to open \"%s\"", workFile);
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
-  uint64_t size = 0;
-  int error = in.Size(size);
+  velt::platform::FileDetails details;
+  int error = in.Details(details);
   if (error != 0 || count < 0) {
     return 0;
   }
+  const uint64_t size = details.size;
   // A count at or above the size keeps every byte: the work file gets the
   // whole file, and the file itself stays as it is.
   const bool whole = static_cast<uint64_t>(count) >= size;
@@ -56,13 +60,13 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   if (error != 0) {
     // A short work file must not replace the file.
     CAppLog::LogReturnCode(function, __FILE__, __LINE__, 'E', "write",
-                           static_cast<unsigned long>(error), nullptr, "%s", kTempOut);
+                           static_cast<unsigned long>(error), nullptr, "%s", workFile);
     return 0;
   }
   if (whole) {
     return 0;
   }
-  long rc = helperUtil::fileCopy(velt::Widen(kTempOut), path);
+  long rc = helperUtil::fileCopy(velt::Widen(workFile), path);
   if (rc != 0) {
     CAppLog::LogReturnCode(function, __FILE__, __LINE__, 'W', "helperUtil::fileCopy",
                            static_cast<unsigned long>(rc));
@@ -70,7 +74,26 @@ long Truncate(const char* function, bool keepEnd, long count, const wchar_t* pat
   return 0;
 }
 
+// Truncate through a work file of the caller's, removed afterwards.
+long TruncateThrough(const char* function, bool keepEnd, long count, const std::wstring& path,
+                     const std::wstring& workFile) {
+  const std::string work = velt::Narrow(workFile);
+  const long rc = Truncate(function, keepEnd, count, path.c_str(), work.c_str());
+  velt::platform::DeleteFileEntry(work);
+  return rc;
+}
+
 }  // namespace
+
+long helperUtil::fileTruncateFront(long count, const std::wstring& path,
+                                   const std::wstring& workFile) {
+  return TruncateThrough("helperUtil::fileTruncateFront", true, count, path, workFile);
+}
+
+long helperUtil::fileTruncateEnd(long count, const std::wstring& path,
+                                 const std::wstring& workFile) {
+  return TruncateThrough("helperUtil::fileTruncateEnd", false, count, path, workFile);
+}
 
 long helperUtil::fileTruncateFront(long count, const wchar_t* path) {
   return Truncate("helperUtil::fileTruncateFront", true, count, path);
@@ -92,9 +115,9 @@ double helperUtil::getFileSize(const wchar_t* path) {
   if (path == nullptr) {
     return -1.0;
   }
-  velt::platform::FileStatus status;
+  velt::platform::FileDetails status;
   std::string name = velt::Narrow(path);
-  if (velt::platform::GetFileStatus(name, true, status) != 0) {
+  if (velt::platform::GetFileDetails(name, true, status) != 0) {
     return -1.0;
   }
   uint64_t total = status.size;

@@ -1,20 +1,20 @@
 #include "velt/mask/BundleMasker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 
 #include "mask/FileMasker.h"
 #include "mask/HostRules.h"
 #include "mask/MaskRules.h"
+#include "mask/MaskKind.h"
 #include "mask/MaskTally.h"
 #include "mask/Pseudonyms.h"
 #include "mask/SecretRules.h"
 #include "mask/TextMasker.h"
 #include "platform/PartialFile.h"
 #include "platform/HostNames.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
 #include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
@@ -63,7 +63,7 @@ int WriteMappingFile(const std::string& path, const Pseudonyms& pseudonyms, bool
   if (error != 0) {
     return error;
   }
-  platform::ExclusiveFile& file = partial.file();
+  platform::File& file = partial.file();
   std::string text = "# original -> pseudonym\n";
   uint64_t written = 0;
   auto flush = [&file, &text, &written, &error] {
@@ -110,6 +110,13 @@ BundleMasker::BundleMasker(MaskOptions options) : m_state(new mask::MaskState(op
 BundleMasker::~BundleMasker() = default;
 
 long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownName) {
+  std::map<std::string, unsigned long long> replaced;
+  return MaskFile(path, shownName, replaced);
+}
+
+long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownName,
+                            std::map<std::string, unsigned long long>& replaced) {
+  replaced.clear();
   std::string narrow = Narrow(path);
   if (!m_state->rules.ok()) {
     VELT_LOG_MESSAGE('E', "Cannot mask %s: the masking patterns did not compile", narrow.c_str());
@@ -117,15 +124,19 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     return VELTENGINE_ERROR_INTERNAL;
   }
   // Masking never follows a link: the link itself is refused.
-  platform::InputFile source;
+  platform::File source;
   int error = source.Open(narrow, false);
   if (error != 0) {
-    std::string reason = error == ELOOP                       ? "it is a symbolic link"
-                         : error == EINVAL || error == EISDIR ? "it is not a regular file"
-                                                              : platform::SystemErrorText(error);
+    const platform::ErrorKind kind = platform::ErrorKindOf(error);
+    std::string reason = kind == platform::ErrorKind::kIsALink ? "it is a symbolic link"
+                         : kind == platform::ErrorKind::kInvalid ||
+                                 kind == platform::ErrorKind::kIsAFolder
+                             ? "it is not a regular file"
+                             : platform::SystemErrorText(error);
     VELT_LOG_MESSAGE('E', "Cannot mask %s: %s", narrow.c_str(), reason.c_str());
     m_state->tally.AddNotScanned(shownName, L"could not be read");
-    return error == ENOENT ? VELTENGINE_ERROR_FILE_NOT_FOUND : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+    return kind == platform::ErrorKind::kNotFound ? VELTENGINE_ERROR_FILE_NOT_FOUND
+                                                  : VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
   mask::KindCounts counts{};
   mask::FileMasker::Outcome outcome;
@@ -136,6 +147,11 @@ long BundleMasker::MaskFile(const std::wstring& path, const std::wstring& shownN
     m_state->tally.AddNotScanned(shownName, L"binary file");
   } else {
     m_state->tally.AddScanned(shownName, counts);
+    for (size_t kind = 0; kind < mask::kMaskKindCount; ++kind) {
+      if (counts[kind] != 0) {
+        replaced[mask::KindKey(static_cast<mask::MaskKind>(kind))] = counts[kind];
+      }
+    }
   }
   return result;
 }
@@ -158,11 +174,12 @@ long BundleMasker::WriteMapping(const std::wstring& path, bool replace,
   std::string narrow = Narrow(path);
   int error = mask::WriteMappingFile(narrow, *m_state->pseudonyms, replace);
   if (error != 0) {
-    const std::string why = error == EEXIST ? "the name is taken (by a file or a link)"
-                                            : platform::SystemErrorText(error);
+    const bool taken = platform::ErrorKindOf(error) == platform::ErrorKind::kExists;
+    const std::string why =
+        taken ? "the name is taken (by a file or a link)" : platform::SystemErrorText(error);
     VELT_LOG_MESSAGE('E', "Cannot write the pseudonym mapping %s: %s", narrow.c_str(), why.c_str());
     reason = Widen("cannot write the pseudonym mapping " + narrow + ": " + why);
-    return error == EEXIST ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
+    return taken ? VELTENGINE_ERROR_ACCESS_DENIED : VELTENGINE_ERROR_WRITE_FAILURE;
   }
   return 0;
 }

@@ -1,11 +1,11 @@
 #include "mask/FileMasker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "mask/BinaryText.h"
-#include "platform/InputFile.h"
+#include "mask/UserPassFile.h"
+#include "platform/File.h"
 #include "platform/ReplacementFile.h"
 #include "platform/SystemError.h"
 #include "velt/runtime/CAppLog.h"
@@ -21,10 +21,9 @@ constexpr size_t kContext = 64;
 
 }  // namespace
 
-long FileMasker::Run(const std::string& path, platform::InputFile& source, KindCounts& counts,
+long FileMasker::Run(const std::string& path, platform::File& source, KindCounts& counts,
                      Outcome& outcome) {
   outcome = Outcome::kUnchanged;
-  m_masker.Reset();
   m_data.clear();
   std::unique_ptr<platform::ReplacementFile> copy;
   uint64_t input = 0;  // input offset of m_data[start]
@@ -34,8 +33,10 @@ long FileMasker::Run(const std::string& path, platform::InputFile& source, KindC
   auto failed = [&path](const char* what, int error) {
     VELT_LOG_MESSAGE('E', "Cannot mask %s: %s failed: %s", path.c_str(), what,
                      platform::SystemErrorText(error).c_str());
-    return error == EACCES || error == EPERM ? VELTENGINE_ERROR_ACCESS_DENIED
-                                             : VELTENGINE_ERROR_WRITE_FAILURE;
+    const platform::ErrorKind kind = platform::ErrorKindOf(error);
+    return kind == platform::ErrorKind::kAccessDenied || kind == platform::ErrorKind::kNotPermitted
+               ? VELTENGINE_ERROR_ACCESS_DENIED
+               : VELTENGINE_ERROR_WRITE_FAILURE;
   };
   // The owner, mode and times the masked copy is to keep, taken before any
   // read can change the access time.
@@ -59,15 +60,24 @@ long FileMasker::Run(const std::string& path, platform::InputFile& source, KindC
         outcome = Outcome::kBinary;
         return 0;
       }
+      if (first) {
+        m_masker.Reset(IsUserPassFile(path, m_data.data(), m_data.size()));
+      }
       first = false;
     }
-    // A window of whole lines, a piece of a long line, or what is left at the end.
+    // A window of whole lines that leaves at least kLookahead bytes of whole
+    // lines after it (where a match that begins in the window may run on),
+    // a piece of a long line, or what is left at the end.
     size_t end = m_data.size();
     size_t textEnd = end;
     if (!atEnd) {
       size_t newline = m_data.rfind('\n');
-      if (newline != std::string::npos && newline >= start) {
-        end = textEnd = newline + 1;
+      size_t cut = newline != std::string::npos && newline >= start + kLookahead
+                       ? m_data.rfind('\n', newline - kLookahead)
+                       : std::string::npos;
+      if (cut != std::string::npos && cut >= start) {
+        end = cut + 1;
+        textEnd = newline + 1;
       } else if (m_data.size() - start >= kMaxPiece) {
         end = m_data.size() - kOverlap;
       } else {
@@ -94,7 +104,8 @@ long FileMasker::Run(const std::string& path, platform::InputFile& source, KindC
         long count =
             source.ReadAt(&block[0], std::min<uint64_t>(block.size(), input - done), done, error);
         if (count <= 0) {
-          return failed("reading", count < 0 ? error : EIO);
+          return failed("reading",
+                        count < 0 ? error : platform::ErrorNumber(platform::ErrorKind::kIo));
         }
         if ((error = copy->Write(block.data(), static_cast<size_t>(count))) != 0) {
           return failed("writing the masked copy", error);

@@ -28,10 +28,17 @@ MaskRules::MaskRules(const std::vector<RuleDefinition>& rules)
     MaskRule rule;
     rule.kind = definition.kind;
     rule.action = definition.action;
-    rule.regex.reset(new RE2(definition.pattern, Options(kRuleMemory)));
+    rule.block = definition.block;
+    std::string pattern = definition.pattern;
+    if (definition.action == RuleAction::kTokens) {
+      m_tokens.reset(new TokenScanner);
+      m_ok = m_ok && m_tokens->ok();
+      pattern = m_tokens->LeadPattern();
+    }
+    rule.regex.reset(new RE2(pattern, Options(kRuleMemory)));
     std::string error;
-    if (!rule.regex->ok() || m_set->Add(definition.pattern, &error) < 0) {
-      VELT_LOG_MESSAGE('E', "Masking pattern %s does not compile: %s", definition.pattern.c_str(),
+    if (!rule.regex->ok() || m_set->Add(pattern, &error) < 0) {
+      VELT_LOG_MESSAGE('E', "Masking pattern %s does not compile: %s", pattern.c_str(),
                        (rule.regex->ok() ? error : rule.regex->error()).c_str());
       m_ok = false;
       continue;

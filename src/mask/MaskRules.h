@@ -1,6 +1,8 @@
 // The compiled patterns of one masker: every rule as its own regular
 // expression (to find where it matches) and all of them in one set (to learn
-// in one pass over a block of text which rules match in it at all).
+// in one pass over a block of text which rules match in it at all). The
+// token shapes join the set as one rule, the pattern of the places where a
+// token may stand; where it matches, the token scanner runs.
 #pragma once
 
 #include <re2/re2.h>
@@ -10,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "mask/LineBlocks.h"
 #include "mask/MaskKind.h"
+#include "mask/TokenScanner.h"
 
 namespace velt {
 namespace mask {
@@ -19,8 +23,11 @@ namespace mask {
 enum class RuleAction {
   kMaskGroups,  // every capture group except the setting name "k" is masked
   kMaskToken,   // group 1 is masked when it looks like a token (not a word)
-  kPemBegin,    // the first line of a private key block
-  kPemEnd,      // its last line
+  kMaskWord,    // as kMaskGroups, but a word of prose ("combination.") stays
+  kJsonMap,     // every string value in group 1, a one-line JSON object
+  kBlockBegin,  // the marker that opens a block of lines (LineBlocks)
+  kBlockEnd,    // the marker that ends a key block
+  kTokens,      // the token scanner's lead (the pattern is left empty)
   kIpv4,        // an IPv4 address, pseudonymised
   kIpv6,        // where an IPv6 address may be; its extent is found around the match
   kMac,         // a MAC address, pseudonymised
@@ -31,6 +38,7 @@ struct RuleDefinition {
   MaskKind kind;
   RuleAction action;
   std::string pattern;  // RE2 syntax
+  BlockType block = BlockType::kKey;
 };
 
 struct MaskRule {
@@ -38,6 +46,7 @@ struct MaskRule {
   RuleAction action;
   std::unique_ptr<RE2> regex;
   int keyGroup = 0;  // index of the group named "k", 0 when there is none
+  BlockType block = BlockType::kKey;
 };
 
 class MaskRules {
@@ -50,6 +59,8 @@ class MaskRules {
   bool ok() const { return m_ok; }
   size_t size() const { return m_rules.size(); }
   const MaskRule& operator[](size_t index) const { return m_rules[index]; }
+  // The scanner of the kTokens rule; null without one.
+  const TokenScanner* tokens() const { return m_tokens.get(); }
 
   // The indices of the rules that match somewhere in `text`, in no order;
   // every rule when the set could not decide (its memory ran out).
@@ -58,6 +69,7 @@ class MaskRules {
  private:
   std::vector<MaskRule> m_rules;
   std::unique_ptr<RE2::Set> m_set;
+  std::unique_ptr<TokenScanner> m_tokens;
   bool m_ok = true;
 };
 

@@ -16,18 +16,32 @@ TextMasker::TextMasker(const MaskRules& rules, Pseudonyms* pseudonyms)
 TextMasker::Result TextMasker::Mask(const re2::StringPiece& text, size_t begin, size_t end,
                                     std::string& out, KindCounts& counts) {
   m_rules.Candidates(re2::StringPiece(text.data() + begin, text.size() - begin), m_candidates);
-  if (m_candidates.empty() && !m_pem.inside()) {
+  if (m_candidates.empty() && !m_blocks.inside() && !m_userPassFile) {
     return Result{end, false};
   }
   m_secrets.clear();
   m_hosts.clear();
   m_markers.clear();
-  for (int index : m_candidates) {
-    Search(m_rules[index], text, begin, end);
+  if (m_userPassFile) {
+    // The whole (small) file is in this window: its second line goes.
+    size_t second = text.find('\n', begin) + 1;
+    size_t stop = second;
+    while (stop < end && text[stop] != '\r' && text[stop] != '\n') {
+      ++stop;
+    }
+    m_secrets.push_back(MaskSpan{second, stop, MaskKind::kSetting, true, std::string()});
+    m_userPassFile = false;
   }
-  if (!m_markers.empty() || m_pem.inside()) {
-    counts[static_cast<size_t>(MaskKind::kPrivateKey)] +=
-        m_pem.Mask(text, begin, end, m_markers, m_secrets);
+  for (int index : m_candidates) {
+    const MaskRule& rule = m_rules[index];
+    if (rule.action == RuleAction::kTokens) {
+      m_rules.tokens()->Find(text, begin, end, m_secrets);
+    } else {
+      Search(rule, text, begin, end);
+    }
+  }
+  if (!m_markers.empty() || m_blocks.inside()) {
+    m_blocks.Mask(text, begin, end, m_markers, m_secrets);
   }
   Merge(counts);
   if (m_spans.empty()) {
@@ -71,13 +85,15 @@ void TextMasker::Accept(const MaskRule& rule, const re2::StringPiece& text, size
   };
   switch (rule.action) {
     case RuleAction::kMaskGroups:
-      if (rule.keyGroup > 0 && IsHarmlessSettingName(m_groups[rule.keyGroup])) {
+    case RuleAction::kMaskWord:
+      if (rule.keyGroup > 0 && !IsSettingName(text, m_groups[rule.keyGroup])) {
         return;
       }
       for (size_t group = 1; group < m_groups.size(); ++group) {
         const re2::StringPiece& value = m_groups[group];
         if (static_cast<int>(group) != rule.keyGroup && value.data() != nullptr && !value.empty() &&
-            !IsPlaceholderValue(value)) {
+            !IsPlaceholderValue(value) &&
+            !(rule.action == RuleAction::kMaskWord && IsProseWord(value))) {
           secret(value);
         }
       }
@@ -87,9 +103,19 @@ void TextMasker::Accept(const MaskRule& rule, const re2::StringPiece& text, size
         secret(m_groups[1]);
       }
       return;
-    case RuleAction::kPemBegin:
-    case RuleAction::kPemEnd:
-      m_markers.push_back(PemMarker{start, stop, rule.action == RuleAction::kPemBegin});
+    case RuleAction::kJsonMap:
+      ForEachJsonValue(m_groups[1], secret);
+      return;
+    case RuleAction::kBlockBegin:
+      if (rule.keyGroup > 0 && !IsSettingName(text, m_groups[rule.keyGroup])) {
+        return;
+      }
+      m_markers.push_back(BlockMarker{start, stop, true, rule.block, rule.kind});
+      return;
+    case RuleAction::kBlockEnd:
+      m_markers.push_back(BlockMarker{start, stop, false, rule.block, rule.kind});
+      return;
+    case RuleAction::kTokens:
       return;
     case RuleAction::kIpv4:
       if (IsolatedIpv4(text, start, stop)) {
@@ -155,13 +181,15 @@ void TextMasker::Merge(KindCounts& counts) {
   std::sort(m_secrets.begin(), m_secrets.end(), byStart);
   std::sort(m_hosts.begin(), m_hosts.end(), byStart);
   m_spans.clear();
-  // Overlapping secrets become one, counted once, as the first counted one.
+  // Overlapping secrets become one, counted once: as the first counted
+  // specific kind among them (a token family, a private key), else as the
+  // first counted one.
   size_t secrets = 0;
   for (MaskSpan& span : m_secrets) {
     if (secrets > 0 && span.begin < m_spans.back().end) {
       MaskSpan& merged = m_spans.back();
       merged.end = std::max(merged.end, span.end);
-      if (!merged.counted && span.counted) {
+      if (span.counted && (!merged.counted || (IsSpecificKind(span.kind) && !IsSpecificKind(merged.kind)))) {
         merged.kind = span.kind;
         merged.counted = true;
       }

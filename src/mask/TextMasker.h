@@ -1,7 +1,8 @@
 // Masks text window by window. The rule set first tells which rules match in
-// a window at all (one pass); only those rules then search it, each match is
-// checked and turned into spans, overlapping spans are merged (a secret wins
-// over a pseudonym), and the window is written out with the spans replaced.
+// a window at all (one pass); only those rules then search it (the token
+// scanner for the token shapes), each match is checked and turned into
+// spans, overlapping spans are merged (a secret wins over a pseudonym), and
+// the window is written out with the spans replaced.
 #pragma once
 
 #include <re2/re2.h>
@@ -13,7 +14,7 @@
 #include "mask/MaskKind.h"
 #include "mask/MaskRules.h"
 #include "mask/MaskSpan.h"
-#include "mask/PemBlocks.h"
+#include "mask/LineBlocks.h"
 
 namespace velt {
 namespace mask {
@@ -27,8 +28,12 @@ class TextMasker {
   // `pseudonyms` may be null when no rule needs them.
   TextMasker(const MaskRules& rules, Pseudonyms* pseudonyms);
 
-  // Starts a new file.
-  void Reset() { m_pem.Reset(); }
+  // Starts a new file; `userPassFile`: the file is one of IsUserPassFile,
+  // whose second line is masked.
+  void Reset(bool userPassFile) {
+    m_blocks.Reset();
+    m_userPassFile = userPassFile;
+  }
 
   struct Result {
     size_t consumed;  // input position up to which the call answered
@@ -53,14 +58,15 @@ class TextMasker {
 
   const MaskRules& m_rules;
   Pseudonyms* m_pseudonyms;
-  PemBlocks m_pem;
+  LineBlocks m_blocks;
+  bool m_userPassFile = false;
   // Work areas, kept between calls to spare allocations.
   std::vector<int> m_candidates;
   std::vector<re2::StringPiece> m_groups;
   std::vector<MaskSpan> m_secrets;
   std::vector<MaskSpan> m_hosts;
   std::vector<MaskSpan> m_spans;
-  std::vector<PemMarker> m_markers;
+  std::vector<BlockMarker> m_markers;
   std::string m_pseudonym;
 };
 

@@ -19,10 +19,15 @@ extern const char kCommandSearchPath[];
 
 // The environment every configured command runs with, as "NAME=value"
 // entries: LC_ALL=C, PATH=kCommandSearchPath, and HOME, LOGNAME, USER,
-// TMPDIR and TZ as the engine has them. Nothing else of the engine's
+// TMPDIR and TZ as the engine has them, and the run's variables. Nothing else of the engine's
 // environment (passwords, tokens, proxies, locale) reaches a command, and
 // the engine's own environment is left as it is.
 std::vector<std::string> CommandEnvironment();
+
+// Variables the engine gives configured commands for the run in hand
+// ("NAME=value" entries, added to CommandEnvironment()); an empty list
+// ends them. The engine's own environment is not changed.
+void SetRunVariables(std::vector<std::string> entries);
 
 // The working directory: 0, or the error number of the failing call.
 int GetWorkingDirectory(std::string& directory);

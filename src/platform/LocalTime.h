@@ -1,22 +1,30 @@
-// Broken-down local time of the machine's time zone.
+// Local time: the broken-down form is public (front ends use it too, see
+// velt/platform/LocalTime.h); the engine also converts back and uses the C
+// library's forms.
 #pragma once
 
-#include <cstdint>
+#include "velt/platform/LocalTime.h"
+
+#include <ctime>
+#include <string>
 
 namespace velt {
 namespace platform {
 
-struct LocalDateTime {
-  int year = 0;    // e.g. 2024
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
-  int hour = 0;
-  int minute = 0;
-  int second = 0;  // 0..60
-};
+// The other way: a local time (its second may be 0..59) in seconds since
+// the epoch. 0, or EINVAL for a time that does not exist.
+int FromLocalDateTime(const LocalDateTime& local, int64_t& secondsSinceEpoch);
+// The current time in seconds since the epoch (UTC).
+int64_t SecondsSinceEpoch();
 
-// `secondsSinceEpoch` (UTC) in local time. 0 or the error number.
-int ToLocalDateTime(int64_t secondsSinceEpoch, LocalDateTime& local);
+// The same broken down as the C library does it (weekday, day of the year,
+// daylight saving time and whatever zone fields the system adds), for
+// std::strftime and std::wcsftime. 0 or the error number.
+int ToLocalTm(int64_t secondsSinceEpoch, std::tm& local);
+
+// The C library's fixed form of `local`, "Sat Dec  5 15:30:12 2026\n", with
+// English names whatever the locale; empty when the system cannot write it.
+std::string AscTime(const std::tm& local);
 
 }  // namespace platform
 }  // namespace velt

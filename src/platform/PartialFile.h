@@ -1,7 +1,7 @@
 // A file written under a private name beside its target and given the
 // target's name only when it is complete, so that nobody ever finds half a
 // file at the target: "<target>.<16 hex digits>.partial", a name nobody can
-// guess, created exclusively (see ExclusiveFile) and locked while it is
+// guess, created exclusively (see File::Create) and locked while it is
 // open, so that a run cleaning up what killed runs left behind
 // (RemoveAbandonedPartialFiles) passes it by. A file not committed is
 // removed by the destructor.
@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/ExclusiveFile.h"
+#include "platform/File.h"
 
 namespace velt {
 namespace platform {
@@ -23,7 +23,8 @@ class PartialFile {
 
   // Creates and locks the file beside `target`. 0 or the error number.
   int Create(const std::string& target);
-  ExclusiveFile& file() { return m_file; }
+  File& file() { return m_file; }
+  const File& file() const { return m_file; }
   const std::string& target() const { return m_target; }
 
   // Renames the file to its target, then closes it. With `replace` whatever
@@ -31,7 +32,7 @@ class PartialFile {
   // at); without, an existing name fails the commit with EEXIST. 0 or the
   // error number; after an error the file is removed.
   int Commit(bool replace);
-  // Removes the file. 0 or the error number (see ExclusiveFile::Remove).
+  // Removes the file. 0 or the error number (see File::Remove).
   int Abandon();
 
   // Whether the file name `name` (no folder) has the form of this class's
@@ -39,7 +40,7 @@ class PartialFile {
   static bool IsPartialName(const std::string& name);
 
  private:
-  ExclusiveFile m_file;
+  File m_file;
   std::string m_target;
   bool m_committed = false;
 };

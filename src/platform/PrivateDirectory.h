@@ -1,6 +1,7 @@
 // Folders only the running user may enter.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace velt {
@@ -18,7 +19,7 @@ int MakeDirectoryPrivate(const std::string& path);
 // and a name another user made in advance is never taken.
 class RunFolder {
  public:
-  RunFolder() = default;
+  RunFolder();
   ~RunFolder();  // releases the lock; the folder itself stays
   RunFolder(const RunFolder&) = delete;
   RunFolder& operator=(const RunFolder&) = delete;
@@ -31,8 +32,9 @@ class RunFolder {
   void Release();
 
  private:
+  struct Lock;  // the open folder that holds the lock
+  std::unique_ptr<Lock> m_lock;
   std::string m_path;
-  int m_lock = -1;
 };
 
 // Removes the folders "<prefix>_*" directly in `parent` that a run of the

@@ -4,20 +4,78 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
+
+class VeltEvent;
 
 namespace velt {
 namespace platform {
 
-// One started child. `pid` is also the id of the child's session and process
-// group. `waitFd` becomes readable when the child ends (-1 when the system
-// offers no such descriptor; waits then fall back to short sleeps).
+// One started child. `pid` is also the id of the child's session and
+// process group.
 struct ChildProcess {
+  ChildProcess();
+  ~ChildProcess();  // kills and reaps nothing (see ReleaseChild)
+  ChildProcess(ChildProcess&&) noexcept;
+  ChildProcess& operator=(ChildProcess&&) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
   int pid = 0;
-  int waitFd = -1;
   bool reaped = false;  // ended and collected; `exitCode` is valid
   unsigned exitCode = 0;
+  // What the implementation watches for the child's end; opaque here.
+  struct Watch;
+  std::unique_ptr<Watch> watch;
+};
+
+struct CommandOutputAccess;
+
+// The read end of a captured command's output (its standard output and
+// error together), closed by the destructor.
+class CommandOutput {
+ public:
+  CommandOutput();
+  ~CommandOutput();
+  CommandOutput(const CommandOutput&) = delete;
+  CommandOutput& operator=(const CommandOutput&) = delete;
+
+  bool IsOpen() const { return m_pipe != nullptr; }
+  // Reads at most `size` bytes of what has arrived, without waiting; `got`
+  // 0 at the end of the output (every writer has closed it). 0, EAGAIN when
+  // nothing has arrived yet, or the error number. Interrupted reads are
+  // retried.
+  int Read(char* buffer, std::size_t size, std::size_t& got);
+  // Waits up to `timeoutMs` for something to read or for the end of the
+  // output: `ready` says whether either came. 0 or the error number.
+  int WaitReadable(unsigned timeoutMs, bool& ready);
+  void Close();
+
+ private:
+  friend struct CommandOutputAccess;
+  struct Pipe;
+  std::unique_ptr<Pipe> m_pipe;
+};
+
+// What a wait for a child also wakes up for: an event being set (one that
+// VeltEvent::IsWatchable says can be watched), or a command's output
+// having something to read or being closed by every writer.
+class WakeSource {
+ public:
+  explicit WakeSource(const VeltEvent& event) : m_event(&event) {}
+  explicit WakeSource(const CommandOutput& output) : m_output(&output) {}
+  const VeltEvent* event() const { return m_event; }
+  const CommandOutput* output() const { return m_output; }
+  bool operator==(const WakeSource& other) const {
+    return m_event == other.m_event && m_output == other.m_output;
+  }
+  bool operator!=(const WakeSource& other) const { return !(*this == other); }
+
+ private:
+  const VeltEvent* m_event = nullptr;
+  const CommandOutput* m_output = nullptr;
 };
 
 // Checks that `program` names an executable file: as a path when it holds a
@@ -34,10 +92,9 @@ int FindProgram(const std::string& program);
 int StartDetached(const std::string& commandLine, ChildProcess& child);
 
 // Starts `commandLine` as StartDetached does, but with standard output and
-// error both writing into one pipe, whose read end is returned in
-// `outputFd`: close-on-exec and non-blocking (a read with nothing to read
-// yet fails with EAGAIN). Returns 0 or the error number.
-int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outputFd);
+// error both writing into one pipe, whose read end `output` gets. Returns 0
+// or the error number.
+int StartCaptured(const std::string& commandLine, ChildProcess& child, CommandOutput& output);
 
 enum class ChildWait {
   kEnded,     // the child ended and was reaped
@@ -45,11 +102,11 @@ enum class ChildWait {
   kTimedOut,  // neither within the time-out
 };
 
-// Waits up to `timeoutMs` for the child to end or for one of `wakeFds` to
-// poll readable or hung up (`wokenBy` is then its index). The child is checked first,
-// so a child that has ended wins over a signalled descriptor. Returns 0 or
-// the error number.
-int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned timeoutMs,
+// Waits up to `timeoutMs` for the child to end or for one of `wakes` to
+// come (`wokenBy` is then its index). The child is checked first, so a
+// child that has ended wins over a set event or arrived output. Returns 0
+// or the error number.
+int WaitChild(ChildProcess& child, const std::vector<WakeSource>& wakes, unsigned timeoutMs,
               ChildWait& outcome, std::size_t& wokenBy);
 
 // Whether the child still runs, without waiting; a child found ended is
@@ -61,28 +118,9 @@ int PollChild(ChildProcess& child, bool& running);
 // empty is not an error. Returns 0 or the error number.
 int KillChildGroup(ChildProcess& child);
 
-// Closes the child's descriptor. A child that has not been reaped yet is
-// reaped in the background once it ends; it is not killed.
+// Lets the child go. A child that has not been reaped yet is reaped in the
+// background once it ends; it is not killed.
 void ReleaseChild(ChildProcess& child);
-
-// Reads at most `size` bytes; `got` 0 at the end of the stream. Returns 0 or
-// the error number. Interrupted reads are retried.
-int ReadDescriptor(int fd, char* buffer, std::size_t size, std::size_t& got);
-// Writes all `size` bytes. Returns 0 or the error number.
-int WriteDescriptor(int fd, const char* data, std::size_t size);
-void CloseDescriptor(int fd);
-
-// Waits up to `timeoutMs` for one of `fds` to poll readable or hung up:
-// `ready` is its index, or fds.size() when none did. Returns 0 or the
-// error number.
-int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready);
-
-// Opens the file that a captured command's output is appended to, for
-// appending, without following a link: a new file is created 0600
-// (`created` true); an existing one must be a regular file of this user
-// (EINVAL, EPERM otherwise), so that nothing is written into another
-// user's file, a FIFO or a device. Returns 0 or the error number.
-int OpenCommandOutput(const std::string& path, int& fd, bool& created);
 
 // What a launch or wait error number means, for the process API's codes.
 enum class ProcessErrorKind {

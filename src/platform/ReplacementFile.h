@@ -1,6 +1,6 @@
 // A new version of an existing file, written beside it and put in its place
 // in one step, so a reader finds either the old file or the whole new one.
-// The copy is an ExclusiveFile under a hidden name in the original's folder;
+// The copy is a File made by Create under a hidden name in the original's folder;
 // when it is finished it takes the original's owner, permission bits and
 // times and is renamed over the original. A copy not finished is removed
 // and leaves the original as it was.
@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ExclusiveFile.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
 
 namespace velt {
 namespace platform {
@@ -25,7 +24,7 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   // Creates the copy ".<name>.<tag>-<process id>-<n>" beside `original`
-  // (see ExclusiveFile::Create), `details` being the original's, taken when
+  // (see File::Create), `details` being the original's, taken when
   // it was opened, and gives it the original's owner and group. 0 or the
   // error number. When only the owner could not be given, 0 with
   // `ownerError` set: the copy then keeps the owner of this process.
@@ -40,7 +39,7 @@ class ReplacementFile {
   const std::string& path() const { return m_file.path(); }
 
  private:
-  ExclusiveFile m_file;
+  File m_file;
   FileDetails m_details;
   std::string m_original;
   uint64_t m_size = 0;

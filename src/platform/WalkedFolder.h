@@ -15,10 +15,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "platform/File.h"
 
 namespace velt {
 namespace platform {
+
+// One entry found by WalkedFolder::Search: its own details (a link
+// describes itself) and whether it leads to a folder (a folder, or a link
+// to one).
+struct FoundEntry {
+  std::string name;
+  FileDetails status;
+  bool leadsToDirectory = false;
+};
 
 // What RemoveEntry found at the name.
 enum class EntryRemoval {
@@ -52,12 +61,14 @@ class WalkedFolder {
   bool SameFolder(const WalkedFolder& other) const;
 
   // The entries of the folder ("." and ".." included) whose names `accept`
-  // approves, as SearchDirectory lists a folder.
+  // approves, in byte order of their names. 0 or the error of opening the
+  // folder for reading; `readError` is the error that ended the reading
+  // part way (the entries read before it are kept).
   int Search(const std::function<bool(const std::string&)>& accept,
              std::vector<FoundEntry>& found, int& readError) const;
-  // The status of the entry `name` (a link describes itself unless
+  // The details of the entry `name` (a link describes itself unless
   // followLinks). 0 or the error number.
-  int Status(const std::string& name, bool followLinks, FileStatus& status) const;
+  int Status(const std::string& name, bool followLinks, FileDetails& status) const;
   // The text of the link `name`. 0 or the error number.
   int ReadLink(const std::string& name, std::string& target) const;
   // Removes the file or link `name` (never what a link points at) when it

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "actions/ClearPlan.h"
+#include "actions/CollectControls.h"
+#include "actions/CollectPlan.h"
 #include "velt/actions/ActionAttributes.h"
 #include "velt/actions/VeltClearLogsAction.h"
 #include "velt/actions/VeltCollectLogsAction.h"
@@ -24,6 +26,8 @@ void PostProgress(unsigned percent, const std::wstring& text) {
 
 }  // namespace
 
+bool collector::planning() const { return m_pControls != nullptr && m_pControls->plan != nullptr; }
+
 collector::collector(XMLObject* request, std::list<VeltComponent*>& unprocessed,
                      unsigned uiPercentShare, std::wstring& bundlePath, bool includeSystemLogs)
     : m_pXMLRequest(request),
@@ -36,7 +40,10 @@ collector::collector(XMLObject* request, std::list<VeltComponent*>& unprocessed,
       m_bundlePath(bundlePath),
       m_pReader(nullptr) {}
 
-collector::~collector() { delete m_pXMLSummary; }
+collector::~collector() {
+  delete m_pXMLSummary;
+  for (HeldBlock& block : m_held) delete block.summary;
+}
 
 std::wstring collector::GetSummaryPath() { return m_summaryPath; }
 
@@ -61,11 +68,18 @@ long collector::Collect(std::wstring& destFolder, XMLObject* pXMLObjectConfig,
   }
   ACTION_ATTRIBUTES attrs(m_pXMLSummary);
   attrs.bundleFolder = destFolder;
+  attrs.controls = m_pControls;
 
   if (m_pXMLRequest->GetRoot() == nullptr) {
     collectDefaultEntries(*pXMLObjectConfig, attrs, startPercent);
   } else {
     collectRequestedEntries(destFolder, *pXMLObjectConfig, attrs, startPercent);
+  }
+  if (planning()) {
+    recordRemarks();
+    delete m_pXMLSummary;
+    m_pXMLSummary = nullptr;
+    return 0;
   }
 
   rc = writeSummary(destFolder, pXMLObjectConfig);
@@ -88,15 +102,25 @@ long collector::collectDefaultEntries(XMLObject& config, ACTION_ATTRIBUTES& attr
   unsigned percent = startPercent;
   for (VeltComponent* entry : entries) {
     const std::wstring id = getFileID(entry);
-    if (!m_includeSystemLogs && isSystemLogID(id)) continue;
+    if (!m_includeSystemLogs && isSystemLogID(id)) {
+      if (m_pControls != nullptr) {
+        noteLeftOut(id, L"a default run collects the system's own logs only when they are "
+                        L"included (velt collect --include-system-logs)");
+      }
+      continue;
+    }
     if (!isDefault(entry)) {
       helperUtil::fillSummaryNote(
           m_pXMLSummary,
           L"The file(s) of ID " + id + L" is/are not included by default by this config.");
       continue;
     }
+    if (m_excluded.count(id) != 0) {
+      noteLeftOut(id, L"it was excluded from this run");
+      continue;
+    }
     const std::wstring description = getFileDescription(entry);
-    PostProgress(percent, L"Processing " + description + L"...");
+    if (!planning()) PostProgress(percent, L"Processing " + description + L"...");
     attrs.fileID = id;
     attrs.dstName.clear();
     attrs.description = description;
@@ -105,8 +129,16 @@ long collector::collectDefaultEntries(XMLObject& config, ACTION_ATTRIBUTES& attr
     doCollectAction(attrs);
     percent += m_uiPercentPortion;
   }
-  if (m_firstSummary && !m_defaultComment.empty()) writeComments(nullptr, attrs.bundleFolder);
+  if (m_firstSummary && !m_defaultComment.empty() && !planning()) {
+    writeComments(nullptr, attrs.bundleFolder);
+  }
   return 0;
+}
+
+void collector::noteLeftOut(const std::wstring& id, const std::wstring& why) {
+  const std::wstring note = L"The file(s) of ID " + id + L" are left out: " + why + L".";
+  helperUtil::fillSummaryNote(m_pXMLSummary, note);
+  if (planning()) m_pControls->plan->AddLeftOut(id, note);
 }
 
 long collector::collectRequestedEntries(std::wstring& destFolder, XMLObject& config,
@@ -142,9 +174,14 @@ long collector::collectRequestedEntries(std::wstring& destFolder, XMLObject& con
     }
     if (cursor == configured.end() || getFileID(*cursor) != id) continue;
 
+    if (m_excluded.count(id) != 0) {
+      noteLeftOut(id, L"it was excluded from this run");
+      m_unprocessed.remove(request);  // served, by leaving it out
+      continue;
+    }
     VeltComponent* entry = *cursor;
     const std::wstring description = getFileDescription(entry);
-    PostProgress(percent, L"Processing " + description + L"...");
+    if (!planning()) PostProgress(percent, L"Processing " + description + L"...");
     attrs.fileID = id;
     attrs.dstName = getDstname(entry);
     attrs.description = description;
@@ -155,7 +192,7 @@ long collector::collectRequestedEntries(std::wstring& destFolder, XMLObject& con
     percent += m_uiPercentPortion;
   }
 
-  if (m_firstSummary) writeComments(commentsEntry, destFolder);
+  if (m_firstSummary && !planning()) writeComments(commentsEntry, destFolder);
   return 0;
 }
 
@@ -178,6 +215,7 @@ long collector::removeFromUnprocessedList(VeltComponent* pDC) {
 }
 
 long collector::doCollectAction(ACTION_ATTRIBUTES& attrs) {
+  if (planning()) m_pControls->plan->BeginEntry(attrs.fileID, attrs.description);
   VeltCollectLogsAction action(attrs, m_pReader);
   action.Perform(m_TruncAttrsList);
   return 0;

@@ -5,6 +5,10 @@
 #include <cwctype>
 #include <vector>
 
+#include "actions/CollectControls.h"
+#include "actions/CollectPlan.h"
+#include "platform/FileSystem.h"
+#include "report/BundleBudget.h"
 #include "report/SummaryWriter.h"
 #include "velt/actions/ActionAttributes.h"
 #include "velt/helpers/helperUtil.h"
@@ -121,6 +125,7 @@ long collector::fillInSummaryMainInfo() {
   m_pXMLSummary->AddChild(pDCMainInfo, L"User Name:", helperUtil::getOSUserName());
   m_pXMLSummary->AddChild(pDCMainInfo, L"Bundle on client computer:",
                           helperUtil::fillInCWD(m_bundlePath));
+  if (!m_caseId.empty()) m_pXMLSummary->AddChild(pDCMainInfo, L"Case ID:", m_caseId);
   return 0;
 }
 
@@ -169,26 +174,49 @@ long collector::writeComments(VeltComponent* pDCComments, const std::wstring& de
 }
 
 long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig) {
-  if (m_fileFilter) {
-    // The summary lists the files as they go into the bundle.
-    for (auto file = m_TruncAttrsList.begin(); file != m_TruncAttrsList.end();) {
-      const std::wstring refused =
-          m_filtered.insert(file->path).second ? m_fileFilter(file->path) : std::wstring();
-      if (!refused.empty()) {
-        helperUtil::fileDelete(file->path);
-        helperUtil::fillSummaryFailedFile(
-            m_pXMLSummary, file->fileID,
-            helperUtil::getLastPart(file->path, velt::kPathSeparatorString), file->description,
-            refused);
-        file = m_TruncAttrsList.erase(file);
-        continue;
-      }
-      file->size = helperUtil::getFileSize(file->path);
-      ++file;
-    }
+  filterFiles();
+  if (m_summaryPath.empty()) m_summaryPath = reportFilePath(destFolder, L"summary.txt");
+  if (m_budget != 0) {
+    // Held back: which files the budget cuts is known only once every
+    // configuration has collected.
+    m_held.push_back(HeldBlock{pXMLObjectConfig, m_pXMLSummary, std::move(m_TruncAttrsList)});
+    m_pXMLSummary = nullptr;
+    m_TruncAttrsList.clear();
+    return 0;
   }
+  return listAndPrint(pXMLObjectConfig);
+}
+
+void collector::filterFiles() {
+  if (!m_fileFilter) return;
+  // The summary lists the files as they go into the bundle.
+  for (auto file = m_TruncAttrsList.begin(); file != m_TruncAttrsList.end();) {
+    const std::wstring refused =
+        m_filtered.insert(file->path).second ? m_fileFilter(file->path) : std::wstring();
+    if (!refused.empty()) {
+      helperUtil::fileDelete(file->path);
+      helperUtil::fillSummaryFailedFile(
+          m_pXMLSummary, file->fileID,
+          helperUtil::getLastPart(file->path, velt::kPathSeparatorString), file->description,
+          refused);
+      file = m_TruncAttrsList.erase(file);
+      continue;
+    }
+    file->size = helperUtil::getFileSize(file->path);
+    ++file;
+  }
+}
+
+long collector::listAndPrint(XMLObject* pXMLObjectConfig) {
   truncator listing(m_TruncAttrsList, m_pXMLSummary);
-  listing.justFillSummary();
+  if (m_budget != 0) {
+    listing.fitToBudget(m_budgetWorkFile, L"to keep the bundle within its size budget of " +
+                                              helperUtil::SizeToStr(static_cast<double>(m_budget),
+                                                                    2) +
+                                              L".");
+  } else {
+    listing.justFillSummary();
+  }
 
   if (m_firstSummary) {
     long rc = fillInSummaryMainInfo();
@@ -197,14 +225,87 @@ long collector::writeSummary(const std::wstring& destFolder, XMLObject* pXMLObje
       return rc;
     }
   }
-  if (m_summaryPath.empty()) m_summaryPath = reportFilePath(destFolder, L"summary.txt");
-
   long rc = printSummary(pXMLObjectConfig);
   if (rc != 0) {
     VELT_LOG_CODE('E', "collector::printSummary", rc);
     return rc;
   }
-  if (m_summaryObserver) m_summaryObserver(*m_pXMLSummary);
+  if (m_summaryObserver) m_summaryObserver(*pXMLObjectConfig, *m_pXMLSummary, m_TruncAttrsList);
   m_TruncAttrsList.clear();
   return 0;
+}
+
+void collector::setBudget(uint64_t bytes, const std::wstring& workFile) {
+  m_budget = bytes;
+  m_budgetWorkFile = workFile;
+}
+
+long collector::FinishBudget(unsigned& cut, double& dropped) {
+  cut = 0;
+  dropped = 0.0;
+  std::vector<uint64_t> sizes;
+  std::vector<bool> cuttable;
+  for (const HeldBlock& block : m_held) {
+    for (const truncAttributes& file : block.files) {
+      velt::platform::FileDetails details;
+      const bool regular =
+          velt::platform::GetFileDetails(velt::Narrow(file.path), false, details) == 0 &&
+          details.isRegular;
+      sizes.push_back(file.size > 0.0 ? static_cast<uint64_t>(file.size) : 0);
+      // The user's comment is never cut, nor a copied folder.
+      cuttable.push_back(regular && file.fileID != L"comments");
+    }
+  }
+  const std::vector<uint64_t> kept = velt::report::KeptSizes(sizes, cuttable, m_budget);
+  size_t i = 0;
+  for (HeldBlock& block : m_held) {
+    for (truncAttributes& file : block.files) {
+      if (kept[i] < sizes[i]) {
+        file.truncType = TRUNC_DATA;
+        file.truncRatio = static_cast<double>(kept[i]);
+        file.appliedTrunc = TRUNC_FRONT;
+        ++cut;
+        dropped += static_cast<double>(sizes[i] - kept[i]);
+      }
+      ++i;
+    }
+  }
+  // Printed as Collect would have printed them: the first block with the
+  // heading and the main information.
+  long result = 0;
+  m_firstSummary = true;
+  for (HeldBlock& block : m_held) {
+    delete m_pXMLSummary;
+    m_pXMLSummary = block.summary;
+    block.summary = nullptr;
+    m_TruncAttrsList = std::move(block.files);
+    const long rc = listAndPrint(block.config);
+    if (rc == 0) {
+      m_firstSummary = false;
+    } else if (result == 0) {
+      result = rc;
+    }
+  }
+  delete m_pXMLSummary;
+  m_pXMLSummary = nullptr;
+  m_TruncAttrsList.clear();
+  m_held.clear();
+  m_firstSummary = false;
+  return result;
+}
+
+void collector::recordRemarks() {
+  VeltComponent* root = m_pXMLSummary != nullptr ? m_pXMLSummary->GetRoot() : nullptr;
+  if (root == nullptr) return;
+  velt::CollectPlan& plan = *m_pControls->plan;
+  if (VeltComponent* omitted = m_pXMLSummary->FindChild(root, L"Manifest_Not_Included")) {
+    for (VeltComponent* file : omitted->GetChildren()) {
+      const Attribute* reason = file->FindAttrib(L"reason");
+      plan.AddRemark(file->GetType(), (file->GetVal() == L"N/A" ? L"" : file->GetVal() + L": ") +
+                                          (reason != nullptr ? reason->getValue() : L""));
+    }
+  }
+  if (VeltComponent* notes = m_pXMLSummary->FindChild(root, L"Other_Note")) {
+    for (VeltComponent* note : notes->GetChildren()) plan.AddRemark(L"", note->GetVal());
+  }
 }

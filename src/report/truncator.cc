@@ -161,26 +161,44 @@ long truncator::justFillSummary() {
 long truncator::DATATruncateAll(std::list<truncAttributes>& group, double groupTotal) {
   if (!group.empty()) m_note2 = true;
   for (truncAttributes& file : group) {
-    const long kept = KeptBytes(file, groupTotal);
-    switch (file.appliedTrunc) {
-      case TRUNC_END:
-        helperUtil::fileTruncateEnd(kept, file.path);
-        break;
-      case TRUNC_FRONT:
-        helperUtil::fileTruncateFront(kept, file.path);
-        break;
-      default:
-        helperUtil::fileTruncateEnd(kept, file.path);
-        addNote(L"Warning: the file " + FileName(file) + L" corresponding to ID " + file.fileID +
-                L" has WHOLE or NONE as default truncation type, however, requested to be "
-                L"DATA-truncated.\n"
-                L"\t VELT will truncate end, but there could be possible loss of useful data, "
-                L"or corruption of the file.");
-        break;
-    }
+    cutFile(file, KeptBytes(file, groupTotal), L"");
     file.description += L"; see Note *2";
     long rc = fillSummaryGoodFile(file);
     if (rc != 0) VELT_LOG_CODE('E', "truncator::fillSummaryGoodFile", rc);
+  }
+  return 0;
+}
+
+void truncator::cutFile(const truncAttributes& file, long kept, const std::wstring& workFile) {
+  const bool front = file.appliedTrunc == TRUNC_FRONT;
+  if (workFile.empty()) {
+    front ? helperUtil::fileTruncateFront(kept, file.path)
+          : helperUtil::fileTruncateEnd(kept, file.path);
+  } else {
+    front ? helperUtil::fileTruncateFront(kept, file.path, workFile)
+          : helperUtil::fileTruncateEnd(kept, file.path, workFile);
+  }
+  if (file.appliedTrunc != TRUNC_END && !front) {
+    addNote(L"Warning: the file " + FileName(file) + L" corresponding to ID " + file.fileID +
+            L" has WHOLE or NONE as default truncation type, however, requested to be "
+            L"DATA-truncated.\n"
+            L"\t VELT will truncate end, but there could be possible loss of useful data, "
+            L"or corruption of the file.");
+  }
+}
+
+long truncator::fitToBudget(const std::wstring& workFile, const std::wstring& why) {
+  for (truncAttributes& file : m_TruncAttrsList) {
+    if (file.truncType == TRUNC_DATA && file.truncRatio < file.size) {
+      const double before = file.size;
+      cutFile(file, KeptBytes(file, file.size), workFile);
+      file.size = helperUtil::getFileSize(file.path);
+      addNote(FileName(file) + L" (ID " + file.fileID + L") was cut from " +
+              helperUtil::SizeToStr(before, 2) + L" to " + helperUtil::SizeToStr(file.size, 2) +
+              L" (" + helperUtil::SizeToStr(before - file.size, 2) + L" left out" +
+              (file.appliedTrunc == TRUNC_FRONT ? L", its newest part kept) " : L") ") + why);
+    }
+    fillSummaryGoodFile(file);
   }
   return 0;
 }

@@ -4,12 +4,12 @@
 #include <openssl/crypto.h>
 #include <openssl/ssl.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Stream.h"
+#include "platform/SystemError.h"
 #include "upload/CCertHelper.h"
 #include "upload/COpensslUtility.h"
 #include "upload/UploadFailure.h"
@@ -266,26 +266,25 @@ long CVeltUploader::SendHTTP() {
 
   // The size is taken from the open file, so it is the size of what is read.
   const std::string path = velt::Narrow(m_filePath);
-  m_pFile = std::fopen(path.c_str(), "rb");
+  int openError = velt::platform::OpenStream(path, "rb", m_pFile);
   std::error_code sizeError;
   if (m_pFile != nullptr) {
     const std::filesystem::path fsPath(path);
     if (!std::filesystem::is_regular_file(fsPath, sizeError)) {
-      std::fclose(m_pFile);
-      m_pFile = nullptr;
-      errno = sizeError ? sizeError.value() : EISDIR;
+      openError = sizeError ? sizeError.value()
+                            : velt::platform::ErrorNumber(velt::platform::ErrorKind::kIsAFolder);
     } else {
       m_fileSize = static_cast<long long>(std::filesystem::file_size(fsPath, sizeError));
-      if (sizeError) {
-        std::fclose(m_pFile);
-        m_pFile = nullptr;
-        errno = sizeError.value();
-      }
+      openError = sizeError.value();
+    }
+    if (openError != 0) {
+      std::fclose(m_pFile);
+      m_pFile = nullptr;
     }
   }
   if (m_pFile == nullptr) {
-    const char* reason = std::strerror(errno);
-    VELT_LOG_MESSAGE('E', "fopen:%s", reason);
+    const std::string reason = velt::platform::SystemErrorText(static_cast<unsigned long>(openError));
+    VELT_LOG_MESSAGE('E', "fopen:%s", reason.c_str());
     return Finish(VELTUPLOADER_ERROR_FILE_OPEN_FAILURE, VELT_UPLOAD_FILE,
                   L"cannot open the bundle " + m_filePath + L": " + velt::Widen(reason));
   }

@@ -1,15 +1,10 @@
 #include "xml/ExpatSaxAdapter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <algorithm>
 
 // The billion-laughs limits are declared only when the header is told the
 // library was built with DTD support, which Debian's expat is.
@@ -18,6 +13,8 @@
 #endif
 #include <expat.h>
 
+#include "platform/File.h"
+#include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -35,10 +32,6 @@ struct ParserFree {
   void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
 using ParserHandle = std::unique_ptr<XML_ParserStruct, ParserFree>;
-
-struct FileClose {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Wide text of `length` UTF-8 bytes. Most of a document is ASCII, which
 // widens byte for byte without an intermediate copy.
@@ -70,15 +63,20 @@ std::string Position(XML_Parser parser) {
   return buffer;
 }
 
-long OpenFailureCode(int error) {
-  return VeltCodeFromErrno(error, VELTENGINE_ERROR_FILE_OPEN_FAILURE);
+// Why File refused to open something that exists but is not a
+// regular file; null for any other failure.
+const char* NotRegularReason(int error) {
+  const platform::ErrorKind kind = platform::ErrorKindOf(error);
+  if (kind == platform::ErrorKind::kIsAFolder) return "is a folder";
+  if (kind == platform::ErrorKind::kInvalid) return "not a regular file";
+  return nullptr;
 }
 
 }  // namespace
 
-ExpatSaxAdapter::ExpatSaxAdapter(XmlMgr* sink) : m_pSink(sink) {}
+ExpatSaxAdapter::ExpatSaxAdapter(XmlMgr* sink) : m_sink(sink) {}
 
-XML_Parser ExpatSaxAdapter::createParser(const char* encoding) {
+XML_Parser ExpatSaxAdapter::CreateParser(const char* encoding) {
   XML_Parser parser = XML_ParserCreateNS(encoding, kNamespaceSeparator);
   if (parser == nullptr) return nullptr;
   XML_SetUserData(parser, this);
@@ -91,7 +89,7 @@ XML_Parser ExpatSaxAdapter::createParser(const char* encoding) {
   XML_SetSkippedEntityHandler(parser, &ExpatSaxAdapter::SkippedEntity);
   XML_SetBillionLaughsAttackProtectionActivationThreshold(parser, kAmplificationThreshold);
   XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser, kMaxAmplification);
-  m_pParser = parser;
+  m_parser = parser;
   m_depth = 0;
   m_nodes = 0;
   m_textBytes = 0;
@@ -101,34 +99,33 @@ XML_Parser ExpatSaxAdapter::createParser(const char* encoding) {
   return parser;
 }
 
-long ExpatSaxAdapter::checkSize(unsigned long long bytes, const std::string& what) {
+long ExpatSaxAdapter::CheckSize(unsigned long long bytes, const std::string& what) {
   if (bytes <= kMaxDocumentBytes) return 0;
-  fatalError(VELTENGINE_ERROR_INVALID_XML, what + " has " + std::to_string(bytes) +
-                                               " bytes, more than the " +
-                                               std::to_string(kMaxDocumentBytes) +
-                                               " a configuration or request may have");
+  FatalError(VELTENGINE_ERROR_INVALID_XML,
+             what + " has " + std::to_string(bytes) + " bytes, more than the " +
+                 std::to_string(kMaxDocumentBytes) + " a configuration or request may have");
   return VELTENGINE_ERROR_INVALID_XML;
 }
 
-bool ExpatSaxAdapter::withinBounds(unsigned long nodes, unsigned long long textBytes) {
+bool ExpatSaxAdapter::WithinBounds(unsigned long nodes, unsigned long long textBytes) {
   m_nodes += nodes;
   m_textBytes += textBytes;
   if (m_nodes > kMaxNodes) {
-    stop(VELTENGINE_ERROR_INVALID_XML,
+    Stop(VELTENGINE_ERROR_INVALID_XML,
          "more than " + std::to_string(kMaxNodes) + " elements and attributes");
   } else if (m_textBytes > kMaxTextBytes) {
-    stop(VELTENGINE_ERROR_INVALID_XML,
+    Stop(VELTENGINE_ERROR_INVALID_XML,
          "more than " + std::to_string(kMaxTextBytes) + " bytes of text");
   }
   return m_stopCode == 0;
 }
 
-long ExpatSaxAdapter::parseText(const std::string& utf8) {
-  if (long rc = checkSize(utf8.size(), "the XML text")) return rc;
+long ExpatSaxAdapter::ParseText(const std::string& utf8) {
+  if (long rc = CheckSize(utf8.size(), "the XML text")) return rc;
   // Naming the encoding overrides whatever the text's declaration says.
-  ParserHandle parser(createParser("UTF-8"));
+  ParserHandle parser(CreateParser("UTF-8"));
   if (!parser) {
-    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
+    FatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
     return VELTENGINE_ERROR_MEMALLOC_FAILED;
   }
   long rc = 0;
@@ -140,48 +137,40 @@ long ExpatSaxAdapter::parseText(const std::string& utf8) {
     const bool last = offset + length == utf8.size();
     if (XML_Parse(parser.get(), utf8.data() + offset, static_cast<int>(length), last) !=
         XML_STATUS_OK) {
-      rc = parseFailure(parser.get());
+      rc = ParseFailure(parser.get());
       break;
     }
     offset += length;
   } while (offset < utf8.size());
-  m_pParser = nullptr;
+  m_parser = nullptr;
   parser.reset();
   if (m_pending) std::rethrow_exception(m_pending);
   return rc;
 }
 
-long ExpatSaxAdapter::parseFile(const std::string& path) {
-  // Opened without waiting (a pipe or a device swapped in never blocks the
-  // open), then checked: only a regular file of bounded size is read.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int error = errno;
-    const long code = OpenFailureCode(error);
-    fatalError(code, "cannot open \"" + path + "\": " + std::strerror(error));
+long ExpatSaxAdapter::ParseFile(const std::string& path) {
+  // Only a regular file is read: a pipe or a device swapped in is refused
+  // without being waited for.
+  platform::File file;
+  if (const int error = file.Open(path)) {
+    if (const char* why = NotRegularReason(error)) {
+      FatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE, "cannot read \"" + path + "\": " + why);
+      return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
+    }
+    const long code = VeltCodeFromErrno(error, VELTENGINE_ERROR_FILE_OPEN_FAILURE);
+    FatalError(code, "cannot open \"" + path + "\": " + platform::SystemErrorText(error));
     return code;
   }
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    const char* why = S_ISDIR(info.st_mode) ? "is a folder" : "not a regular file";
-    fatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE, "cannot read \"" + path + "\": " + why);
+  platform::FileDetails details;
+  if (const int error = file.Details(details)) {
+    FatalError(VELTENGINE_ERROR_FILE_OPEN_FAILURE,
+               "cannot read \"" + path + "\": " + platform::SystemErrorText(error));
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
-  if (long rc = checkSize(static_cast<unsigned long long>(info.st_size), "\"" + path + "\"")) {
-    close(fd);
-    return rc;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::unique_ptr<std::FILE, FileClose> file(fdopen(fd, "rb"));
-  if (!file) {
-    close(fd);
-    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot read \"" + path + "\"");
-    return VELTENGINE_ERROR_MEMALLOC_FAILED;
-  }
-  ParserHandle parser(createParser(nullptr));
+  if (long rc = CheckSize(details.size, "\"" + path + "\"")) return rc;
+  ParserHandle parser(CreateParser(nullptr));
   if (!parser) {
-    fatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
+    FatalError(VELTENGINE_ERROR_MEMALLOC_FAILED, "cannot create the XML reader");
     return VELTENGINE_ERROR_MEMALLOC_FAILED;
   }
   long rc = 0;
@@ -189,32 +178,32 @@ long ExpatSaxAdapter::parseFile(const std::string& path) {
   for (;;) {
     void* buffer = XML_GetBuffer(parser.get(), kReadChunk);
     if (buffer == nullptr) {
-      rc = parseFailure(parser.get());
+      rc = ParseFailure(parser.get());
       break;
     }
-    const std::size_t got = std::fread(buffer, 1, kReadChunk, file.get());
-    if (got < static_cast<std::size_t>(kReadChunk) && std::ferror(file.get())) {
-      const int error = errno;
+    int error = 0;
+    const long got = file.Read(buffer, kReadChunk, error);
+    if (got < 0) {
       rc = VELTENGINE_ERROR_FILE_OPEN_FAILURE;
-      fatalError(rc, "cannot read \"" + path + "\": " + std::strerror(error));
+      FatalError(rc, "cannot read \"" + path + "\": " + platform::SystemErrorText(error));
       break;
     }
     total += got;
-    if ((rc = checkSize(total, "\"" + path + "\"")) != 0) break;  // it grew while read
+    if ((rc = CheckSize(total, "\"" + path + "\"")) != 0) break;  // it grew while read
     const bool last = got == 0;
     if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) != XML_STATUS_OK) {
-      rc = parseFailure(parser.get());
+      rc = ParseFailure(parser.get());
       break;
     }
     if (last) break;
   }
-  m_pParser = nullptr;
+  m_parser = nullptr;
   parser.reset();
   if (m_pending) std::rethrow_exception(m_pending);
   return rc;
 }
 
-long ExpatSaxAdapter::parseFailure(XML_Parser parser) {
+long ExpatSaxAdapter::ParseFailure(XML_Parser parser) {
   if (m_pending) return GLOBAL_ERROR_UNEXPECTED;  // rethrown by the caller
   long code = m_stopCode;
   std::string message = m_stopMessage;
@@ -225,30 +214,30 @@ long ExpatSaxAdapter::parseFailure(XML_Parser parser) {
     const XML_LChar* text = XML_ErrorString(error);
     message = text != nullptr ? text : "unknown error";
   }
-  fatalError(code, message + Position(parser));
+  FatalError(code, message + Position(parser));
   return code;
 }
 
-void ExpatSaxAdapter::stop(long code, const std::string& message) {
+void ExpatSaxAdapter::Stop(long code, const std::string& message) {
   if (m_stopCode != 0) return;
   m_stopCode = code;
   m_stopMessage = message;
-  XML_StopParser(m_pParser, XML_FALSE);
+  XML_StopParser(m_parser, XML_FALSE);
 }
 
-void ExpatSaxAdapter::fatalError(long code, const std::string& message) {
+void ExpatSaxAdapter::FatalError(long code, const std::string& message) {
   VELT_LOG_CODE('E', "XML_Parse", code, "XML Parser fatal error: %s", message.c_str());
 }
 
 template <typename Call>
-void ExpatSaxAdapter::deliver(Call call) {
+void ExpatSaxAdapter::Deliver(Call call) {
   try {
     call();
   } catch (const std::bad_alloc&) {
-    stop(VELTENGINE_ERROR_MEMALLOC_FAILED, "out of memory while building the tree");
+    Stop(VELTENGINE_ERROR_MEMALLOC_FAILED, "out of memory while building the tree");
   } catch (...) {
     if (!m_pending) m_pending = std::current_exception();
-    stop(GLOBAL_ERROR_UNEXPECTED, "the document's receiver failed");
+    Stop(GLOBAL_ERROR_UNEXPECTED, "the document's receiver failed");
   }
 }
 
@@ -256,25 +245,25 @@ void ExpatSaxAdapter::StartElement(void* data, const char* name, const char** at
   auto* self = static_cast<ExpatSaxAdapter*>(data);
   if (self->m_stopCode != 0) return;
   if (++self->m_depth > kMaxDepth) {
-    self->stop(VELTENGINE_ERROR_INVALID_XML,
+    self->Stop(VELTENGINE_ERROR_INVALID_XML,
                "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
     return;
   }
   unsigned long nodes = 1;
   for (const char** a = attributes; a[0] != nullptr; a += 2) ++nodes;
-  if (!self->withinBounds(nodes, 0)) return;
-  self->deliver([&] {
+  if (!self->WithinBounds(nodes, 0)) return;
+  self->Deliver([&] {
     const std::wstring local = LocalName(name);
-    self->m_pSink->addElement(local);
+    self->m_sink->addElement(local);
     for (const char** a = attributes; a[0] != nullptr; a += 2) {
       std::wstring value = ToWide(a[1], std::strlen(a[1]));
-      self->m_pSink->addAttribute(LocalName(a[0]), value);
+      self->m_sink->addAttribute(LocalName(a[0]), value);
       Wipe(value);
     }
     // Elements whose names begin with "qu" are not accepted in the engine's
     // documents: the parse ends there as failed.
     if (local.compare(0, 2, L"qu") == 0) {
-      self->stop(VELTENGINE_ERROR_UNKNOWN_XML_TAG,
+      self->Stop(VELTENGINE_ERROR_UNKNOWN_XML_TAG,
                  "element <" + Narrow(local) + "> is not accepted");
     }
   });
@@ -284,15 +273,15 @@ void ExpatSaxAdapter::EndElement(void* data, const char* name) {
   auto* self = static_cast<ExpatSaxAdapter*>(data);
   if (self->m_stopCode != 0) return;
   --self->m_depth;
-  self->deliver([&] { self->m_pSink->endElement(LocalName(name)); });
+  self->Deliver([&] { self->m_sink->endElement(LocalName(name)); });
 }
 
 void ExpatSaxAdapter::Characters(void* data, const char* text, int length) {
   auto* self = static_cast<ExpatSaxAdapter*>(data);
-  if (self->m_stopCode != 0 || !self->withinBounds(0, static_cast<unsigned>(length))) return;
-  self->deliver([&] {
+  if (self->m_stopCode != 0 || !self->WithinBounds(0, static_cast<unsigned>(length))) return;
+  self->Deliver([&] {
     std::wstring run = ToWide(text, static_cast<std::size_t>(length));
-    self->m_pSink->setElementValue(run);
+    self->m_sink->setElementValue(run);
     Wipe(run);
   });
 }
@@ -314,7 +303,7 @@ void ExpatSaxAdapter::SkippedEntity(void* data, const char* name, int /*isParame
   auto* self = static_cast<ExpatSaxAdapter*>(data);
   // A reference whose declaration was not read cannot be resolved: the text
   // would silently lose it.
-  self->stop(VELTENGINE_ERROR_INVALID_XML,
+  self->Stop(VELTENGINE_ERROR_INVALID_XML,
              std::string("entity \"") + name + "\" is not declared in the document");
 }
 

@@ -40,29 +40,29 @@ class ExpatSaxAdapter {
 
   // Parses UTF-8 text; an encoding named in the text's declaration is
   // ignored (the text is already decoded). Returns 0 or a reader code.
-  long parseText(const std::string& utf8);
+  long ParseText(const std::string& utf8);
   // Parses the local file `path` (UTF-8); its declaration or byte order
   // mark names its encoding. Returns 0 or a reader code.
-  long parseFile(const std::string& path);
+  long ParseFile(const std::string& path);
 
  private:
   // Sets up a parser and its handlers; null when expat cannot allocate.
-  XML_ParserStruct* createParser(const char* encoding);
+  XML_ParserStruct* CreateParser(const char* encoding);
   // The result of a parse that expat ended with an error (logs it).
-  long parseFailure(XML_ParserStruct* parser);
+  long ParseFailure(XML_ParserStruct* parser);
   // Ends the parse from inside a handler with `code`; the first stop wins.
-  void stop(long code, const std::string& message);
+  void Stop(long code, const std::string& message);
   // Counts `nodes` more nodes and `textBytes` more text; false (and the
   // parse stopped) once the document is over a bound.
-  bool withinBounds(unsigned long nodes, unsigned long long textBytes);
+  bool WithinBounds(unsigned long nodes, unsigned long long textBytes);
   // Refuses a document of `bytes` bytes over kMaxDocumentBytes (logged).
-  long checkSize(unsigned long long bytes, const std::string& what);
+  long CheckSize(unsigned long long bytes, const std::string& what);
   // Logs a failure of the reader itself.
-  void fatalError(long code, const std::string& message);
+  void FatalError(long code, const std::string& message);
   // Runs a sink call, turning an allocation failure into a stop and keeping
   // any other exception to be rethrown once expat has returned.
   template <typename Call>
-  void deliver(Call call);
+  void Deliver(Call call);
 
   static void StartElement(void* self, const char* name, const char** attributes);
   static void EndElement(void* self, const char* name);
@@ -71,14 +71,14 @@ class ExpatSaxAdapter {
                                const char* systemId, const char* publicId);
   static void SkippedEntity(void* self, const char* name, int isParameterEntity);
 
-  XmlMgr* m_pSink;                  // borrowed
-  XML_ParserStruct* m_pParser = nullptr;  // the parse in progress
+  XmlMgr* m_sink;                        // borrowed
+  XML_ParserStruct* m_parser = nullptr;  // the parse in progress
   int m_depth = 0;
   unsigned long m_nodes = 0;
   unsigned long long m_textBytes = 0;
   long m_stopCode = 0;
   std::string m_stopMessage;
-  std::exception_ptr m_pending;     // a sink's exception, rethrown after the parse
+  std::exception_ptr m_pending;  // a sink's exception, rethrown after the parse
 };
 
 }  // namespace xml

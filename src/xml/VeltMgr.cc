@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Directory.h"
+#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/xml/VeltXmlMgr.h"
@@ -25,7 +26,7 @@ std::list<std::wstring> VeltMgr::getFileList(const std::wstring& folder) {
   // Paths are the folder followed by the name; a folder given without its
   // final separator gets one.
   std::wstring prefix = folder;
-  if (prefix.back() != L'/') prefix += L'/';
+  if (prefix.back() != velt::kPathSeparator) prefix += velt::kPathSeparator;
   // Every entry is a candidate, folders included: only the name decides.
   // The listing comes in byte order of the names; there is no recursion.
   std::vector<velt::platform::DirEntry> entries;

@@ -29,8 +29,8 @@ long VeltXmlParser::invokeParser(const std::wstring& input, bool /*validate*/,
   }
   velt::xml::ExpatSaxAdapter reader(m_pXmlMgr);
   const std::string narrow = velt::Narrow(input);
-  const long rc = inputType == VELT_XML_PARSER_INPUT_TEXT ? reader.parseText(narrow)
-                                                          : reader.parseFile(narrow);
+  const long rc =
+      inputType == VELT_XML_PARSER_INPUT_TEXT ? reader.ParseText(narrow) : reader.ParseFile(narrow);
   if (rc != 0) {
     VELT_LOG_CODE('E', "XML_Parse", rc, "Error encountered during parse.\n%s", narrow.c_str());
   }

@@ -1,8 +1,9 @@
 #include "zip/ArchiveFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "platform/SystemError.h"
 
 namespace velt {
 namespace zip {
@@ -19,7 +20,37 @@ ArchiveFile& Self(voidpf opaque) { return *static_cast<ArchiveFile*>(opaque); }
 
 ArchiveFile::ArchiveFile() : m_buffer(kBufferSize) {}
 
-int ArchiveFile::Create(const std::string& path) { return m_file.Create(path); }
+int ArchiveFile::Create(const std::string& path) {
+  int error = m_file.Create(path);
+  if (error == 0 && (error = file().Details(m_created)) != 0) {
+    m_file.Abandon();
+  }
+  return error;
+}
+
+bool ArchiveFile::IsThisFile(const platform::FileDetails& details) const {
+  return m_file.file().IsOpen() && platform::IsSameFile(details, m_created);
+}
+
+int ArchiveFile::ReadStored(void* data, size_t size, uint64_t offset) {
+  char* bytes = static_cast<char*>(data);
+  for (size_t done = 0; done < size;) {
+    int error = 0;
+    const long count = file().ReadAt(bytes + done, size - done, offset + done, error);
+    if (count <= 0) {
+      return count < 0 ? error : platform::ErrorNumber(platform::ErrorKind::kIo);
+    }
+    done += static_cast<size_t>(count);
+  }
+  return 0;
+}
+
+int ArchiveFile::StoredSize(uint64_t& size) {
+  platform::FileDetails details;
+  int error = file().Details(details);
+  size = details.size;
+  return error;
+}
 
 void ArchiveFile::FillFunctions(zlib_filefunc64_def& functions) {
   functions.zopen64_file = &ArchiveFile::Open;
@@ -69,7 +100,7 @@ voidpf ArchiveFile::Open(voidpf opaque, const void* /*filename*/, int /*mode*/) 
 
 uLong ArchiveFile::Read(voidpf opaque, voidpf /*stream*/, void* data, uLong size) {
   ArchiveFile& self = Self(opaque);
-  if (self.Flush() != 0 || self.file().ReadAt(data, size, self.m_position) != 0) {
+  if (self.Flush() != 0 || self.ReadStored(data, size, self.m_position) != 0) {
     return 0;
   }
   self.m_position += size;
@@ -98,7 +129,7 @@ long ArchiveFile::Seek(voidpf opaque, voidpf /*stream*/, ZPOS64_T offset, int or
       return 0;
     case ZLIB_FILEFUNC_SEEK_END: {
       uint64_t size = 0;
-      if (self.file().Size(size) != 0) {
+      if (self.StoredSize(size) != 0) {
         return -1;
       }
       self.m_position = std::max<uint64_t>(size, self.m_bufferStart + self.m_buffered) + offset;

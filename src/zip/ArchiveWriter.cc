@@ -15,7 +15,7 @@ namespace {
 
 // Reads up to `size` bytes; fewer only at the end of the file (a read error
 // ends it too, as a short read).
-size_t ReadBlock(platform::InputFile& file, unsigned char* buffer, size_t size) {
+size_t ReadBlock(platform::File& file, unsigned char* buffer, size_t size) {
   size_t total = 0;
   while (total < size) {
     int error = 0;
@@ -54,7 +54,7 @@ std::vector<std::string> ArchiveWriter::TakeChangedFiles() {
   return changed;
 }
 
-bool ArchiveWriter::ChecksumPass(Entry& entry, platform::InputFile& file) {
+bool ArchiveWriter::ChecksumPass(Entry& entry, platform::File& file) {
   // In block-sized slices, so that a stop request is seen between them.
   uint64_t covered = 0;
   uint32_t crc = 0;
@@ -78,7 +78,7 @@ bool ArchiveWriter::ChecksumPass(Entry& entry, platform::InputFile& file) {
   return true;
 }
 
-WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::InputFile> file,
+WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::File> file,
                                 uint64_t size, const std::string& path) {
   if (VeltThread::StopRequested()) {
     return Stopped();
@@ -104,7 +104,7 @@ WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::In
     }
     Slot* slot = nullptr;
     WriteOutcome outcome = FreeSlot(slot);
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
     slot->entry = &entry;
@@ -135,7 +135,7 @@ WriteOutcome ArchiveWriter::Add(EntryHeader header, std::unique_ptr<platform::In
 WriteOutcome ArchiveWriter::Finish() {
   while (!m_inFlight.empty()) {
     WriteOutcome outcome = Retire();
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
   }
@@ -145,7 +145,7 @@ WriteOutcome ArchiveWriter::Finish() {
 WriteOutcome ArchiveWriter::FreeSlot(Slot*& slot) {
   while (m_free.empty()) {
     WriteOutcome outcome = Retire();
-    if (outcome.failed()) {
+    if (outcome.Failed()) {
       return outcome;
     }
   }

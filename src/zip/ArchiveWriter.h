@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputFile.h"
+#include "platform/File.h"
 #include "zip/DeflatePool.h"
 #include "zip/TraditionalCipher.h"
 #include "zip/ZipArchive.h"
@@ -38,7 +38,7 @@ struct WriteOutcome {
   const char* failedCall = nullptr;  // the call that gave `result`
   std::string path;                  // the file whose entry failed
   bool stopped = false;              // a stop request ended the work
-  bool failed() const { return result != ZIP_OK || stopped; }
+  bool Failed() const { return result != ZIP_OK || stopped; }
 };
 
 class ArchiveWriter {
@@ -50,7 +50,7 @@ class ArchiveWriter {
   // as the entry `header`; `path` names the file in messages.
   // `header.encrypted` asks for encryption; it is dropped when the file
   // turns out empty. May write earlier entries to make room.
-  WriteOutcome Add(EntryHeader header, std::unique_ptr<platform::InputFile> file, uint64_t size,
+  WriteOutcome Add(EntryHeader header, std::unique_ptr<platform::File> file, uint64_t size,
                    const std::string& path);
   // Writes every entry still queued.
   WriteOutcome Finish();
@@ -76,7 +76,7 @@ class ArchiveWriter {
     bool first = false;  // the entry's first block
   };
 
-  bool ChecksumPass(Entry& entry, platform::InputFile& file);
+  bool ChecksumPass(Entry& entry, platform::File& file);
   WriteOutcome FreeSlot(Slot*& slot);
   WriteOutcome Retire();
 

@@ -1,16 +1,17 @@
 #include "velt/zip/CZip.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <thread>
 
 #include "platform/Directory.h"
 #include "platform/Environment.h"
-#include "platform/InputFile.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/SystemError.h"
+#include "velt/platform/PathSeparator.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 #include "velt/runtime/ResultCodes.h"
@@ -97,12 +98,14 @@ long CZip::Zip(std::wstring sourceFolder, std::wstring destinationZip, std::wstr
     reason = L"cannot read the folder " + sourceFolder;
     return result;
   }
-  // Every listed path starts with the folder and one separator.
-  size_t prefix = folder.size() + (folder.back() == '/' ? 0 : 1);
+  // Every listed path starts with the folder and one separator; entry names
+  // separate their parts with "/", whatever the platform's separator is.
+  size_t prefix = folder.size() + (folder.back() == velt::kNarrowPathSeparator ? 0 : 1);
   std::vector<std::string> names;
   names.reserve(files.size());
   for (const std::string& file : files) {
     names.push_back(file.substr(prefix));
+    std::replace(names.back().begin(), names.back().end(), velt::kNarrowPathSeparator, '/');
   }
   std::string why;
   result = createZipFile(files, velt::Narrow(destinationZip), names, velt::Narrow(password),
@@ -128,11 +131,11 @@ long CZip::getDirContents(std::vector<std::wstring>& files, std::wstring path, b
 long CZip::getDirContents(std::vector<std::string>& files, const std::string& folder,
                           bool recursive) {
   std::string path = folder;
-  if (!path.empty() && path.back() != '/') {
-    path += '/';
+  if (!path.empty() && path.back() != velt::kNarrowPathSeparator) {
+    path += velt::kNarrowPathSeparator;
   }
   velt::platform::FileDetails details;
-  if (velt::platform::GetFileDetails(path, details) != 0) {
+  if (velt::platform::GetFileDetails(path, true, details) != 0) {
     VELT_LOG_MESSAGE('E', "Failed to get file attributes for %s", path.c_str());
     return GLOBAL_ERROR_BAD_PARAMETER;
   }
@@ -158,7 +161,7 @@ long CZip::getDirContents(std::vector<std::string>& files, const std::string& fo
       }
       continue;
     }
-    if (velt::platform::GetFileDetails(full, details) != 0) {
+    if (velt::platform::GetFileDetails(full, true, details) != 0) {
       if (entry.isSymlink) {
         VELT_LOG_MESSAGE('W', "Skipping %s: the link points at nothing", full.c_str());
         continue;
@@ -214,7 +217,9 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   }
 
   velt::zip::ZipArchive archive;
-  int createError = zipPath.empty() ? ENOENT : archive.Create(zipPath);
+  int createError = zipPath.empty()
+                        ? velt::platform::ErrorNumber(velt::platform::ErrorKind::kNotFound)
+                        : archive.Create(zipPath);
   if (createError != 0) {
     reason = "Cannot create " + zipPath + ": " + ErrorText(createError);
     VELT_LOG_CODE('E', "zipOpen64", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
@@ -224,12 +229,12 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
   velt::zip::ArchiveWriter writer(archive, password, threads);
   velt::zip::EntryNames entryNames;
   velt::zip::WriteOutcome outcome;
-  for (size_t i = 0; i < files.size() && !outcome.failed(); ++i) {
+  for (size_t i = 0; i < files.size() && !outcome.Failed(); ++i) {
     const std::string& path = files[i];
     velt::zip::EntryHeader header;
     header.name = entryNames.Unique(velt::zip::SafeEntryName(names[i]));
 
-    std::unique_ptr<velt::platform::InputFile> input(new velt::platform::InputFile);
+    std::unique_ptr<velt::platform::File> input(new velt::platform::File);
     velt::platform::FileDetails details;
     bool detailsKnown = true;
     int openError = input->Open(path);
@@ -240,18 +245,18 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
       VELT_LOG_MESSAGE('E', "Could not open %s: %s", path.c_str(), ErrorText(openError).c_str());
       input.reset();
       details = velt::platform::FileDetails();
-      detailsKnown = velt::platform::GetFileDetails(path, details) == 0;
+      detailsKnown = velt::platform::GetFileDetails(path, true, details) == 0;
       if (!detailsKnown) {
         details.mode = kDefaultFileMode;
       }
-    } else if (archive.IsArchive(details.device, details.index)) {
+    } else if (archive.IsArchive(details)) {
       VELT_LOG_MESSAGE('W', "Skipping %s: it is the archive being written", path.c_str());
       continue;
     }
 
     // One size, taken here, decides zip64 and bounds every pass over the file.
     uint64_t size = input != nullptr ? details.size : 0;
-    if (!detailsKnown || !ToDosDateTime(details.lastWriteSeconds, header.dosDateTime)) {
+    if (!detailsKnown || !ToDosDateTime(details.lastWrite.seconds, header.dosDateTime)) {
       VELT_LOG_MESSAGE('W', "Failed to get file time attributes.");
       header.dosDateTime = 0;
     }
@@ -260,7 +265,7 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
     header.encrypted = !password.empty();
     outcome = writer.Add(header, std::move(input), size, path);
   }
-  if (!outcome.failed()) {
+  if (!outcome.Failed()) {
     outcome = writer.Finish();
   }
   for (const std::string& path : writer.TakeChangedFiles()) {
@@ -269,16 +274,16 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
                      "read last and may not open with the password.",
                      path.c_str());
   }
-  if (!outcome.failed()) {
+  if (!outcome.Failed()) {
     outcome.path = zipPath;
     outcome.failedCall = "zipClose";
     outcome.result = archive.Close(replace);
     if (outcome.result == ZIP_OK) {
       return 0;
     }
-    if (archive.systemError() == EEXIST) {
+    if (velt::platform::ErrorKindOf(archive.systemError()) == velt::platform::ErrorKind::kExists) {
       // Found there after the archive was written, and not to be replaced.
-      reason = "Cannot create " + zipPath + ": " + ErrorText(EEXIST);
+      reason = "Cannot create " + zipPath + ": " + ErrorText(archive.systemError());
       VELT_LOG_CODE('E', "rename", GLOBAL_ERROR_BAD_PARAMETER, "%s", reason.c_str());
       return GLOBAL_ERROR_BAD_PARAMETER;
     }
@@ -308,15 +313,15 @@ long CZip::createZipFile(const std::vector<std::string>& files, const std::strin
 
 bool CZip::getFileTime(const std::wstring& path, std::uint32_t& dosDateTime) {
   velt::platform::FileDetails details;
-  if (velt::platform::GetFileDetails(velt::Narrow(path), details) != 0) {
+  if (velt::platform::GetFileDetails(velt::Narrow(path), true, details) != 0) {
     return false;
   }
-  return ToDosDateTime(details.lastWriteSeconds, dosDateTime);
+  return ToDosDateTime(details.lastWrite.seconds, dosDateTime);
 }
 
 bool CZip::isLargeFile(const std::wstring& path) {
   std::string narrowPath = velt::Narrow(path);
-  velt::platform::InputFile input;
+  velt::platform::File input;
   velt::platform::FileDetails details;
   if (input.Open(narrowPath) != 0 || input.Details(details) != 0) {
     VELT_LOG_MESSAGE('E', "Could not open %s", narrowPath.c_str());
@@ -327,7 +332,7 @@ bool CZip::isLargeFile(const std::wstring& path) {
 
 unsigned long CZip::getCrc(const std::wstring& path) {
   std::string narrowPath = velt::Narrow(path);
-  velt::platform::InputFile input;
+  velt::platform::File input;
   if (input.Open(narrowPath) != 0) {
     VELT_LOG_MESSAGE('E', "Could not open %s", narrowPath.c_str());
     return 0;

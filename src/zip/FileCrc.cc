@@ -7,7 +7,7 @@
 namespace velt {
 namespace zip {
 
-uint64_t CrcOfFile(platform::InputFile& file, uint64_t limit, uint32_t& crc) {
+uint64_t CrcOfFile(platform::File& file, uint64_t limit, uint32_t& crc) {
   unsigned char buffer[kReadChunk];
   uLong value = crc32(0L, Z_NULL, 0);
   uint64_t covered = 0;

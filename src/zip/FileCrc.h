@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/InputFile.h"
+#include "platform/File.h"
 
 namespace velt {
 namespace zip {
@@ -15,7 +15,7 @@ constexpr size_t kReadChunk = 16384;
 // CRC-32 (zlib's, starting from 0) of at most `limit` bytes of `file` from
 // its current position. Returns the count of bytes it covered; a read error
 // ends the count like the end of the file.
-uint64_t CrcOfFile(platform::InputFile& file, uint64_t limit, uint32_t& crc);
+uint64_t CrcOfFile(platform::File& file, uint64_t limit, uint32_t& crc);
 
 }  // namespace zip
 }  // namespace velt

@@ -2,8 +2,9 @@
 
 #include <zlib.h>
 
-#include <cerrno>
 #include <cstring>
+
+#include "platform/SystemError.h"
 
 namespace velt {
 namespace zip {
@@ -80,7 +81,7 @@ int ZipArchive::Create(const std::string& path) {
   m_handle = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
   if (m_handle == nullptr) {
     Abandon();
-    return EIO;
+    return platform::ErrorNumber(platform::ErrorKind::kIo);
   }
   return 0;
 }
@@ -142,10 +143,10 @@ int ZipArchive::Close(bool replace) {
 }
 
 int ZipArchive::CompleteEndRecords(uint64_t centralDirectory) {
-  platform::ExclusiveFile& file = m_file.file();
+  platform::File& file = m_file.file();
   uint64_t end = 0;
   unsigned char record[kCentralHeaderSize];
-  if ((m_error = file.Size(end)) != 0) {
+  if ((m_error = m_file.StoredSize(end)) != 0) {
     return ZIP_ERRNO;
   }
   // minizip marks every entry that needs zip64 fields as made by
@@ -154,7 +155,7 @@ int ZipArchive::CompleteEndRecords(uint64_t centralDirectory) {
   if (m_zip64Entries || centralDirectory >= kMaxClassicOffset) {
     uint64_t at = centralDirectory;
     for (uint64_t i = 0; i < m_entries; ++i) {
-      if (file.ReadAt(record, kCentralHeaderSize, at) != 0 ||
+      if (m_file.ReadStored(record, kCentralHeaderSize, at) != 0 ||
           Get(record, 4) != kCentralHeaderSignature) {
         return ZIP_BADZIPFILE;
       }
@@ -174,7 +175,7 @@ int ZipArchive::CompleteEndRecords(uint64_t centralDirectory) {
   unsigned char tail[kZip64EndSize + kZip64LocatorSize + kEndSize];
   unsigned char* endRecord = tail + kZip64EndSize + kZip64LocatorSize;
   uint64_t zip64End = end - kEndSize;
-  if (end < centralDirectory + kEndSize || file.ReadAt(endRecord, kEndSize, zip64End) != 0 || Get(endRecord, 4) != kEndSignature) {
+  if (end < centralDirectory + kEndSize || m_file.ReadStored(endRecord, kEndSize, zip64End) != 0 || Get(endRecord, 4) != kEndSignature) {
     return ZIP_BADZIPFILE;
   }
   uint64_t directorySize = zip64End - centralDirectory;

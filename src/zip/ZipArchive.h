@@ -53,11 +53,8 @@ class ZipArchive {
 
   // The system's error number behind a ZIP_ERRNO; 0 when none is known.
   int systemError() const { return m_error != 0 ? m_error : m_file.error(); }
-  // Whether `device` and `index` identify the archive's own file.
-  bool IsArchive(uint64_t device, uint64_t index) {
-    return m_file.file().IsOpen() && device == m_file.file().device() &&
-           index == m_file.file().index();
-  }
+  // Whether `details` describe the archive's own file.
+  bool IsArchive(const platform::FileDetails& details) const { return m_file.IsThisFile(details); }
 
  private:
   int CompleteEndRecords(uint64_t centralDirectory);

@@ -1,11 +1,15 @@
 // External commands: their instances, both ways of running them, where
 // their output lands, progress, the time-out and a stop in the middle.
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <memory>
 #include <sstream>
 #include <tuple>
 
 #include "actions/ActionTestSupport.h"
+#include "actions/CollectControls.h"
 #include "support/ScopedEnv.h"
 
 namespace {
@@ -111,6 +115,47 @@ TEST_F(ExternTest, ProgramsThatCannotRunAreNotedAndTheNextInstanceRuns) {
   EXPECT_NE(0, access(m_bundle.Path("no-such-tool-velt_result.txt").c_str(), F_OK));
   EXPECT_TRUE(m_log.Contains("VeltAction::callExtern"));
   EXPECT_FALSE(m_log.Contains("runCaptured") || m_log.Contains("runLaunched"));
+}
+
+// With the run's controls, how each command ended is noted and kept as its
+// file's origin; without them nothing is noted. Output that found no room
+// (here the file-size limit, as on a full disk) is listed as omitted with
+// the system's reason, never kept cut off.
+TEST_F(ExternTest, CommandEndsAreNotedAndOutputWithoutRoomIsOmitted) {
+  Tool("fail.sh", "echo report > \"$1\"; exit 3\n");
+  const std::wstring report = W(m_tools.Path("fail.out"));
+  const std::vector<VeltComponent*> failing = {
+      Extern(L"sh -c 'echo x; exit 4'", true, L"four.txt"),
+      Extern(L"fail.sh " + report, false, report, W(m_tools.path()))};
+  EXPECT_EQ((Seen{L"four.txt 197", L"fail.out 7"}), Outcome(Perform(failing)));
+  velt::CollectControls controls;
+  m_attributes.controls = &controls;
+  std::list<truncAttributes> files = Perform({Extern(L"sh -c 'echo x; exit 4'", true, L"four.txt"),
+                                              Extern(L"fail.sh " + report, false, report,
+                                                     W(m_tools.path()))});
+  const std::wstring since = L"; its output may be an error message rather than data: ";
+  EXPECT_EQ((Seen{L"four.txt 394", L"fail.out 7",
+                  L"four.txt: the command exited with status 4" + since + L"sh -c 'echo x; exit 4'",
+                  L"fail.out: the command exited with status 3" + since + L"fail.sh " + report}),
+            Outcome(files));
+  const velt::FileOrigin* origin = controls.OriginOf(files.front().path);
+  ASSERT_NE(nullptr, origin);
+  EXPECT_TRUE(origin->isCommand && origin->ended && !origin->timedOut);
+  EXPECT_EQ(4u, origin->exitStatus);
+
+  struct rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit limit = {8192, saved.rlim_max};
+  std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  files = Perform({Extern(L"head -c 100000 /dev/zero | tr '\\0' x", true, L"big.txt")});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(files.empty());
+  EXPECT_EQ(L"big.txt: The output of head was left out: writing " + W(m_bundle.Path("big.txt")) +
+                L" failed: File too large",
+            Outcome().front());
+  EXPECT_NE(0, access(m_bundle.Path("big.txt").c_str(), F_OK));
 }
 
 // How a command that keeps running ends, captured or not: by the time-out

@@ -2,6 +2,7 @@
 // pipe and as JSON Lines; usage errors; the bundle and its checksum file;
 // clear's plan; secrets; and runs stopped by signals or a full disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "support/RunFixture.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -100,6 +102,12 @@ TEST_F(VeltProgram, UsageErrorsExitTwoNamingThePathAndTheReason) {
       {"collect -o " + Path("x") + " --password-file " + Path("nl"), 2, "is empty"},
       {"collect -o " + Path("x") + " --password-env VELT_EMPTY", 2, "VELT_EMPTY is empty"},
       {"collect --skip-msinfo32", 2, "unknown option '--skip-msinfo32'"},
+      {"collect --since yesterday", 2, "--since: 'yesterday' is neither a span back from now"},
+      {"collect --since 2999-01-01", 2, "--since: '2999-01-01' lies in the future"},
+      {"collect --max-size 10X", 2, "--max-size: '10X' is not a size"},
+      {"collect --case 'CS 1'", 2, "--case: the case ID 'CS 1' must be 1 to 64 letters"},
+      {"collect --exclude-id nope", 2, "--exclude-id: no configuration offers the file ID(s) nope"},
+      {"collect --timeout 0", 2, "--timeout: Value 0 not in range"},
       {"clear --skip-msinfo32", 2, "unknown option '--skip-msinfo32'"},
   };
   for (const auto& c : cases) {
@@ -185,7 +193,7 @@ TEST_F(VeltProgram, CommentAloneMakesTheDefaultBundleWithComments) {
   std::vector<std::string> entries = velt::test::ZipEntries(Path("c.zip"));
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ((std::vector<std::string>{"App/app.log", "App/echo.txt", "App/old.log",
-                                      "comments.txt", "summary.txt"}),
+                                      "comments.txt", "manifest.json", "summary.txt"}),
             entries);
   EXPECT_EQ("Comments from Orvalink user:\r\nIt broke",
             velt::test::ZipEntry(Path("c.zip"), "comments.txt"));
@@ -233,6 +241,96 @@ TEST_F(VeltProgram, AKilledRunLeavesNothingTheNextRunKeeps) {
   EXPECT_FALSE(fs::exists(partial));
 }
 
+// The estimate is the run's own walk and writes nothing; the run it
+// estimated carries the case ID in its name and a manifest that its schema
+// accepts.
+TEST_F(VeltProgram, EstimateShowsTheRunsWalkAndTheRunItsManifest) {
+  fs::create_directory(Path("out"));
+  std::string out;
+  ASSERT_EQ(0, Velt("collect --estimate --exclude-id app-logs --id app-logs --id app-env", &out));
+  EXPECT_EQ("What velt collect would gather now (an estimate: nothing was collected, no bundle "
+            "written):\n\nApp:\n  app-env: app-env\n    run   env -> env.txt\n  note: The file(s) "
+            "of ID app-logs are left out: it was excluded from this run.\n\n1 ID(s): 0 file(s) of "
+            "0 bytes now, and 1 command(s), whose output is known only when they run.\nExpected "
+            "size before compression: at least 0 bytes, the commands' output on top.\n",
+            out);
+  const std::string check =
+      "import json,sys\n"
+      "e=json.loads(sys.stdin.read())\n"
+      "s=[(x['kind'],x['name'],x['size']) for n in e['entries'] for x in n['steps']]\n"
+      "print(e['files'],e['file_bytes'],e['commands'],e['max_size'],sorted(s,key=str))\n";
+  ASSERT_EQ(0, Velt("collect --estimate --json --max-size 1K", &out));
+  m_fixture.dir().WriteFile("estimate.json", out);
+  ASSERT_EQ(0, RunCommand("python3 -c " + ShellQuote(check) + " <" + Path("estimate.json"), &out));
+  EXPECT_EQ("2 30 1 1024 [('command', 'echo.txt', None), ('file', 'app.log', 21), "
+            "('file', 'old.log', 9)]\n",
+            out);
+  EXPECT_TRUE(fs::is_empty(Path("out")) && m_fixture.TempEntries().empty());
+
+  ASSERT_EQ(0, Velt("collect -q --case CS-42 -o " + ShellQuote(Path("out") + "/"), &out));
+  EXPECT_EQ(0u, out.find(Path("out/velt-CS-42-"))) << out;
+  const std::string bundle = out.substr(0, out.size() - 1);
+  const std::string schema = VELT_SOURCE_DIR "/docs/manifest.schema.json";
+  EXPECT_EQ(0, RunCommand("unzip -p " + ShellQuote(bundle) + " manifest.json | python3 -c "
+                          "'import json,sys,jsonschema; jsonschema.validate(json.load(sys.stdin), "
+                          "json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)' " +
+                          schema));
+  EXPECT_TRUE(Has(velt::test::ZipEntry(bundle, "summary.txt"), "Case ID:                      CS-42"));
+}
+
+// --password-prompt asks twice on the terminal; two answers that differ
+// are refused before anything is collected.
+TEST_F(VeltProgram, PasswordPromptAsksTwiceAndRefusesAMismatch) {
+  for (const char* second : {"typed twice", "typed once"}) {
+    const std::string bundle = Path(std::string(second).substr(6) + ".zip");
+    std::string out, err;
+    const int status =
+        Velt("collect --password-prompt --id app-logs -o " + ShellQuote(bundle), &out, &err,
+             kDrive + "--when 'password: ' --type 'typed twice' --type " + ShellQuote(second) + " ");
+    EXPECT_TRUE(Has(out, "Bundle password: \r\nRepeat the bundle password: ")) << out;
+    EXPECT_FALSE(Has(out, "typed")) << "echoed: " << out;
+    if (std::string(second) == "typed twice") {
+      EXPECT_EQ(0, status) << err;
+      EXPECT_EQ("application log line\n",
+                velt::test::ZipEntry(bundle, "App/app.log", "typed twice"));
+    } else {
+      EXPECT_EQ(2, status);
+      EXPECT_TRUE(Has(err, "velt: the two entries differ")) << err;
+      EXPECT_FALSE(fs::exists(bundle));
+    }
+  }
+}
+
+// Without root, a run collects what it can and says, on screen and in the
+// summary, that it ran without root and what it could not read.
+TEST_F(VeltProgram, WithoutRootTheRunSaysWhatItCouldNotRead) {
+  VELT_REQUIRE_ATTACKER();
+  if (RunCommand("runuser -u veltattacker -- " + kVelt + " --version >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << kVelt << " cannot be run by veltattacker (a private install folder)";
+  }
+  chmod(Path("logs/old.log").c_str(), 0600);  // root's alone
+  chmod(m_fixture.dir().path().c_str(), 0755);
+  const std::string home = Path("user");
+  fs::create_directories(home + "/tmp");
+  for (const std::string& path : {home, home + "/tmp"}) {
+    velt::test::GiveTo(path, velt::test::Attacker());
+  }
+  std::string out;
+  ASSERT_EQ(0, RunCommand("runuser -u veltattacker -- env HOME=" + ShellQuote(home) + " TMPDIR=" +
+                              ShellQuote(home + "/tmp") + " " + kVelt +
+                              " collect -q --install-dir " + ShellQuote(m_fixture.installFolder()) +
+                              " --log-file " + ShellQuote(home + "/log") + " -o " +
+                              ShellQuote(home + "/b.zip") + " 2>&1",
+                          &out));
+  EXPECT_TRUE(Has(out, "velt: collected without root privileges: 1 file(s) could not be read"))
+      << out;
+  const std::string summary = velt::test::ZipEntry(home + "/b.zip", "summary.txt");
+  EXPECT_TRUE(Has(summary, " - Collected without administrative rights (user veltattacker)"))
+      << summary;
+  EXPECT_TRUE(Has(summary, "1 omission(s) above say a permission was refused"));
+  EXPECT_EQ("application log line\n", velt::test::ZipEntry(home + "/b.zip", "App/app.log"));
+}
+
 // list and clear show the engine's own clear plan and follow a changed
 // configuration; the run deletes only what the plan listed and names what
 // changed while velt waited for "yes", even a folder swapped for a link.
@@ -247,12 +345,18 @@ TEST_F(VeltProgram, ListAndClearShowTheRunsPlanAndTheRunKeepsToIt) {
   // them for every row.
   m_fixture.AddConfig("long.xml", "<config><configure><title>Syst\xC3\xA8me d'exploitation</title>"
                                   "</configure>" + Entry("kernel-and-boot-messages", "") +
-                                      "</config>");
+                                      "<file id='system-logs'><description>Journal</description>"
+                                      "<default>true</default></file></config>");
   ASSERT_EQ(0, Velt("list", &out));
   for (const char* row : {"ID                       CONFIGURATION          DEFAULT CLEAR DESCRIPTION\n",
                           "app-logs                 App                    yes     yes   App logs\n",
                           "kernel-and-boot-messages Syst\xC3\xA8me d'exploitation no      no    "
-                          "kernel-and-boot-messages\n"}) {
+                          "kernel-and-boot-messages\n",
+                          // The summary's own words say why the system's logs stay out.
+                          "system-logs              Syst\xC3\xA8me d'exploitation no      no    "
+                          "Journal\n\nThe file(s) of ID system-logs are left out: a default run "
+                          "collects the system's own logs only when they are included (velt "
+                          "collect --include-system-logs).\n"}) {
     EXPECT_TRUE(Has(out, row)) << out;
   }
   EXPECT_EQ(1, Velt("clear", &out, nullptr, "echo no | "));
@@ -332,7 +436,7 @@ TEST_F(VeltProgram, FullDisksFailRunsThatWouldLoseFilesAndSayWhere) {
        " into " + Path("small/full.zip") + " failed: No space left on device\n", "", false},
       {limit, "--json -o " + Path("drop.zip"), 0,
        "velt: 2 file(s) were left out of the bundle for lack of space in " + Path("tmp"),
-       "\"dropped_for_space\":2}", true},
+       "\"dropped_for_space\":2,", true},
       {limit, "--id app-extra -o " + Path("only.zip"), 1,
        "velt: 1 file(s) were left out for lack of space in " + Path("tmp") + "; the bundle " +
            Path("only.zip") + " holds only its summary", "", true},

@@ -26,7 +26,12 @@
 #include "support/CapturingLogger.h"
 #include "support/RunFixture.h"
 #include "support/Unprivileged.h"
+#include "platform/LocalTime.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/VeltCollectPlan.h"
+#include "velt/engine/VeltControlText.h"
+#include "velt/engine/BundleFiles.h"
+#include "velt/platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
 
@@ -150,7 +155,8 @@ TEST_F(EngineRun, DefaultRunBuildsTheBundleAndItsSummary) {
             m_console);
 
   EXPECT_EQ(m_bundle, m_finalBundle);
-  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "summary.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "manifest.json",
+                                      "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   EXPECT_EQ("first log\n", velt::test::ZipEntry(m_bundle, "Alpha/one.log"));
   EXPECT_EQ(std::string(2000, 'x'), velt::test::ZipEntry(m_bundle, "Alpha/two.log"));
@@ -178,8 +184,8 @@ TEST_F(EngineRun, RequestRunWritesCommentsAndListsUnservedIds) {
   ASSERT_EQ(0, Run(request, m_fixture.dir().Path("out/named")));
   EXPECT_EQ(m_fixture.dir().Path("out/named.zip"), m_finalBundle);
 
-  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "notes.txt",
-                                      "summary.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", "manifest.json",
+                                      "notes.txt", "summary.txt"}),
             velt::test::ZipEntries(m_finalBundle));
   EXPECT_EQ("Comments from Orvalink user:\r\nVPN drops\r\nevery hour \xc3\xa9",
             velt::test::ZipEntry(m_finalBundle, "notes.txt"));
@@ -205,7 +211,7 @@ TEST_F(EngineRun, ConfigurationsWithoutTitlesAndBrokenFiles) {
                                    "</config>");
   ASSERT_EQ(0, Run("", m_bundle));
   EXPECT_EQ((std::vector<std::string>{"Unknown_1/one.log", "Unknown_2/one.log",
-                                      "Unknown_3/one.log", "summary.txt"}),
+                                      "Unknown_3/one.log", "manifest.json", "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   const std::string summary = Summary();
   const std::string failures = "\r\n" + std::string(100, '=') +
@@ -280,7 +286,7 @@ TEST_F(EngineRun, LinksAboveTheWildcardFollowTheOwnerRuleInBothRuns) {
                                        entries + "</config>");
   ASSERT_EQ(0, Run("", m_bundle));
   EXPECT_EQ((std::vector<std::string>{"Links/one.log", "Links/two.log", "Links/user.log",
-                                      "summary.txt"}),
+                                      "manifest.json", "summary.txt"}),
             velt::test::ZipEntries(m_bundle));
   EXPECT_NE(std::string::npos,
             Squeezed(Summary())
@@ -388,7 +394,8 @@ TEST_F(EngineRun, NoRoomIsCountedAndFailsRunsThatWouldLoseEverything) {
                                                  m_fixture.dir().Path("out")),
                                              std::filesystem::directory_iterator()));
     if (c.dropped == 2) {
-      EXPECT_EQ(std::vector<std::string>{"summary.txt"}, velt::test::ZipEntries(m_bundle));
+      EXPECT_EQ((std::vector<std::string>{"manifest.json", "summary.txt"}),
+                velt::test::ZipEntries(m_bundle));
     }
     std::filesystem::remove(m_bundle);
   }
@@ -461,7 +468,23 @@ TEST_F(EngineRun, PlantedLinksAtTheBundleAreNeverFollowed) {
   EXPECT_FALSE(std::filesystem::is_symlink(m_bundle) || std::filesystem::is_symlink(map));
   EXPECT_EQ(map, velt::Narrow(m_report.hostsMapPath));
   EXPECT_EQ("precious", ReadFile(victim));
-  EXPECT_EQ(3u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
+
+  // So are the files a front end writes beside the bundle: a taken name is
+  // replaced only when asked, a link there as itself; nothing stays behind.
+  const std::string sum = m_bundle + ".sha256";
+  std::filesystem::create_symlink(victim, sum);
+  bool created = false;
+  EXPECT_EQ(velt::platform::ErrorNumber(velt::platform::ErrorKind::kExists),
+            velt::engine::WriteBesideBundle(sum, "sum\n", false, created));
+  EXPECT_TRUE(created && std::filesystem::is_symlink(sum));
+  ASSERT_EQ(0, velt::engine::WriteBesideBundle(sum, "sum\n", true, created));
+  EXPECT_EQ("sum\n", ReadFile(sum));
+  ASSERT_EQ(0, lstat(sum.c_str(), &info));
+  EXPECT_EQ(S_IFREG | 0600u, info.st_mode);
+  EXPECT_EQ("precious", ReadFile(victim));
+  EXPECT_NE(0, velt::engine::WriteBesideBundle(m_bundle + ".none/x", "", true, created));
+  EXPECT_FALSE(created);
+  EXPECT_EQ(4u, std::distance(std::filesystem::directory_iterator(m_fixture.dir().Path("out")),
                               std::filesystem::directory_iterator()));
 }
 
@@ -476,6 +499,7 @@ TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
       {"SUMMARY.TXT", "alpha", "comments.txt", "summary.txt"},
       {"same.txt", "same.txt", "comments.txt", "same.txt"},
       {"notes\nline", "report.txt", "comments.txt", "report.txt"},
+      {"Manifest.json", "report.txt", "comments.txt", "report.txt"},
   };
   for (const Case& c : cases) {
     const std::string request = m_fixture.dir().WriteFile(
@@ -484,7 +508,7 @@ TEST_F(EngineRun, RequestNamesStayInsideTheBundle) {
                            "</name></file><comments>hello</comments></request>");
     ASSERT_EQ(0, Run(request, m_bundle)) << c.comments;
     EXPECT_EQ((std::vector<std::string>{"Alpha/one.log", "Alpha/two.log", c.commentsEntry,
-                                        c.summaryEntry}),
+                                        "manifest.json", c.summaryEntry}),
               velt::test::ZipEntries(m_bundle));
     EXPECT_NE(std::string::npos,
               velt::test::ZipEntry(m_bundle, c.summaryEntry).find("requested for the"));
@@ -552,6 +576,131 @@ TEST_F(EngineRun, HostileNamesStayOnTheirLine) {
   for (const std::string& entry : velt::test::ZipEntries(m_bundle)) {
     EXPECT_EQ(std::string::npos, entry.find_first_of("\\\n")) << entry;
     EXPECT_EQ(std::string::npos, ("/" + entry + "/").find("/../")) << entry;
+  }
+}
+
+// manifest.json of `zip` checked against the schema in docs/; "valid" or
+// the validator's complaint.
+std::string ManifestVerdict(const std::string& zip) {
+  std::string verdict;
+  velt::test::RunCommand(
+      "unzip -p " + velt::test::ShellQuote(zip) + " manifest.json | python3 -c 'import json,sys,"
+      "jsonschema; s=json.load(open(sys.argv[1])); jsonschema.validate(json.load(sys.stdin), s, "
+      "cls=jsonschema.Draft202012Validator); print(\"valid\")' " VELT_SOURCE_DIR
+      "/docs/manifest.schema.json 2>&1",
+      &verdict);
+  return verdict;
+}
+
+// The controls of a run, and the estimate of the same run: a time window
+// leaves out files a wildcard matches that are older and hands its start
+// to commands; a budget cuts the largest file to its newest part; a time
+// limit kills a command whose output is still listed; an excluded ID and a
+// case ID are noted. A command that fails is noted whatever the controls.
+// The estimate walks exactly what the run copies, and collects nothing.
+TEST_F(EngineRun, ControlsShapeTheRunAndTheSummarySaysHow) {
+  std::string big;
+  for (int i = 0; i < 400; ++i) big += "line " + std::to_string(i) + "\n";
+  m_fixture.dir().WriteFile("logs/big.log", big);
+  m_fixture.dir().WriteFile("logs/old.log", "old\n");
+  const std::string old = m_source + "/old.log";
+  ASSERT_EQ(0, velt::test::RunCommand("touch -d '3 days ago' " + velt::test::ShellQuote(old)));
+  auto entry = [](const std::string& id, const std::string& actions) {
+    return "<file id='" + id + "'><description>" + id + "</description><default>true</default>"
+           "<velt><os opsys='linux'>" + actions + "</os></velt></file>";
+  };
+  auto command = [](const std::string& args, const std::string& out) {
+    return "<use_extern_action><action><args>" + args + "</args><temp_out>" + out +
+           "</temp_out><stdout/></action></use_extern_action>";
+  };
+  m_fixture.AddConfig(
+      "ctl.xml", "<config><configure><title>Ctl</title></configure>" +
+                     entry("logs", "<file_copy_action><action><loc>" + m_source +
+                                       "/*.log</loc></action></file_copy_action>") +
+                     entry("since", command("sh -c 'echo \"since=$VELT_SINCE\"; exit 4'",
+                                            "since.txt")) +
+                     entry("slow", command("sh -c 'echo started; sleep 3'", "slow.txt")) +
+                     "</config>");
+  const int64_t now = velt::platform::SecondsSinceEpoch();
+  VeltCollectExtras window;
+  window.since = now - 86400;
+  window.excludeIds = {L"slow"};
+  window.caseId = L"CS-7";
+  VeltCollectExtras budget;
+  budget.maxSize = 5000;  // two.log (2000 bytes) fits it whole
+  budget.commandTimeout = 1;
+  struct Case {
+    VeltCollectExtras extras;
+    std::vector<std::string> files, notes;
+  } cases[] = {
+      {window, {"big.log", "one.log", "since.txt", "two.log"},
+       {"1 file(s) matching " + m_source + "/*.log were left out: last modified before " +
+            velt::Narrow(VeltControlText::LocalTime(now - 86400)),
+        "The file(s) of ID slow are left out: it was excluded from this run.",
+        "Case ID:                      CS-7", "Excluded from this run: slow."}},
+      {budget, {"big.log", "old.log", "one.log", "since.txt", "slow.txt", "two.log"},
+       {"big.log (ID logs) was cut from 3.41K to", "its newest part kept) to keep the bundle "
+        "within its size budget of 4.88K.", "slow.txt: the command was killed after 1 s",
+        "Size budget 4.88K: 1 file(s) were cut"}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, Run("", m_bundle, "", false, c.extras));
+    std::vector<std::string> files;
+    for (const std::string& name : velt::test::ZipEntries(m_bundle)) {
+      if (name.compare(0, 4, "Ctl/") == 0) files.push_back(name.substr(4));
+    }
+    EXPECT_EQ(c.files, files);
+    const std::string summary = Summary();
+    for (const std::string& note : c.notes) {
+      EXPECT_NE(std::string::npos, Squeezed(summary).find(Squeezed(note))) << note << summary;
+    }
+    EXPECT_NE(std::string::npos, summary.find("since.txt: the command exited with status 4"));
+    EXPECT_EQ("valid\n", ManifestVerdict(m_bundle));
+    const std::string manifest = velt::test::ZipEntry(m_bundle, "manifest.json");
+    const std::string since = velt::test::ZipEntry(m_bundle, "Ctl/since.txt");
+    if (c.extras.since != 0) {
+      EXPECT_EQ(1u, m_report.leftOutByWindow);
+      EXPECT_NE(std::string::npos,
+                since.find("since=" + velt::Narrow(VeltControlText::LocalTime(c.extras.since))));
+      EXPECT_NE(std::string::npos, manifest.find("\"case_id\":\"CS-7\""));
+    } else {
+      // Everything the summary lists fits the budget; the cut file kept
+      // its end.
+      const std::string cut = velt::test::ZipEntry(m_bundle, "Ctl/big.log");
+      EXPECT_EQ(big.substr(big.size() - cut.size()), cut);
+      size_t listed = 0;
+      for (const std::string& name : files) {
+        listed += velt::test::ZipEntry(m_bundle, "Ctl/" + name).size();
+      }
+      EXPECT_LE(listed, c.extras.maxSize);
+      EXPECT_GT(listed + 50, c.extras.maxSize);  // no more cut than needed
+      EXPECT_EQ(1u, m_report.cutForBudget);
+      EXPECT_NE(std::string::npos, manifest.find("\"killed_after_seconds\":1,"));
+      EXPECT_NE(std::string::npos, manifest.find("\"cut_from\":" + std::to_string(big.size())));
+      EXPECT_EQ(std::string::npos, since.find("since=2"));
+    }
+    EXPECT_EQ(c.extras.since != 0 ? 1u : 2u, m_report.commandsFailed);
+    std::filesystem::remove(m_bundle);
+
+    // The estimate of the same run: the same files with their sizes now,
+    // the commands, nothing collected.
+    VeltEngine planner(L"", Widen(m_fixture.installFolder()), L"", L"", false, false);
+    planner.setExtras(c.extras);
+    VeltCollectPlan plan;
+    ASSERT_EQ(0, planner.planCollect(plan));
+    std::vector<std::string> planned;
+    for (const VeltCollectPlan::Entry& e : plan.entries()) {
+      for (const VeltCollectPlan::Step& step : e.steps) {
+        planned.push_back(velt::Narrow(step.bundleName));
+        if (!step.isCommand) {
+          EXPECT_EQ(std::filesystem::file_size(velt::Narrow(step.source)), step.size);
+        }
+      }
+    }
+    std::sort(planned.begin(), planned.end());
+    EXPECT_EQ(c.files, planned);
+    EXPECT_TRUE(m_fixture.TempEntries().empty());
+    EXPECT_FALSE(std::filesystem::exists(m_bundle));
   }
 }
 

@@ -1,15 +1,24 @@
 #include "velt/platform/VeltEvent.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <thread>
 
+#include "platform/Process.h"
+
 namespace {
 
-bool Readable(int fd) {
-  struct pollfd entry{fd, POLLIN, 0};
-  return poll(&entry, 1, 0) == 1;
+using velt::platform::ChildWait;
+
+// Whether a wait for a running child that also watches `event` wakes for
+// it at once.
+bool WakesAWait(const VeltEvent& event, velt::platform::ChildProcess& child) {
+  ChildWait outcome = ChildWait::kEnded;
+  size_t wokenBy = 1;
+  EXPECT_EQ(0, velt::platform::WaitChild(child, {velt::platform::WakeSource(event)}, 0, outcome,
+                                         wokenBy));
+  EXPECT_NE(ChildWait::kEnded, outcome);
+  return outcome == ChildWait::kWoken && wokenBy == 0;
 }
 
 TEST(VeltEvent, OpenFindsOnlyCreatedNames) {
@@ -28,24 +37,27 @@ TEST(VeltEvent, OpenFindsOnlyCreatedNames) {
   EXPECT_EQ(nullptr, VeltEvent::Open(L"TestEventA"));
 }
 
-TEST(VeltEvent, ManualResetStaysSignalledAndPollsReadable) {
+TEST(VeltEvent, ManualResetStaysSignalledAndWakesAWaitForAChild) {
   VeltEvent* event = VeltEvent::Create(L"TestEventB", true, false);
-  ASSERT_GE(event->PollDescriptor(), 0);
-  EXPECT_FALSE(Readable(event->PollDescriptor()));
+  ASSERT_TRUE(event->IsWatchable());
+  velt::platform::ChildProcess child;
+  ASSERT_EQ(0, velt::platform::StartDetached("sleep 60", child));
+  EXPECT_FALSE(WakesAWait(*event, child));
   event->Set();
   event->Set();
   EXPECT_TRUE(event->Wait(0));
   EXPECT_TRUE(event->Wait(0));
-  EXPECT_TRUE(Readable(event->PollDescriptor()));
+  EXPECT_TRUE(WakesAWait(*event, child));
   event->Reset();
   EXPECT_FALSE(event->Wait(0));
-  EXPECT_FALSE(Readable(event->PollDescriptor()));
+  EXPECT_FALSE(WakesAWait(*event, child));
+  EXPECT_EQ(0, velt::platform::KillChildGroup(child));
   VeltEvent::Close(event);
 }
 
 TEST(VeltEvent, AutoResetIsConsumedByOneWait) {
   VeltEvent* event = VeltEvent::Create(L"", false, true);
-  EXPECT_EQ(-1, event->PollDescriptor());
+  EXPECT_FALSE(event->IsWatchable());
   EXPECT_TRUE(event->Wait(0));
   EXPECT_FALSE(event->Wait(0));
   VeltEvent::Close(event);

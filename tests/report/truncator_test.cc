@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "report/BundleBudget.h"
 #include "report/ReportTestSupport.h"
 #include "support/CapturingLogger.h"
 #include "support/TempDir.h"
@@ -197,6 +198,49 @@ TEST_F(TruncatorTest, MixedAndUnknownSchemesDropTheFilesAsInternalErrors) {
                            "different requested truncation scheme"));
   EXPECT_EQ(1, m_log.Count(MID_DEBUG_MESSAGE, "truncator::perform",
                            "Lost fileID for file: \"" + velt::Narrow(lost1) + "\""));
+}
+
+// A budget over the whole bundle: the largest cuttable files are cut to one
+// common size, the largest that fits; the others count in full.
+TEST(BundleBudget, TheLargestFilesAreCutToOneCommonSize) {
+  struct Case {
+    std::vector<uint64_t> sizes;
+    std::vector<bool> cuttable;
+    uint64_t budget;
+    std::vector<uint64_t> kept;
+  } cases[] = {
+      {{100, 50, 30}, {true, true, true}, 180, {100, 50, 30}},  // fits as it is
+      {{100, 50, 30}, {true, true, true}, 150, {70, 50, 30}},
+      {{100, 50, 30}, {true, true, true}, 101, {35, 35, 30}},   // 35 + 35 + 30: one byte spare
+      {{100, 50, 30}, {false, true, true}, 120, {100, 10, 10}},
+      {{100, 50}, {false, true}, 90, {100, 0}},  // what may not be cut passes it alone
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.kept, velt::report::KeptSizes(c.sizes, c.cuttable, c.budget)) << c.budget;
+  }
+}
+
+// A file marked for the budget is cut on its own to its newest part and
+// listed with the size it has then, with a note; the others as they are;
+// the work file does not stay.
+TEST_F(TruncatorTest, FitToBudgetCutsEachMarkedFileAloneAndSaysByHowMuch) {
+  std::wstring big = MakeFile("big.log", 3000), small = MakeFile("small.log", 300);
+  std::list<truncAttributes> files{FileRecord(L"a", big, 3000, TRUNC_DATA, 1000, TRUNC_FRONT),
+                                   FileRecord(L"a", small, 300)};
+  const std::wstring work = velt::Widen(m_dir.Path(".cut"));
+  truncator t(files, m_summary.get());
+  EXPECT_EQ(0, t.fitToBudget(work, L"to fit."));
+  EXPECT_EQ(1000u, Content(big).size());
+  EXPECT_EQ("0123456789", Content(big).substr(0, 10));  // the last 1000 of 3000 bytes
+  EXPECT_EQ(300u, Content(small).size());
+  EXPECT_FALSE(Exists(work));
+  auto listed = SectionRows(*m_summary, L"Manifest_Included");
+  ASSERT_EQ(2u, listed.size());
+  EXPECT_EQ(helperUtil::SizeToStr(1000, 2), listed[0][3]);
+  EXPECT_EQ(L"desc of a", listed[0][2]);
+  EXPECT_EQ((std::vector<std::wstring>{L"big.log (ID a) was cut from 2.93K to 1000 bytes (1.95K "
+                                       L"left out, its newest part kept) to fit."}),
+            Notes(*m_summary));
 }
 
 }  // namespace

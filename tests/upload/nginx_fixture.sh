@@ -249,9 +249,10 @@ ready() {  # every server answers its own check location
 }
 
 start_nginx() {
-  local attempt
+  local attempt names
+  read -ra names <<<"$servers"
   for attempt in 1 2 3 4 5; do
-    read -r $(printf 'PORT_%s ' $servers) < <(free_ports 8)
+    read -r "${names[@]/#/PORT_}" < <(free_ports 8)
     write_config
     : >"$work/logs/error.log"
     nginx -p "$work/" -c "$work/nginx.conf" -e "$work/logs/error.log" &
@@ -287,6 +288,8 @@ hostile_pid=$!
 read -r -t 30 -u "$hostile_out" hostile_ports || { echo "hostile_server.py did not start" >&2; exit 1; }
 
 for name in $servers; do port=PORT_$name; echo "$port=${!port}"; done >"$work/fixture.env.tmp"
+# One NAME=PORT word per line: the server prints them on one line.
+# shellcheck disable=SC2086
 printf '%s\n' $hostile_ports >>"$work/fixture.env.tmp"
 cat >>"$work/fixture.env.tmp" <<EOF
 IPV6=$(have_ipv6 && echo 1 || echo 0)

@@ -10,6 +10,9 @@
 #include "velt/helpers/TruncType.h"
 
 class XMLObject;
+namespace velt {
+class CollectControls;
+}
 
 // Built and owned by the collector; every action keeps a copy.
 struct ACTION_ATTRIBUTES {
@@ -21,6 +24,9 @@ struct ACTION_ATTRIBUTES {
   double truncRatio = 0.0;      // size budget in bytes of the file-ID group
   uint32_t percentPortion = 0;  // progress share while an external command runs
   XMLObject* pXMLSummary = nullptr;  // borrowed; null in a clear run
+  // Borrowed; a collect run's controls beyond the design (time window,
+  // time limit, dry run, file origins). Null: exactly the design's actions.
+  velt::CollectControls* controls = nullptr;
 
   ACTION_ATTRIBUTES() = default;
   explicit ACTION_ATTRIBUTES(XMLObject* summary) : pXMLSummary(summary) {}

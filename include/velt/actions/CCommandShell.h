@@ -4,6 +4,7 @@
 // time-out, the front end's stop request and a bound on the output kept.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -30,6 +31,17 @@ class VELT_API CCommandShell {
   // not exist included) or GLOBAL_ERROR_BAD_HANDLE; a null command:
   // GLOBAL_ERROR_BAD_PARAMETER.
   static long Execute(const wchar_t* command, std::ostream& out);
+
+  // How a command run by Execute ended.
+  struct Outcome {
+    bool ended = false;       // by itself: `exitStatus` is its status
+    unsigned exitStatus = 0;  // 128 + N when signal N ended it
+  };
+  // Execute with its own time limit in seconds (instead of the 1200), and
+  // how the command ended. An extension for the run's --timeout and the
+  // command notes of the summary; Execute itself is this with 1200.
+  static long Execute(const wchar_t* command, std::ostream& out, int64_t timeLimitSeconds,
+                      Outcome& outcome);
 
  private:
   std::wstring m_commandLine;

@@ -50,13 +50,28 @@ class VELT_API VeltAction {
   // `outputFile` when `captureStdout` is set and a file is named, else
   // launched detached and watched until it ends, with progress posted after
   // every wait slice. Both ways end the command's process group after 1200
-  // seconds (VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT) and when the front end
-  // asks the run to stop, which then ends the run. 0 or a result code.
+  // seconds, or the run's own time limit
+  // (VELTENGINE_ERROR_EXTERN_ACTION_TIMEOUT), and when the front end asks
+  // the run to stop, which then ends the run. Output that cannot be written
+  // whole is listed as omitted (VELTENGINE_ERROR_WRITE_FAILURE). 0 or a
+  // result code; m_lastCommand says how the command ended.
   long callExtern(const std::wstring& path, const std::wstring& args, bool captureStdout,
                   const std::wstring& outputFile);
 
   // The program of a command line: its first word, or all of it.
   static std::wstring programOf(const std::wstring& args);
+  // The time limit of each command: the run's controls', else 1200 s.
+  int64_t timeLimitSeconds() const;
+
+  // How the command of the last callExtern ended, for the run's controls
+  // (the summary's command notes and manifest.json).
+  struct CommandEnd {
+    bool ended = false;       // by itself: `exitStatus` is its status
+    unsigned exitStatus = 0;  // 128 + N when signal N ended it
+    bool timedOut = false;    // ended at its time limit
+    int64_t elapsedMs = 0;
+  };
+  CommandEnd m_lastCommand;
 
   CProcessApi* m_pProcessApi;  // owned; the launcher of the last command
   uint32_t m_processId;        // the last launched process; 0 when none
@@ -67,7 +82,12 @@ class VELT_API VeltAction {
   // The two ways; neither logs, callExtern reports for both. runCaptured
   // gives the error of writing the output file in `fileError`.
   long runCaptured(const std::wstring& path, const std::wstring& args,
-                   const std::wstring& outputFile, int& fileError);
+                   const std::wstring& outputFile, int& fileError, bool& created);
+  // Lists a captured command's output that could not be written whole as
+  // omitted (or cut) with the system's reason. Returns
+  // VELTENGINE_ERROR_WRITE_FAILURE.
+  long noteUnwrittenOutput(const std::wstring& program, const std::wstring& outputFile,
+                           int fileError, bool created);
   long runLaunched(const std::wstring& path, const std::wstring& args);
   // Waits for the launched command with progress, stop checks and the
   // time-out (`elapsedSeconds` is the time it ran).

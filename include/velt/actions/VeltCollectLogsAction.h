@@ -33,4 +33,11 @@ class VELT_API VeltCollectLogsAction : public VeltAction {
   std::wstring bundleName(const std::wstring& wanted, const std::wstring& fallback);
   void noteFailedFile(const std::wstring& name, const std::wstring& reason);
   void addRecord(const std::wstring& destination, std::list<truncAttributes>& out);
+  // With the run's controls: a note when the last command did not end well
+  // (a failure status, its time limit), so that its output is not taken
+  // for data; `name` is its file in the bundle (empty: none).
+  void noteCommandEnd(const std::wstring& name, const std::wstring& command);
+  // addRecord, and the file's origin for the run's controls.
+  void addCommandRecord(const std::wstring& destination, const std::wstring& command,
+                        std::list<truncAttributes>& out);
 };

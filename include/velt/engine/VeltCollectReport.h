@@ -19,4 +19,17 @@ struct VeltCollectReport {
   // After a failure: what failed, with the path and the system's reason;
   // the status line says which step it was.
   std::wstring failure;
+
+  // Extensions (docs/engine.md): the run had no administrative rights, and
+  // how many of the summary's omissions say a permission was refused.
+  bool unprivileged = false;
+  unsigned deniedForPermission = 0;
+  // Files the time window left out; files the size budget cut, and the
+  // bytes cut from them.
+  unsigned leftOutByWindow = 0;
+  unsigned cutForBudget = 0;
+  double bytesCut = 0.0;
+  // Commands that exited with a failure status or were killed at their
+  // time limit.
+  unsigned commandsFailed = 0;
 };

@@ -4,20 +4,30 @@
 // VeltThread.
 #pragma once
 
+#include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "velt/VeltExport.h"
+#include "velt/actions/ActionAttributes.h"
 #include "velt/engine/VeltCollectReport.h"
 
 class collector;
+struct VeltCatalog;
 class VeltClearPlan;
+class VeltCollectPlan;
 class VeltComponent;
 namespace velt {
 class BundleMasker;
 class ClearPlan;
+class CollectControls;
+namespace engine {
+class BundleManifest;
+}
 namespace platform {
 class RunFolder;
 }
@@ -44,6 +54,23 @@ struct VeltCollectExtras {
   // pseudonyms; the mapping is written beside the bundle, never into it.
   bool maskHosts = false;
   std::vector<std::wstring> maskDomains;
+
+  // The controls (docs/engine.md, "Controls"); VeltControlText reads them
+  // from text.
+  // The start of a time window, in seconds since 1970 (UTC); 0: none.
+  // Files that a wildcard matches and that were last modified before it
+  // are left out, and configured commands find its local time in
+  // VELT_SINCE ("YYYY-MM-DD HH:MM:SS") to limit what they print.
+  int64_t since = 0;
+  // A budget in bytes for everything the summary lists; 0: none. When the
+  // files pass it, the largest are cut to their newest part.
+  uint64_t maxSize = 0;
+  // Each command's time limit in seconds; 0: the engine's own (1200).
+  unsigned commandTimeout = 0;
+  // File IDs left out of the run (with a note in the summary).
+  std::vector<std::wstring> excludeIds;
+  // A case number or ticket ID, shown in summary.txt and manifest.json.
+  std::wstring caseId;
 };
 
 class VELT_API VeltEngine {
@@ -76,6 +103,19 @@ class VELT_API VeltEngine {
   // The next clear run carries out `plan` as it stands instead of working
   // one out; what it skips is listed in the plan afterwards.
   void setClearPlan(const VeltClearPlan& plan);
+  // Works out what a collect run of this engine with its extras would
+  // gather, with the collect run's own passes and searches: the files the
+  // locations match now with their sizes, the commands, what would be
+  // omitted and why. Collects nothing, runs no command and writes nothing.
+  // 0, VELTENGINE_ERROR_INVALID_XML for a request that does not parse,
+  // VELTENGINE_ERROR_INTERNAL when no configuration loads, or
+  // VELTENGINE_ERROR_ALREADY_INITIALIZED once the engine has planned or run
+  // (it takes the place of the engine's one run).
+  long planCollect(VeltCollectPlan& plan);
+  // The file IDs the configurations offer (see VeltCatalog), read as a run
+  // reads them. 0, or VELTENGINE_ERROR_INTERNAL when no configuration
+  // loads.
+  long listEntries(VeltCatalog& catalog);
 
   // Where a collect run with maskHosts writes the pseudonym mapping: beside
   // the bundle, "<bundle>.hosts-map.txt".
@@ -101,6 +141,9 @@ class VELT_API VeltEngine {
   long runToEnd(Run run);
   void removeWorkFiles();
   void createCollector();
+  // Loads the configurations once, for planClear and listEntries; false
+  // when none loads.
+  bool loadConfigurations();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
   std::wstring finalBundlePath() const;
@@ -117,6 +160,14 @@ class VELT_API VeltEngine {
   std::wstring maskCollected(const std::wstring& path);
   long maskCollectedFile(const std::wstring& path);
   long finishMasking(const std::wstring& summaryPath);
+  // The extensions' part of a run (src/engine/VeltEngineControls.cc).
+  long parseRequest(std::wstring& failure);
+  void startControls();
+  void endControls();
+  void observeBlock(XMLObject& config, XMLObject& summary,
+                    const std::list<truncAttributes>& listed);
+  long writeRunNotes(const std::wstring& summaryPath);
+  long writeManifest(const std::wstring& summaryPath);
 
   bool m_clearMode;
   collector* m_pCollector;
@@ -140,5 +191,12 @@ class VELT_API VeltEngine {
   VeltCollectReport m_report;
   velt::BundleMasker* m_pMasker;  // owned; null when nothing is masked
   std::shared_ptr<velt::ClearPlan> m_clearPlan;  // what the clear run carries out
+  velt::CollectControls* m_pControls;      // owned; the run's controls
+  velt::engine::BundleManifest* m_pManifest;  // owned; manifest.json as it grows
+  // Masked counts per collected file, for the manifest.
+  std::map<std::wstring, std::map<std::string, unsigned long long>> m_masked;
+  std::set<std::wstring> m_manifested;  // the files the manifest lists already
+  unsigned m_cutFiles = 0;
+  double m_cutBytes = 0.0;
 
 };

@@ -1,11 +1,17 @@
 // Shell special folders by their CSIDL numbers. docs/platform.md lists what
-// each number is on this platform.
+// each number is on this platform. On Windows the numbers are the system's
+// own, from <shlobj.h>.
 #pragma once
 
 #include <string>
 
 #include "velt/VeltExport.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <shlobj.h>  // after <windows.h>, which it builds on
+#else
 enum : long {
   CSIDL_DESKTOP = 0,
   CSIDL_PERSONAL = 5,
@@ -15,6 +21,7 @@ enum : long {
   CSIDL_COMMON_APPDATA = 35,
   CSIDL_PROFILE = 40,
 };
+#endif
 
 // The folder (without a trailing separator); empty when the system has no
 // such folder (a warning is logged then).

@@ -126,6 +126,10 @@ class VELT_API helperUtil {
   static long fileTruncateFront(long count, const std::wstring& path);
   static long fileTruncateEnd(long count, const wchar_t* path);
   static long fileTruncateEnd(long count, const std::wstring& path);
+  // The same through the work file `workFile` (in a folder of the
+  // caller's, not the working directory), which is removed afterwards.
+  static long fileTruncateFront(long count, const std::wstring& path, const std::wstring& workFile);
+  static long fileTruncateEnd(long count, const std::wstring& path, const std::wstring& workFile);
   // The size in bytes (64-bit), -1.0 when unknown; for a folder the total
   // size of the regular files in it and below it. The string form
   // translates the path first.

@@ -5,6 +5,7 @@
 // patterns and the pseudonym scheme.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class VELT_API BundleMasker {
   // A binary file is left alone and remembered as "not scanned". 0 or a result code (logged);
   // after a failure the file is as it was, unmasked, and is remembered as not scanned.
   long MaskFile(const std::wstring& path, const std::wstring& shownName);
+  // The same, and what was replaced in the file, by kind ("ipv4_address":
+  // 3); kinds with nothing replaced are left out. For manifest.json.
+  long MaskFile(const std::wstring& path, const std::wstring& shownName,
+                std::map<std::string, unsigned long long>& replaced);
 
   // Lines for the bundle summary's masking note: what was masked (counts per kind and per
   // file), files not scanned, and whether host pseudonymisation was on. Empty when MaskFile

@@ -12,4 +12,7 @@ constexpr wchar_t kPathSeparator = L'/';
 constexpr const wchar_t* kPathSeparatorString = L"/";
 #endif
 
+// The same in narrow (UTF-8) paths.
+constexpr char kNarrowPathSeparator = static_cast<char>(kPathSeparator);
+
 }  // namespace velt

@@ -23,9 +23,11 @@ class VELT_API VeltEvent {
   // (0: test without waiting; negative: forever). An auto-reset event is
   // reset by the wait that sees it.
   bool Wait(int timeoutMs);
-  // A descriptor that polls readable while a manual-reset event is
-  // signalled, for waits that also watch other descriptors; -1 if none.
-  int PollDescriptor() const;
+  // Whether the engine's waits for a child process can watch this event
+  // beside the child and its output, waking when it is set: true for a
+  // manual-reset event. The system object they watch stays inside the
+  // platform layer.
+  bool IsWatchable() const;
 
   ~VeltEvent();
   VeltEvent(const VeltEvent&) = delete;
@@ -33,6 +35,7 @@ class VELT_API VeltEvent {
 
  private:
   VeltEvent(const std::wstring& name, bool manualReset, bool initialState);
+  friend struct VeltEventAccess;  // the platform layer's waits
   struct State;
   std::unique_ptr<State> m_state;
 };

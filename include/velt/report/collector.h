@@ -7,6 +7,7 @@
 // Clear once per configuration, in its own order.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <set>
@@ -20,6 +21,7 @@ class VeltComponent;
 class XMLObject;
 namespace velt {
 class ClearPlan;
+class CollectControls;
 }
 
 class VELT_API collector {
@@ -59,13 +61,37 @@ class VELT_API collector {
   // deleted and listed as omitted with that reason.
   using FileFilter = std::function<std::wstring(const std::wstring& path)>;
   void setFileFilter(FileFilter filter) { m_fileFilter = std::move(filter); }
-  // Called with each configuration's summary tree once its block is in
-  // summary.txt (the engine counts what was left out, and why).
-  using SummaryObserver = std::function<void(XMLObject& summary)>;
+  // Called with each configuration, its summary tree and the files its
+  // block lists (as the filter and the budget left them) once the block is
+  // in summary.txt (the engine counts what was left out, and why, and
+  // lists the files in the bundle's manifest).
+  using SummaryObserver = std::function<void(XMLObject& config, XMLObject& summary,
+                                             const std::list<truncAttributes>& listed)>;
   void setSummaryObserver(SummaryObserver observer) { m_summaryObserver = std::move(observer); }
   // True for the report files' own default names ("summary.txt",
   // "comments.txt"), compared as a case-insensitive file system would.
   static bool IsReportFileName(const std::wstring& name);
+
+  // ---- extensions beyond the design (docs/engine.md) ----
+  // The run's controls, handed to every action (borrowed; null: the
+  // design's passes). With them a default pass also notes the system-log
+  // IDs it leaves out, and with their plan a pass only records what it
+  // would collect: no summary, no comments.
+  void setControls(velt::CollectControls* controls) { m_pControls = controls; }
+  // File IDs the passes leave out, each with a note.
+  void setExcludedIds(std::set<std::wstring> ids) { m_excluded = std::move(ids); }
+  // Shown in the main information as "Case ID:" when not empty.
+  void setCaseId(const std::wstring& caseId) { m_caseId = caseId; }
+  // A budget in bytes for what all blocks list together: every block is
+  // held back until FinishBudget, which cuts the largest files through the
+  // work file `workFile` (in the bundle folder, removed after each cut).
+  // 0: no budget.
+  void setBudget(uint64_t bytes, const std::wstring& workFile);
+  // Cuts the largest files held back so that all fit the budget (their
+  // newest part kept), then lists and prints the blocks held back, in
+  // order. 0 or the first failure's code; `cut` and `dropped` say how many
+  // files lost how many bytes.
+  long FinishBudget(unsigned& cut, double& dropped);
 
  protected:
   // ---- entries of a configuration or request (collector_entries.cc) ----
@@ -100,6 +126,16 @@ class VELT_API collector {
   std::string getComment();
   long writeSummary(const std::wstring& destFolder, XMLObject* pXMLObjectConfig);
   long printSummary(XMLObject* pXMLObjectConfig);
+  // writeSummary's parts: the filter over the files listed, then the
+  // listing (cutting what the budget marked), main information and print.
+  void filterFiles();
+  long listAndPrint(XMLObject* pXMLObjectConfig);
+  // In a dry run: what the summary tree holds goes to the plan instead.
+  void recordRemarks();
+  // A dry run: the run's controls carry a plan.
+  bool planning() const;
+  // The note for an entry a pass leaves out beyond the design's cases.
+  void noteLeftOut(const std::wstring& id, const std::wstring& why);
   std::wstring reportFilePath(const std::wstring& destFolder, const std::wstring& name) const;
   // The name a request gives a report file when it can only be a new file
   // at the top of the bundle folder, else `fallback` (with a summary note).
@@ -128,4 +164,17 @@ class VELT_API collector {
   SummaryObserver m_summaryObserver;
   std::set<std::wstring> m_filtered;  // files the filter has seen (once each)
   velt::ClearPlan* m_pClearPlan = nullptr;  // borrowed; null: Clear acts
+  velt::CollectControls* m_pControls = nullptr;  // borrowed
+  std::set<std::wstring> m_excluded;
+  std::wstring m_caseId;
+  uint64_t m_budget = 0;
+  std::wstring m_budgetWorkFile;
+  // Blocks held back for the budget: configuration, summary tree (owned),
+  // files.
+  struct HeldBlock {
+    XMLObject* config;
+    XMLObject* summary;
+    std::list<truncAttributes> files;
+  };
+  std::vector<HeldBlock> m_held;
 };

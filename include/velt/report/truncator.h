@@ -27,6 +27,13 @@ class VELT_API truncator {
   // Lists every file in the summary, in list order; nothing is shortened or
   // deleted. Returns 0.
   virtual long justFillSummary();
+  // An extension for a budget over the whole bundle: lists every file as
+  // justFillSummary does, after cutting each record marked for it
+  // (truncType TRUNC_DATA) on its own, not with its ID group, to truncRatio
+  // bytes from the side appliedTrunc names (TRUNC_FRONT keeps the newest
+  // part), through `workFile`. A cut file is listed with the size it has
+  // then, and a note names it with both sizes followed by `why`. Returns 0.
+  long fitToBudget(const std::wstring& workFile, const std::wstring& why);
 
  protected:
   // Shrinks every file of one data-truncated group in proportion to its
@@ -41,6 +48,10 @@ class VELT_API truncator {
   void dropMismatchedScheme(const truncAttributes& file);
   void dropLostFile(const truncAttributes& file);
   void closeGroup(TruncType scheme, std::list<truncAttributes>& pending, double total);
+  // Shortens one file to `kept` bytes from the side its appliedTrunc names
+  // (the end for any other value, with a warning note); `workFile` empty:
+  // the truncation's own work file.
+  void cutFile(const truncAttributes& file, long kept, const std::wstring& workFile);
   void addNote(const std::wstring& note);
 
   bool m_note2;  // a proportional (data) truncation ran

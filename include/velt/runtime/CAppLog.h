@@ -32,13 +32,12 @@ class VELT_API CAppLog {
 
   static void LogDebugMessage(const char* function, const char* file, int line,
                               Logging::DebugImportance importance, const char* format, ...)
-      __attribute__((format(printf, 5, 6)));
+      VELT_PRINTF_FORMAT(5, 6);
 
   static void LogReturnCode(const char* function, const char* file, int line,
                             Logging::DebugImportance importance, const char* invokedFunction,
                             unsigned long code, const char* description = nullptr,
-                            const char* format = nullptr, ...)
-      __attribute__((format(printf, 8, 9)));
+                            const char* format = nullptr, ...) VELT_PRINTF_FORMAT(8, 9);
 
   static void LogMessage(unsigned messageId, ...);
 
@@ -52,19 +51,19 @@ class VELT_API CAppLog {
 
 // Logging at the point of failure, with the reporting function, file and line.
 #define VELT_LOG_MESSAGE(importance, ...)                                                    \
-  CAppLog::LogDebugMessage(CAppLog::FunctionName(__PRETTY_FUNCTION__).c_str(), __FILE__,   \
+  CAppLog::LogDebugMessage(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__, \
                            __LINE__, importance, __VA_ARGS__)
 
-#define VELT_LOG_CODE(importance, invoked, code, ...)                                        \
-  CAppLog::LogReturnCode(CAppLog::FunctionName(__PRETTY_FUNCTION__).c_str(), __FILE__,     \
+#define VELT_LOG_CODE(importance, invoked, code, ...)                                      \
+  CAppLog::LogReturnCode(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__, \
                          __LINE__, importance, invoked, static_cast<unsigned long>(code),  \
-                         nullptr, ##__VA_ARGS__)
+                         nullptr VELT_COMMA_ARGS(__VA_ARGS__))
 
 // The same, for a helper that reports in the name of the operation it works
 // for: `function` is that operation's qualified name.
 #define VELT_LOG_MESSAGE_AS(function, importance, ...) \
   CAppLog::LogDebugMessage(function, __FILE__, __LINE__, importance, __VA_ARGS__)
 
-#define VELT_LOG_CODE_AS(function, importance, invoked, code, ...)                             \
-  CAppLog::LogReturnCode(function, __FILE__, __LINE__, importance, invoked,                   \
-                         static_cast<unsigned long>(code), nullptr, ##__VA_ARGS__)
+#define VELT_LOG_CODE_AS(function, importance, invoked, code, ...)          \
+  CAppLog::LogReturnCode(function, __FILE__, __LINE__, importance, invoked, \
+                         static_cast<unsigned long>(code), nullptr VELT_COMMA_ARGS(__VA_ARGS__))

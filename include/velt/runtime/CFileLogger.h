@@ -18,10 +18,13 @@ class VELT_API CFileLogger : public ILogger {
   CFileLogger& operator=(const CFileLogger&) = delete;
 
   bool IsOpen() const { return m_file != nullptr; }
+  // Why the file could not be opened: the error number (0 when it is open).
+  int OpenError() const { return m_openError; }
   long Log(Logging::Severity severity, const char* text, const char* messageName,
            unsigned messageId, Logging::DebugImportance importance) override;
 
  private:
   std::mutex m_lock;
-  std::FILE* m_file;
+  std::FILE* m_file = nullptr;
+  int m_openError = 0;
 };

@@ -13,6 +13,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/WalkedFolder.h"
+#include "platform/posix/FileCalls.h"
 #include "platform/posix/LinkWalk.h"
 
 namespace velt {
@@ -20,7 +21,9 @@ namespace platform {
 namespace {
 
 using posix::Fd;
+using posix::FileKind;
 using posix::JoinPath;
+using posix::KindOfMode;
 using posix::Reached;
 
 CopyRefusal RefusalOfKind(FileKind kind) {
@@ -90,16 +93,15 @@ class TreeCopier {
     if (!S_ISREG(source.info.st_mode)) {
       return Refuse(shown, RefusalOfKind(KindOfMode(source.info.st_mode)), depth);
     }
-    int in = -1;
+    Fd input;
     FileKind kind;
-    int error = OpenRegularFile(source.folder.get(), source.name, false, in, kind);
+    int error = posix::OpenRegularFile(source.folder.get(), source.name, false, input, kind);
     if (error == EINVAL || error == EISDIR) {
       return Refuse(shown, RefusalOfKind(kind), depth);
     }
     if (error != 0) {
       return Fail(shown, error, depth);
     }
-    Fd input(in);
     struct stat info;
     if (fstat(input.get(), &info) != 0) {
       return Fail(shown, errno, depth);
@@ -245,7 +247,7 @@ class TreeCopier {
     if (size == 0 || OnKernelFileSystem(in)) {
       // The kernel's files report no size or one that means nothing
       // (/proc/kcore): they are read to their end, within the bound.
-      int error = CopyRange(in, out, 0, 0, kSizelessReadLimit, copied);
+      int error = posix::CopyRange(in, out, 0, 0, kSizelessReadLimit, copied);
       char probe;
       shortened = error == 0 && copied == kSizelessReadLimit &&
                   pread(in, &probe, 1, static_cast<off_t>(copied)) == 1;
@@ -268,7 +270,7 @@ class TreeCopier {
       if (from >= size) {
         break;
       }
-      int error = CopyRange(in, out, from, from, to - from, copied);
+      int error = posix::CopyRange(in, out, from, from, to - from, copied);
       if (error != 0) {
         return error;
       }

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace velt {
@@ -20,6 +22,16 @@ bool NonEmpty(const char* name, std::string& value) {
   return true;
 }
 
+std::mutex& RunVariablesLock() {
+  static std::mutex* lock = new std::mutex();
+  return *lock;
+}
+
+std::vector<std::string>& RunVariables() {
+  static std::vector<std::string>* entries = new std::vector<std::string>();
+  return *entries;
+}
+
 }  // namespace
 
 const char kCommandSearchPath[] = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
@@ -32,7 +44,14 @@ std::vector<std::string> CommandEnvironment() {
       entries.push_back(std::string(name) + "=" + value);
     }
   }
+  std::lock_guard<std::mutex> guard(RunVariablesLock());
+  entries.insert(entries.end(), RunVariables().begin(), RunVariables().end());
   return entries;
+}
+
+void SetRunVariables(std::vector<std::string> entries) {
+  std::lock_guard<std::mutex> guard(RunVariablesLock());
+  RunVariables() = std::move(entries);
 }
 
 bool GetEnvironmentValue(const std::string& name, std::string& value) {

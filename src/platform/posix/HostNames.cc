@@ -9,10 +9,18 @@
 namespace velt {
 namespace platform {
 
+std::string OwnHostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof(name) - 1) != 0) {
+    return std::string();
+  }
+  return name;
+}
+
 std::vector<std::string> OwnHostNames() {
   std::vector<std::string> names;
-  char name[256] = {};
-  if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0') {
+  const std::string name = OwnHostName();
+  if (name.empty()) {
     return names;
   }
   names.push_back(name);
@@ -21,7 +29,7 @@ std::vector<std::string> OwnHostNames() {
   hints.ai_family = AF_UNSPEC;
   hints.ai_flags = AI_CANONNAME;
   addrinfo* found = nullptr;
-  if (getaddrinfo(name, nullptr, &hints, &found) == 0) {
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0) {
     if (found != nullptr && found->ai_canonname != nullptr && names[0] != found->ai_canonname) {
       names.push_back(found->ai_canonname);
     }

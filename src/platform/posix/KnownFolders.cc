@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/Environment.h"
-#include "platform/InputFile.h"
+#include "platform/posix/FileCalls.h"
 
 namespace velt {
 namespace platform {
@@ -32,7 +32,7 @@ std::string UserDirectory(const std::string& name, const std::string& home,
   }
   std::string configHome = BaseDirectory("XDG_CONFIG_HOME", home, "/.config");
   std::string bytes;
-  ReadSmallFile(configHome + "/user-dirs.dirs", kSmallTextLimit, bytes);
+  posix::ReadSmallFile(configHome + "/user-dirs.dirs", posix::kSmallTextLimit, bytes);
   std::istringstream in(bytes);
   std::string key = "XDG_" + name + "_DIR=";
   std::string line;

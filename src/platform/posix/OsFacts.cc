@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/InputFile.h"
+#include "platform/posix/FileCalls.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -19,7 +19,7 @@ namespace {
 // PRETTY_NAME of an os-release file, without its quotes; empty when absent.
 std::string ReadPrettyName(const char* file) {
   std::string bytes;
-  ReadSmallFile(file, kSmallTextLimit, bytes);
+  posix::ReadSmallFile(file, posix::kSmallTextLimit, bytes);
   std::istringstream in(bytes);
   std::string line;
   while (std::getline(in, line)) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/PartialFile.h"
+#include "platform/posix/Descriptor.h"
 
 namespace velt {
 namespace platform {
@@ -53,14 +54,14 @@ int MakeDirectoryPrivate(const std::string& path) {
   return error;
 }
 
-RunFolder::~RunFolder() { Release(); }
+struct RunFolder::Lock {
+  posix::Fd folder;
+};
 
-void RunFolder::Release() {
-  if (m_lock >= 0) {
-    close(m_lock);  // closing the descriptor drops its lock
-    m_lock = -1;
-  }
-}
+RunFolder::RunFolder() = default;
+RunFolder::~RunFolder() = default;  // closing the descriptor drops its lock
+
+void RunFolder::Release() { m_lock.reset(); }
 
 int RunFolder::Create(const std::string& parent, const std::string& prefix) {
   Release();
@@ -83,7 +84,7 @@ int RunFolder::Create(const std::string& parent, const std::string& prefix) {
     }
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, name)) {
       m_path = name;
-      m_lock = fd;
+      m_lock.reset(new Lock{posix::Fd(fd)});
       error = 0;
     } else {
       close(fd);

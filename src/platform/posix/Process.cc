@@ -13,14 +13,35 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <thread>
 
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/posix/Descriptor.h"
+#include "platform/posix/EventDescriptor.h"
+#include "velt/platform/VeltEvent.h"
+#include "platform/posix/ShellWords.h"
 
 namespace velt {
 namespace platform {
+
+struct ChildProcess::Watch {
+  posix::Fd fd;  // a pidfd: readable once the child has ended
+};
+
+struct CommandOutput::Pipe {
+  posix::Fd fd;  // non-blocking and close-on-exec
+};
+
+struct CommandOutputAccess {
+  static int Descriptor(const CommandOutput& output) {
+    return output.m_pipe != nullptr ? output.m_pipe->fd.get() : -1;
+  }
+  static void Adopt(CommandOutput& output, int fd) {
+    output.m_pipe.reset(new CommandOutput::Pipe{posix::Fd(fd)});
+  }
+};
+
 namespace {
 
 // Waits without a pidfd poll in slices this long (kernels before 5.3).
@@ -45,23 +66,6 @@ void RecordStatus(ChildProcess& child, int status) {
     // As the shell reports a command that a signal ended.
     child.exitCode = 128u + static_cast<unsigned>(WTERMSIG(status));
   }
-}
-
-// Words that the shell runs itself: `exec` cannot replace the shell by
-// them, and no program of that name needs to exist.
-bool IsShellOwnWord(const std::string& word) {
-  static const char* const kWords[] = {
-      "!", "{", "}", "[[", ".", ":", "alias", "bg", "break", "case", "cd", "chdir", "command",
-      "continue", "do", "done", "elif", "else", "esac", "eval", "exec", "exit", "export", "fg",
-      "fi", "for", "function", "getopts", "hash", "if", "jobs", "kill", "local", "read",
-      "readonly", "return", "select", "set", "shift", "then", "times", "trap", "type", "ulimit",
-      "umask", "unalias", "unset", "until", "wait", "while"};
-  for (const char* own : kWords) {
-    if (word == own) {
-      return true;
-    }
-  }
-  return false;
 }
 
 bool IsExecutableFile(const std::string& path, int& error) {
@@ -121,114 +125,6 @@ int ResolveProgram(const std::string& program, std::string& resolved) {
   return found;
 }
 
-enum class WordScan {
-  kWord,   // a word, with its quotes and backslashes removed
-  kEnd,    // no more words
-  kShell,  // something only the shell can work out comes next
-};
-
-// Reads the next word of `line` from `at` as the shell reads it, as long as
-// that needs no expansion: blanks separate words; single quotes, double
-// quotes and backslashes quote. Operators, expansions, globs, comments and
-// the like give kShell.
-WordScan NextWord(const std::string& line, std::size_t& at, std::string& word) {
-  static const char kUnquotedSpecial[] = "|&;<>()$`*?[]#~{}!\n\r";
-  word.clear();
-  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
-    ++at;
-  }
-  if (at == line.size()) {
-    return WordScan::kEnd;
-  }
-  while (at < line.size() && line[at] != ' ' && line[at] != '\t') {
-    const char c = line[at++];
-    if (c == '\\') {
-      if (at == line.size() || line[at] == '\n') {
-        return WordScan::kShell;
-      }
-      word += line[at++];
-    } else if (c == '\'') {
-      std::size_t close = line.find('\'', at);
-      if (close == std::string::npos) {
-        return WordScan::kShell;
-      }
-      word += line.substr(at, close - at);
-      at = close + 1;
-    } else if (c == '"') {
-      for (;;) {
-        if (at == line.size() || line[at] == '$' || line[at] == '`') {
-          return WordScan::kShell;
-        }
-        const char inner = line[at++];
-        if (inner == '"') {
-          break;
-        }
-        if (inner == '\\' && at < line.size() && std::strchr("$`\"\\\n", line[at]) != nullptr) {
-          if (line[at] == '\n') {
-            return WordScan::kShell;
-          }
-          word += line[at++];
-        } else {
-          word += inner;
-        }
-      }
-    } else if (std::strchr(kUnquotedSpecial, c) != nullptr) {
-      return WordScan::kShell;
-    } else {
-      word += c;
-    }
-  }
-  return WordScan::kWord;
-}
-
-// Whether the shell would run `word`, the first word of a line, as a
-// program: not a variable assignment, not one of the shell's own words.
-bool NamesProgram(const std::string& word) {
-  return !word.empty() && word.find('=') == std::string::npos && !IsShellOwnWord(word);
-}
-
-// The words of a command line that uses no shell syntax beyond quoting.
-// Such a line means exactly these words to the shell, so it can run
-// without one. False when the shell is needed.
-bool SplitPlainCommand(const std::string& line, std::vector<std::string>& words) {
-  words.clear();
-  std::size_t at = 0;
-  std::string word;
-  for (;;) {
-    switch (NextWord(line, at, word)) {
-      case WordScan::kWord:
-        words.push_back(word);
-        break;
-      case WordScan::kEnd:
-        return !words.empty() && NamesProgram(words[0]);
-      case WordScan::kShell:
-        return false;
-    }
-  }
-}
-
-// A command line that is one simple command runs with `exec` in front, so
-// that the shell replaces itself by the program instead of forking once
-// more: the child is then the program itself, and starting it costs one
-// process instead of two. Lists, pipelines, subshells, assignments and the
-// shell's own words keep the shell.
-std::string ShellLine(const std::string& commandLine) {
-  if (commandLine.find_first_of(";&|()`\n") != std::string::npos) {
-    return commandLine;
-  }
-  size_t start = commandLine.find_first_not_of(" \t");
-  if (start == std::string::npos) {
-    return commandLine;
-  }
-  size_t end = commandLine.find_first_of(" \t", start);
-  std::string first = commandLine.substr(start, end == std::string::npos ? end : end - start);
-  if (first.find('=') != std::string::npos || first[0] == '<' || first[0] == '>' ||
-      IsShellOwnWord(first)) {
-    return commandLine;
-  }
-  return "exec " + commandLine;
-}
-
 // Starts the command line as `/bin/sh -c` would run it, with standard
 // output and error on `outputFd`, or on /dev/null when it is -1, and the
 // commands' own environment. A line without shell syntax is started
@@ -286,13 +182,12 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   pid_t pid = 0;
   std::vector<std::string> words;
   const bool plain = SplitPlainCommand(commandLine, words);
-  std::size_t at = 0;
   std::string first;
   std::string program;
   rc = 0;
   if (plain) {
     rc = ResolveProgram(words[0], program);
-  } else if (NextWord(commandLine, at, first) == WordScan::kWord && NamesProgram(first)) {
+  } else if (FirstProgram(commandLine, first)) {
     rc = ResolveProgram(first, program);
   }
   if (rc == 0 && plain) {
@@ -318,11 +213,94 @@ int Spawn(const std::string& commandLine, int outputFd, ChildProcess& child) {
   }
   child = ChildProcess();
   child.pid = pid;
-  child.waitFd = OpenWaitDescriptor(pid);
+  const int waitFd = OpenWaitDescriptor(pid);
+  if (waitFd >= 0) {
+    child.watch.reset(new ChildProcess::Watch{posix::Fd(waitFd)});
+  }
   return 0;
 }
 
+// The descriptor that shows the child's end, -1 when there is none.
+int WaitDescriptor(const ChildProcess& child) {
+  return child.watch != nullptr ? child.watch->fd.get() : -1;
+}
+
+// The descriptor a wake source polls readable with, -1 when there is none.
+int DescriptorOf(const WakeSource& wake) {
+  if (wake.event() != nullptr) {
+    return VeltEventAccess::Descriptor(*wake.event());
+  }
+  return wake.output() != nullptr ? CommandOutputAccess::Descriptor(*wake.output()) : -1;
+}
+
+// Waits up to `timeoutMs` for one of `fds` to poll readable or hung up:
+// `ready` is its index, or fds.size() when none did. 0 or the error number.
+int PollReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready) {
+  ready = fds.size();
+  std::vector<struct pollfd> watched;
+  for (int fd : fds) {
+    watched.push_back({fd, POLLIN, 0});
+  }
+  const int64_t deadline = WallClockMs() + timeoutMs;
+  for (;;) {
+    int64_t remaining = deadline - WallClockMs();
+    int count = poll(watched.data(), static_cast<nfds_t>(watched.size()),
+                     static_cast<int>(remaining > 0 ? remaining : 0));
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count < 0) {
+      return errno;
+    }
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        ready = i;
+        break;
+      }
+    }
+    return 0;
+  }
+}
+
 }  // namespace
+
+ChildProcess::ChildProcess() = default;
+ChildProcess::~ChildProcess() = default;
+ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
+ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+
+CommandOutput::CommandOutput() = default;
+CommandOutput::~CommandOutput() = default;
+
+int CommandOutput::Read(char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  if (!IsOpen()) {
+    return EBADF;
+  }
+  for (;;) {
+    ssize_t n = read(m_pipe->fd.get(), buffer, size);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) {
+      return errno;
+    }
+  }
+}
+
+int CommandOutput::WaitReadable(unsigned timeoutMs, bool& ready) {
+  ready = false;
+  if (!IsOpen()) {
+    return EBADF;
+  }
+  std::size_t index = 1;
+  int error = PollReadable({m_pipe->fd.get()}, timeoutMs, index);
+  ready = error == 0 && index == 0;
+  return error;
+}
+
+void CommandOutput::Close() { m_pipe.reset(); }
 
 int FindProgram(const std::string& program) {
   std::string resolved;
@@ -333,8 +311,8 @@ int StartDetached(const std::string& commandLine, ChildProcess& child) {
   return Spawn(commandLine, -1, child);
 }
 
-int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outputFd) {
-  outputFd = -1;
+int StartCaptured(const std::string& commandLine, ChildProcess& child, CommandOutput& output) {
+  output.Close();
   int ends[2];
   if (pipe2(ends, O_CLOEXEC) != 0) {
     return errno;
@@ -350,7 +328,7 @@ int StartCaptured(const std::string& commandLine, ChildProcess& child, int& outp
     close(ends[0]);
     return rc;
   }
-  outputFd = ends[0];
+  CommandOutputAccess::Adopt(output, ends[0]);
   return 0;
 }
 
@@ -378,9 +356,14 @@ int PollChild(ChildProcess& child, bool& running) {
   return 0;
 }
 
-int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned timeoutMs,
+int WaitChild(ChildProcess& child, const std::vector<WakeSource>& wakes, unsigned timeoutMs,
               ChildWait& outcome, std::size_t& wokenBy) {
   const int64_t deadline = WallClockMs() + timeoutMs;
+  std::vector<int> wakeFds;
+  for (const WakeSource& wake : wakes) {
+    wakeFds.push_back(DescriptorOf(wake));
+  }
+  const int waitFd = WaitDescriptor(child);
   std::vector<struct pollfd> watched;
   for (;;) {
     bool running = false;
@@ -397,11 +380,11 @@ int WaitChild(ChildProcess& child, const std::vector<int>& wakeFds, unsigned tim
     for (int fd : wakeFds) {
       watched.push_back({fd, POLLIN, 0});
     }
-    if (child.waitFd >= 0) {
-      watched.push_back({child.waitFd, POLLIN, 0});
+    if (waitFd >= 0) {
+      watched.push_back({waitFd, POLLIN, 0});
     }
     int slice = static_cast<int>(remaining);
-    if (child.waitFd < 0 && slice > kFallbackSliceMs) {
+    if (waitFd < 0 && slice > kFallbackSliceMs) {
       slice = kFallbackSliceMs;
     }
     int ready = poll(watched.data(), static_cast<nfds_t>(watched.size()), slice);
@@ -443,10 +426,7 @@ int KillChildGroup(ChildProcess& child) {
 }
 
 void ReleaseChild(ChildProcess& child) {
-  if (child.waitFd >= 0) {
-    close(child.waitFd);
-    child.waitFd = -1;
-  }
+  child.watch.reset();
   bool running = false;
   PollChild(child, running);
   if (running) {
@@ -457,110 +437,6 @@ void ReleaseChild(ChildProcess& child) {
       }
     }).detach();
     child.reaped = true;
-  }
-}
-
-int ReadDescriptor(int fd, char* buffer, std::size_t size, std::size_t& got) {
-  got = 0;
-  for (;;) {
-    ssize_t n = read(fd, buffer, size);
-    if (n >= 0) {
-      got = static_cast<std::size_t>(n);
-      return 0;
-    }
-    if (errno != EINTR) {
-      return errno;
-    }
-  }
-}
-
-int WaitReadable(const std::vector<int>& fds, unsigned timeoutMs, std::size_t& ready) {
-  ready = fds.size();
-  std::vector<struct pollfd> watched;
-  for (int fd : fds) {
-    watched.push_back({fd, POLLIN, 0});
-  }
-  const int64_t deadline = WallClockMs() + timeoutMs;
-  for (;;) {
-    int64_t remaining = deadline - WallClockMs();
-    int count = poll(watched.data(), static_cast<nfds_t>(watched.size()),
-                     static_cast<int>(remaining > 0 ? remaining : 0));
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count < 0) {
-      return errno;
-    }
-    for (std::size_t i = 0; i < watched.size(); ++i) {
-      if ((watched[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-        ready = i;
-        break;
-      }
-    }
-    return 0;
-  }
-}
-
-int WriteDescriptor(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      return errno;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
-int OpenCommandOutput(const std::string& path, int& fd, bool& created) {
-  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
-  created = false;
-  for (;;) {
-    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0) {
-      created = true;
-      return 0;
-    }
-    if (errno != EEXIST) {
-      return errno;
-    }
-    fd = open(path.c_str(), kFlags | O_NONBLOCK);
-    if (fd >= 0) {
-      break;
-    }
-    if (errno != ENOENT) {
-      return errno;  // ELOOP for a link
-    }
-    // Removed between the two opens: create it after all.
-  }
-  // Appending to someone else's file, or to a FIFO or device, would hand
-  // them the output or block the run.
-  struct stat info;
-  int error = 0;
-  if (fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = EINVAL;
-  } else if (info.st_uid != geteuid()) {
-    error = EPERM;
-  }
-  if (error == 0 && fcntl(fd, F_SETFL, O_WRONLY | O_APPEND) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    close(fd);
-    fd = -1;
-  }
-  return error;
-}
-
-void CloseDescriptor(int fd) {
-  if (fd >= 0) {
-    close(fd);
   }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/InputFile.h"
+#include "platform/posix/FileCalls.h"
 #include "velt/platform/TextEncoding.h"
 
 #ifndef VELT_REGISTRY_DEFAULT
@@ -168,7 +168,7 @@ int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
   m_values.clear();
   m_open = false;
   std::string bytes;
-  int error = ReadSmallFile(RegistryFilePath(), kRegistryFileLimit, bytes);
+  int error = posix::ReadSmallFile(RegistryFilePath(), kRegistryFileLimit, bytes);
   if (error != 0) {
     return error;
   }

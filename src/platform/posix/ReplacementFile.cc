@@ -1,6 +1,5 @@
 #include "platform/ReplacementFile.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,8 +30,8 @@ int ReplacementFile::Create(const std::string& original, const std::string& tag,
     error = m_file.Create(folder + "." + base + "." + tag + "-" + std::to_string(getpid()) + "-" +
                           std::to_string(attempt));
   }
-  if (error == 0 && fchown(m_file.m_fd, details.owner, details.group) != 0) {
-    ownerError = errno;
+  if (error == 0) {
+    ownerError = m_file.SetOwner(details.owner, details.group);
   }
   return error;
 }
@@ -44,16 +43,9 @@ int ReplacementFile::Write(const void* data, size_t size) {
 }
 
 int ReplacementFile::Commit() {
-  struct timespec times[2] = {
-      {static_cast<time_t>(m_details.lastAccessSeconds),
-       static_cast<long>(m_details.lastAccessNanoseconds)},
-      {static_cast<time_t>(m_details.lastWriteSeconds),
-       static_cast<long>(m_details.lastWriteNanoseconds)}};
   // The mode after the owner, which may have cleared its set-user and
   // set-group bits; the times last, after every write.
-  int error = fchmod(m_file.m_fd, m_details.mode & 07777) == 0 && futimens(m_file.m_fd, times) == 0
-                  ? 0
-                  : errno;
+  int error = m_file.SetModeAndTimes(m_details);
   int closed = m_file.Close();
   error = error != 0 ? error : closed;
   if (error == 0) {

@@ -3,6 +3,8 @@
 // while a manual-reset event is signalled (for poll-based waits).
 #include "velt/platform/VeltEvent.h"
 
+#include "platform/posix/EventDescriptor.h"
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -138,6 +140,8 @@ bool VeltEvent::Wait(int timeoutMs) {
   return seen;
 }
 
-int VeltEvent::PollDescriptor() const {
-  return m_state->manualReset ? m_state->fd : -1;
+bool VeltEvent::IsWatchable() const { return VeltEventAccess::Descriptor(*this) >= 0; }
+
+int VeltEventAccess::Descriptor(const VeltEvent& event) {
+  return event.m_state->manualReset ? event.m_state->fd : -1;
 }

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/posix/EntryStatus.h"
+#include "platform/posix/FileCalls.h"
 #include "platform/posix/LinkWalk.h"
 
 namespace velt {
@@ -116,7 +116,7 @@ int WalkedFolder::Search(const std::function<bool(const std::string&)>& accept,
       if (fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
         FoundEntry item;
         item.name = name;
-        posix::FillStatus(info, item.name, item.status);
+        posix::FillDetails(info, item.name, item.status);
         item.leadsToDirectory = item.status.isDirectory;
         struct stat target;
         if (item.status.isSymlink && fstatat(fd, name, &target, 0) == 0) {
@@ -137,8 +137,8 @@ int WalkedFolder::Search(const std::function<bool(const std::string&)>& accept,
   return 0;
 }
 
-int WalkedFolder::Status(const std::string& name, bool followLinks, FileStatus& status) const {
-  status = FileStatus();
+int WalkedFolder::Status(const std::string& name, bool followLinks, FileDetails& status) const {
+  status = FileDetails();
   struct stat info;
   if (!IsOpen()) {
     return EBADF;
@@ -147,7 +147,7 @@ int WalkedFolder::Status(const std::string& name, bool followLinks, FileStatus& 
       0) {
     return errno;
   }
-  posix::FillStatus(info, name, status);
+  posix::FillDetails(info, name, status);
   return 0;
 }
 
