@@ -3,8 +3,9 @@
 #include <sys/random.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <vector>
+
+#include "platform/HexDigits.h"
 
 namespace velt {
 namespace platform {
@@ -20,13 +21,7 @@ std::string RandomHex(size_t bytes) {
     }
     filled += static_cast<size_t>(got);
   }
-  std::string text;
-  char pair[3];
-  for (unsigned char byte : raw) {
-    std::snprintf(pair, sizeof(pair), "%02x", byte);
-    text += pair;
-  }
-  return text;
+  return HexDigits(raw.data(), raw.size());
 }
 
 }  // namespace platform
