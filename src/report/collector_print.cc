@@ -1,7 +1,6 @@
 // Printing one configuration's summary block into summary.txt: the heading
 // and main information (first block only), the configuration's title, the
 // included files, the omitted files and the notes, in fixed columns.
-#include <cerrno>
 #include <vector>
 
 #include "platform/SystemError.h"
@@ -89,7 +88,7 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
   SummaryWriter out;
   if (!out.Open(m_summaryPath, SummaryWriter::Mode::Append)) {
     // One entry, with the system's reason after the path.
-    const int error = errno;
+    const int error = out.error();
     VELT_LOG_MESSAGE('E', "fopen failed to open file \"%s\": %s",
                      velt::Narrow(m_summaryPath).c_str(),
                      velt::platform::SystemErrorText(static_cast<unsigned long>(error)).c_str());
@@ -163,7 +162,7 @@ long collector::printSummary(XMLObject* pXMLObjectConfig) {
   }
 
   if (!out.Close()) {
-    const int error = errno;
+    const int error = out.error();
     VELT_LOG_CODE('E', "fwrite", error, "failed to write \"%s\"",
                   velt::Narrow(m_summaryPath).c_str());
     return VELTENGINE_ERROR_WRITE_FAILURE;

@@ -1,7 +1,6 @@
 // The summary tree of one configuration, its main information, the comments
 // file, and the appending of the configuration's block to summary.txt.
 #include <algorithm>
-#include <cerrno>
 #include <cwctype>
 #include <vector>
 
