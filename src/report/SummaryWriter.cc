@@ -34,13 +34,7 @@ void SummaryWriter::Write(const std::wstring& text) {
     Fail(platform::ErrorNumber(platform::ErrorKind::kBadHandle));
     return;
   }
-  std::wstring crlf;
-  crlf.reserve(text.size() + 8);
-  for (wchar_t c : text) {
-    if (c == L'\n') crlf += L'\r';
-    crlf += IsUndecodableByte(c) ? kReplacement : c;
-  }
-  const std::string bytes = Narrow(crlf);
+  const std::string bytes = Encode(text);
   if (!bytes.empty()) Fail(platform::WriteToStream(m_file, bytes.data(), bytes.size()));
 }
 
@@ -50,6 +44,16 @@ bool SummaryWriter::Close() {
     m_file = nullptr;
   }
   return m_error == 0;
+}
+
+std::string SummaryWriter::Encode(const std::wstring& text) {
+  std::wstring crlf;
+  crlf.reserve(text.size() + 8);
+  for (wchar_t c : text) {
+    if (c == L'\n') crlf += L'\r';
+    crlf += IsUndecodableByte(c) ? kReplacement : c;
+  }
+  return Narrow(crlf);
 }
 
 std::wstring SummaryWriter::Column(const std::wstring& text, size_t width) {

@@ -32,6 +32,8 @@ class SummaryWriter {
   // Open: of the open, a write or the close; 0 when there was none.
   int error() const { return m_error; }
 
+  // The bytes Write writes for `text`.
+  static std::string Encode(const std::wstring& text);
   // `text` left-aligned in `width` characters, cut at `width`
   // (printf's "%-*.*s").
   static std::wstring Column(const std::wstring& text, size_t width);
