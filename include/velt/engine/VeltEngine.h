@@ -129,8 +129,9 @@ class VELT_API VeltEngine {
   long runToEnd(Run run);
   void removeWorkFiles();
   void createCollector();
-  // Loads the configurations once, for planClear and listEntries; false
-  // when none loads.
+  // Loads the configurations once, for the collect run, planClear (and so
+  // the clear run), planCollect and listEntries: the one place they are
+  // parsed. False when none loads.
   bool loadConfigurations();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
