@@ -80,9 +80,11 @@ HiddenAnswer ReadHiddenLine(const std::string& prompt, std::string& answer, int&
     if (!ReadConsoleW(input.get(), units, 256, &got, nullptr) || got == 0) {
       break;  // the input ended or the read was interrupted
     }
+    // The line ends in CR LF, which may arrive split over two reads; up to
+    // the LF everything is read, so nothing of it is left for the next prompt.
     for (DWORD i = 0; i < got && !ended; ++i) {
-      ended = units[i] == L'\r' || units[i] == L'\n';
-      if (!ended) line += units[i];
+      ended = units[i] == L'\n';
+      if (!ended && units[i] != L'\r') line += units[i];
     }
   }
   SecureZeroMemory(units, sizeof units);
