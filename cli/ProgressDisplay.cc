@@ -1,21 +1,19 @@
 #include "ProgressDisplay.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <nlohmann/json.hpp>
 #include <openssl/evp.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cinttypes>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "velt/control/VeltThread.h"
+#include "velt/platform/ConsoleOutput.h"
+#include "velt/platform/SignalName.h"
+#include "velt/platform/Terminal.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/CAppLog.h"
 
@@ -91,7 +89,7 @@ void PrintHumanResult(const char* command, const RunOutcome& outcome, const Bund
   PrintDropped(outcome);
   if (outcome.signal != 0) {
     std::fprintf(stderr, "velt: %s stopped by %s; the run's temporary files were removed\n",
-                 command, SignalName(outcome.signal).c_str());
+                 command, platform::StopSignalName(outcome.signal).c_str());
     return;
   }
   if (outcome.result != 0) {
@@ -125,7 +123,7 @@ void PrintHumanResult(const char* command, const RunOutcome& outcome, const Bund
 
 void PrintStopping(int signalNumber) {
   std::fprintf(stderr, "velt: %s received: stopping the run and removing its temporary files\n",
-               SignalName(signalNumber).c_str());
+               platform::StopSignalName(signalNumber).c_str());
 }
 
 // One line redrawn in place with carriage returns, padded to the terminal's
@@ -152,11 +150,8 @@ class TerminalDisplay : public ProgressDisplay {
 
  private:
   static size_t Width() {
-    struct winsize size;
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-      return size.ws_col;
-    }
-    return 80;
+    const size_t columns = platform::StandardOutputColumns();
+    return columns > 0 ? columns : 80;
   }
 
   bool Draw(double elapsed) {
@@ -232,7 +227,7 @@ class JsonDisplay : public ProgressDisplay {
     PrintStopping(signalNumber);
     Json line;
     line["event"] = "stopping";
-    line["signal"] = SignalName(signalNumber);
+    line["signal"] = platform::StopSignalName(signalNumber);
     Emit(line);
   }
   void Result(const char* command, const RunOutcome& outcome,
@@ -248,7 +243,8 @@ class JsonDisplay : public ProgressDisplay {
     line["name"] = ResultName(outcome.result);
     line["description"] = ResultDescription(outcome.result);
     line["message"] = Narrow(outcome.message);
-    line["signal"] = outcome.signal != 0 ? Json(SignalName(outcome.signal)) : Json(nullptr);
+    line["signal"] =
+        outcome.signal != 0 ? Json(platform::StopSignalName(outcome.signal)) : Json(nullptr);
     line["detail"] = Narrow(outcome.report.failure);
     AddPath(line, "bundle", bundle != nullptr ? &bundle->path : nullptr);
     line["size"] = bundle != nullptr ? Json(bundle->size) : Json(nullptr);
@@ -300,7 +296,7 @@ ProgressDisplay::Style ProgressDisplay::Choose(bool quiet, bool json) {
   if (quiet) {
     return Style::kQuiet;
   }
-  return isatty(STDOUT_FILENO) ? Style::kTerminal : Style::kLines;
+  return platform::StandardOutputIsTerminal() ? Style::kTerminal : Style::kLines;
 }
 
 std::unique_ptr<ProgressDisplay> ProgressDisplay::Create(Style style, bool quiet) {
@@ -321,16 +317,6 @@ unsigned ProgressDisplay::Shown(unsigned percent) {
   return m_shown;
 }
 
-std::string SignalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGINT: return "SIGINT";
-    case SIGTERM: return "SIGTERM";
-    case SIGHUP: return "SIGHUP";
-    case SIGPIPE: return "SIGPIPE";
-    default: return "signal " + std::to_string(signalNumber);
-  }
-}
-
 std::string ResultName(long code) {
   if (code == 0) {
     return "SUCCESS";
@@ -349,15 +335,7 @@ std::string ResultDescription(long code) {
 }
 
 bool WriteOut(const std::string& text) {
-  errno = 0;
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
-  if (!std::ferror(stdout)) {
-    return true;
-  }
-  const bool closed = errno == EPIPE;
-  std::clearerr(stdout);
-  return !closed;
+  return platform::WriteStandardOutput(text) != platform::OutputWrite::kNoReader;
 }
 
 }  // namespace cli

@@ -69,8 +69,6 @@ class ProgressDisplay {
   unsigned m_shown = 0;
 };
 
-// "SIGINT" for SIGINT, "signal N" for others.
-std::string SignalName(int signalNumber);
 // The name of a result code ("SUCCESS" for 0, "VELTENGINE_ERROR_..."), and
 // its description, as the application log has them.
 std::string ResultName(long code);

@@ -1,34 +1,15 @@
 #include "SecretInput.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "velt/platform/Secrets.h"
+#include "velt/platform/Stream.h"
+#include "velt/platform/SystemError.h"
 
 namespace velt {
 namespace cli {
 namespace {
-
-// The terminal's settings while echo is off, for the signal handler to put
-// back if the user interrupts the prompt.
-int g_ttyFd = -1;
-struct termios g_savedTty;
-
-void RestoreTerminalAndDie(int signalNumber) {
-  if (g_ttyFd >= 0) {
-    tcsetattr(g_ttyFd, TCSAFLUSH, &g_savedTty);
-    const char newline = '\n';
-    (void)!write(g_ttyFd, &newline, 1);
-  }
-  signal(signalNumber, SIG_DFL);
-  raise(signalNumber);
-}
 
 void DropLineEnd(std::string& text) {
   if (!text.empty() && text.back() == '\n') {
@@ -40,10 +21,11 @@ void DropLineEnd(std::string& text) {
 }
 
 bool ReadFromFile(const std::string& path, std::string& secret) {
-  std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (in == nullptr) {
+  std::FILE* in = nullptr;
+  const int error = platform::OpenStream(path, "rb", in);
+  if (error != 0) {
     std::fprintf(stderr, "velt: cannot read the secret file %s: %s\n", path.c_str(),
-                 std::strerror(errno));
+                 platform::SystemErrorText(static_cast<unsigned long>(error)).c_str());
     return false;
   }
   char buffer[4096];
@@ -74,61 +56,27 @@ bool ReadFromFile(const std::string& path, std::string& secret) {
 }
 
 bool ReadFromTerminal(const std::string& prompt, std::string& secret) {
-  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0 || !isatty(fd)) {
-    if (fd >= 0) {
-      close(fd);
-    }
-    std::fprintf(stderr,
-                 "velt: no terminal to ask for the secret on; name a secret file or an "
-                 "environment variable instead\n");
-    return false;
-  }
-  struct termios quiet;
-  if (tcgetattr(fd, &g_savedTty) != 0) {
-    close(fd);
-    std::fprintf(stderr, "velt: cannot turn off the terminal's echo: %s\n", std::strerror(errno));
-    return false;
-  }
-  quiet = g_savedTty;
-  quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
-  quiet.c_lflag |= ECHONL;
-  g_ttyFd = fd;
-  struct sigaction restore = {};
-  restore.sa_handler = RestoreTerminalAndDie;
-  struct sigaction oldInt, oldTerm, oldQuit;
-  sigaction(SIGINT, &restore, &oldInt);
-  sigaction(SIGTERM, &restore, &oldTerm);
-  sigaction(SIGQUIT, &restore, &oldQuit);
-  (void)!write(fd, prompt.data(), prompt.size());
-  bool ok = tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
-  char c = 0;
-  while (ok) {
-    const ssize_t got = read(fd, &c, 1);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got <= 0 || c == '\n') {
-      ok = got > 0 || !secret.empty();
+  int error = 0;
+  switch (platform::ReadHiddenLine(prompt, secret, error)) {
+    case platform::HiddenAnswer::kAnswered:
+      DropLineEnd(secret);
+      return true;
+    case platform::HiddenAnswer::kNoTerminal:
+      std::fprintf(stderr,
+                   "velt: no terminal to ask for the secret on; name a secret file or an "
+                   "environment variable instead\n");
+      return false;
+    case platform::HiddenAnswer::kEchoStaysOn:
+      std::fprintf(stderr, "velt: cannot turn off the terminal's echo: %s\n",
+                   platform::SystemErrorText(static_cast<unsigned long>(error)).c_str());
+      return false;
+    case platform::HiddenAnswer::kNoAnswer:
       break;
-    }
-    secret += c;
   }
-  c = 0;
-  tcsetattr(fd, TCSAFLUSH, &g_savedTty);
-  g_ttyFd = -1;
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
-  sigaction(SIGQUIT, &oldQuit, nullptr);
-  close(fd);
-  if (!ok) {
-    WipeSecret(secret);
-    secret.clear();
-    std::fprintf(stderr, "velt: no secret was typed\n");
-    return false;
-  }
-  DropLineEnd(secret);
-  return true;
+  WipeSecret(secret);
+  secret.clear();
+  std::fprintf(stderr, "velt: no secret was typed\n");
+  return false;
 }
 
 template <typename Text>
@@ -152,15 +100,12 @@ bool ReadFromSource(const SecretSource& source, std::string& secret) {
     return ReadFromFile(source.file, secret);
   }
   if (!source.environmentVariable.empty()) {
-    const char* value = std::getenv(source.environmentVariable.c_str());
-    if (value == nullptr) {
+    if (!platform::TakeEnvironmentVariable(source.environmentVariable, secret)) {
       std::fprintf(stderr, "velt: the environment variable %s is not set; export it, or name "
                            "another source for the secret\n",
                    source.environmentVariable.c_str());
       return false;
     }
-    secret = value;
-    unsetenv(source.environmentVariable.c_str());
     return true;
   }
   if (!ReadFromTerminal(source.prompt, secret)) {
@@ -198,7 +143,7 @@ bool ReadSecret(const SecretSource& source, std::string& secret) {
   if (named == 0) {
     return true;
   }
-  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  platform::KeepMemoryPrivate();
   if (!ReadFromSource(source, secret)) {
     return false;
   }

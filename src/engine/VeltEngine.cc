@@ -11,6 +11,7 @@
 #include "engine/BundleManifest.h"
 #include "engine/CatalogReader.h"
 #include "engine/SummaryTally.h"
+#include "engine/VeltEngineImpl.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateDirectory.h"
 #include "report/SummaryWriter.h"
@@ -80,37 +81,23 @@ bool Exists(const std::wstring& path) {
 
 VeltEngine::VeltEngine(std::wstring requestPath, std::wstring installDir, std::wstring bundlePath,
                        std::wstring zipPassword, bool clearMode, bool includeSystemLogs)
-    : m_clearMode(clearMode),
-      m_pCollector(nullptr),
-      m_pConfigParser(nullptr),
-      m_pRequestParser(nullptr),
-      m_requestPath(std::move(requestPath)),
-      m_installDir(std::move(installDir)),
-      m_tempDir(helperUtil::translatePath(std::wstring(L"%TEMP%\\") + kTempFolderPrefix)),
-      m_bundlePath(std::move(bundlePath)),
-      m_zipPassword(std::move(zipPassword)),
-      m_configCount(0),
-      m_pRequest(nullptr),
-      m_pDefaultRequest(nullptr),
-      m_includeSystemLogs(includeSystemLogs),
-      m_started(false),
-      m_pRunFolder(nullptr),
-      m_pMasker(nullptr),
-      m_pControls(nullptr),
-      m_pManifest(nullptr) {}
+    : m_impl(std::make_unique<Impl>(
+          std::move(requestPath), std::move(installDir),
+          helperUtil::translatePath(std::wstring(L"%TEMP%\\") + kTempFolderPrefix),
+          std::move(bundlePath), std::move(zipPassword), clearMode, includeSystemLogs)) {}
 
 VeltEngine::~VeltEngine() {
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     delete config;
   }
-  delete m_pConfigParser;
-  delete m_pRequestParser;  // takes the parsed request tree with it
-  delete m_pDefaultRequest;
-  delete m_pCollector;
-  delete m_pMasker;
-  delete m_pManifest;
+  delete m_impl->m_pConfigParser;
+  delete m_impl->m_pRequestParser;  // takes the parsed request tree with it
+  delete m_impl->m_pDefaultRequest;
+  delete m_impl->m_pCollector;
+  delete m_impl->m_pMasker;
+  delete m_impl->m_pManifest;
   endControls();
-  delete m_pControls;
+  delete m_impl->m_pControls;
   removeWorkFiles();
   // In window mode the engine's end is the worker's end: nothing posts
   // after this. The destructor never lets the unwinding escape.
@@ -121,7 +108,7 @@ VeltEngine::~VeltEngine() {
 }
 
 long VeltEngine::start() {
-  if (m_started) {
+  if (m_impl->m_started) {
     // Posted like a run's result, so a window front end waiting for one
     // is not left waiting.
     const std::wstring message = L"Internal Error: this engine has run already...";
@@ -131,8 +118,8 @@ long VeltEngine::start() {
       return VELTENGINE_ERROR_ALREADY_INITIALIZED;
     });
   }
-  m_started = true;
-  return m_clearMode ? clearLogs() : collectLogs();
+  m_impl->m_started = true;
+  return m_impl->m_clearMode ? clearLogs() : collectLogs();
 }
 
 long VeltEngine::collectLogs() {
@@ -154,49 +141,45 @@ long VeltEngine::runToEnd(Run run) {
 }
 
 void VeltEngine::removeWorkFiles() {
-  if (m_pRunFolder != nullptr) {
-    helperUtil::fileDeleteDirectory(m_tempDir);
-    delete m_pRunFolder;  // releases the folder's lock
-    m_pRunFolder = nullptr;
+  if (m_impl->m_pRunFolder != nullptr) {
+    helperUtil::fileDeleteDirectory(m_impl->m_tempDir);
+    delete m_impl->m_pRunFolder;  // releases the folder's lock
+    m_impl->m_pRunFolder = nullptr;
   }
 }
 
 long VeltEngine::collectRun() {
   PostProgress(1, kStartingUp);
-  m_pRequestParser = new VeltParser();
+  m_impl->m_pRequestParser = new VeltParser();
   VeltThread::ExitCheck();
   PostProgress(1, L"Parsing request and configuration XMLs...");
 
   std::wstring message;
   long rc = parseRequest(message);
   if (rc != 0) {
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(rc, message);
+    return failRun(kCollectLogs, rc, message);
   }
 
   if (!loadConfigurations()) {
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
+    return failRun(kCollectLogs, VELTENGINE_ERROR_INTERNAL, kNoConfig);
   }
-  m_failedConfigs = m_pConfigParser->failedFiles();
+  m_impl->m_failedConfigs = m_impl->m_pConfigParser->failedFiles();
 
   for (const std::wstring& taken :
-       {finalBundlePath(), m_extras.maskHosts ? MaskMappingPath(finalBundlePath()) : L""}) {
-    if (!m_extras.replaceBundle && !taken.empty() && Exists(taken)) {
+       {finalBundlePath(), m_impl->m_extras.maskHosts ? MaskMappingPath(finalBundlePath()) : L""}) {
+    if (!m_impl->m_extras.replaceBundle && !taken.empty() && Exists(taken)) {
       // Found before anything is collected, and never replaced unasked.
       const std::wstring message = L"Internal Error: the bundle file exists already...";
-      VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "\"%s\" exists already and may not be replaced",
-                       velt::Narrow(taken).c_str());
-      m_report.failure = taken + L" exists already";
-      return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+      m_impl->m_report.failure = taken + L" exists already";
+      return failRun(kCollectLogs, VELTENGINE_ERROR_WRITE_FAILURE, message,
+                     "\"" + velt::Narrow(taken) + "\" exists already and may not be replaced");
     }
   }
 
   rc = prepareTempFolder();
   if (rc != 0) {
     const std::wstring message = L"Internal Error: failed to create temporary working folder...";
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(rc, message);
+    return failRun(kCollectLogs, rc, message);
   }
 
   createCollector();
@@ -208,7 +191,7 @@ long VeltEngine::collectRun() {
   std::vector<std::wstring> folders;
   std::vector<std::wstring> reserved;
   unsigned ordinal = 0;
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     if (config == nullptr) continue;
     ++ordinal;
     folders.push_back(configFolderName(config, ordinal));
@@ -216,40 +199,39 @@ long VeltEngine::collectRun() {
     reserved.push_back(UnknownFolderName(ordinal));
   }
   reserved.push_back(velt::engine::kManifestFileName);
-  m_pCollector->setReservedNames(reserved);
+  m_impl->m_pCollector->setReservedNames(reserved);
 
   ordinal = 0;
   unsigned failures = 0;
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     if (config == nullptr) {
       continue;
     }
     const std::wstring& name = folders[ordinal];
     ++ordinal;
     PostProgress(computePercent(ordinal), L"Reading instructions ...");
-    std::wstring target = m_tempDir + velt::kPathSeparator + name;
+    std::wstring target = m_impl->m_tempDir + velt::kPathSeparator + name;
     if (helperUtil::MakeDirectory(target) != 0) {
-      target = m_tempDir + velt::kPathSeparator + UnknownFolderName(ordinal);
+      target = m_impl->m_tempDir + velt::kPathSeparator + UnknownFolderName(ordinal);
       if (helperUtil::MakeDirectory(target) != 0) {
-        target = m_tempDir;
+        target = m_impl->m_tempDir;
       }
     }
-    if (m_pCollector->Collect(target, config, computePercent(ordinal)) != 0) {
-      m_failedConfigs.push_back(name);
+    if (m_impl->m_pCollector->Collect(target, config, computePercent(ordinal)) != 0) {
+      m_impl->m_failedConfigs.push_back(name);
       ++failures;
     }
   }
-  if (failures == m_configCount) {
+  if (failures == m_impl->m_configCount) {
     const std::wstring message = L"Internal Error: all configs failed...";
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_INTERNAL, message);
+    return failRun(kCollectLogs, VELTENGINE_ERROR_INTERNAL, message);
   }
 
-  if (m_extras.maxSize != 0) {
-    rc = m_pCollector->FinishBudget(m_cutFiles, m_cutBytes);
+  if (m_impl->m_extras.maxSize != 0) {
+    rc = m_impl->m_pCollector->FinishBudget(m_impl->m_cutFiles, m_impl->m_cutBytes);
     if (rc != 0) VELT_LOG_CODE_AS(kCollectLogs, 'W', "collector::FinishBudget", rc);
   }
-  const std::wstring summaryPath = m_pCollector->GetSummaryPath();
+  const std::wstring summaryPath = m_impl->m_pCollector->GetSummaryPath();
   rc = writeFailedFilesToSummary(summaryPath);
   if (rc != 0) {
     VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeFailedFilesToSummary", rc);
@@ -264,19 +246,17 @@ long VeltEngine::collectRun() {
   if (rc != 0) VELT_LOG_CODE_AS(kCollectLogs, 'W', "VeltEngine::writeManifest", rc);
 
   PostProgress(96, L"Zipping the bundle, please wait...");
-  m_bundlePath = finalBundlePath();
+  m_impl->m_bundlePath = finalBundlePath();
   if (zipBundle() != 0) {
     const std::wstring message = L"Internal Error: failed to zip the bundle...";
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(VELTENGINE_ERROR_WRITE_FAILURE, message);
+    return failRun(kCollectLogs, VELTENGINE_ERROR_WRITE_FAILURE, message);
   }
   removeWorkFiles();
   // From here on a failure leaves the bundle in place: it holds all there is.
   rc = writeMapping(message);
   if (rc == 0) rc = checkRoomForFiles(message);
   if (rc != 0) {
-    VELT_LOG_MESSAGE_AS(kCollectLogs, 'E', "%s", velt::Narrow(message).c_str());
-    return GracefullyExit(rc, message);
+    return failRun(kCollectLogs, rc, message);
   }
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
@@ -285,60 +265,65 @@ long VeltEngine::collectRun() {
 
 long VeltEngine::clearRun() {
   PostProgress(1, kStartingUp);
-  if (m_clearPlan == nullptr) {
+  if (m_impl->m_clearPlan == nullptr) {
     VeltClearPlan plan;
     if (planClear(plan) != 0) {
-      VELT_LOG_MESSAGE_AS(kClearLogs, 'E', "%s", velt::Narrow(kNoConfig).c_str());
-      return GracefullyExit(VELTENGINE_ERROR_INTERNAL, kNoConfig);
+      return failRun(kClearLogs, VELTENGINE_ERROR_INTERNAL, kNoConfig);
     }
     setClearPlan(plan);
   }
-  m_clearPlan->CarryOut();
+  m_impl->m_clearPlan->CarryOut();
   PostProgress(100, kFinished);
   VeltThread::PostStatus(0, L"", 0);
   return 0;
 }
 
 bool VeltEngine::loadConfigurations() {
-  if (m_pConfigParser == nullptr) {
-    m_pConfigParser = new VeltParser();
-    m_pConfigParser->Parse(helperUtil::getConfigPath(m_installDir), VELT_PARSER_INPUT_CONFIG_FOLDER,
-                           m_configs);
+  if (m_impl->m_pConfigParser == nullptr) {
+    m_impl->m_pConfigParser = new VeltParser();
+    m_impl->m_pConfigParser->Parse(helperUtil::getConfigPath(m_impl->m_installDir),
+                                   VELT_PARSER_INPUT_CONFIG_FOLDER, m_impl->m_configs);
   }
-  m_configCount = static_cast<unsigned>(m_configs.size());
-  return m_configCount != 0;
+  m_impl->m_configCount = static_cast<unsigned>(m_impl->m_configs.size());
+  return m_impl->m_configCount != 0;
 }
 
 long VeltEngine::planClear(VeltClearPlan& plan) {
   if (!loadConfigurations()) {
     return VELTENGINE_ERROR_INTERNAL;
   }
-  if (m_pCollector == nullptr) {
+  if (m_impl->m_pCollector == nullptr) {
     createCollector();
   }
   plan = VeltClearPlan();
-  m_pCollector->setClearPlan(plan.m_plan.get());
+  m_impl->m_pCollector->setClearPlan(plan.m_plan.get());
   unsigned ordinal = 0;
   unsigned loaded = 0;
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     ++ordinal;
     if (config != nullptr) {
       plan.m_plan->BeginConfiguration(ConfigTitle(*config, ++loaded));
-      m_pCollector->Clear(config, computePercent(ordinal));
+      m_impl->m_pCollector->Clear(config, computePercent(ordinal));
     }
   }
-  m_pCollector->setClearPlan(nullptr);
+  m_impl->m_pCollector->setClearPlan(nullptr);
   return 0;
 }
 
-void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_clearPlan = plan.m_plan; }
+void VeltEngine::setClearPlan(const VeltClearPlan& plan) { m_impl->m_clearPlan = plan.m_plan; }
+
+void VeltEngine::setExtras(const VeltCollectExtras& extras) { m_impl->m_extras = extras; }
+
+const std::wstring& VeltEngine::bundlePath() const { return m_impl->m_bundlePath; }
+
+const VeltCollectReport& VeltEngine::report() const { return m_impl->m_report; }
 
 long VeltEngine::planCollect(VeltCollectPlan& plan) {
-  if (m_started) {
+  if (m_impl->m_started) {
     return VELTENGINE_ERROR_ALREADY_INITIALIZED;  // one run or plan per engine
   }
-  m_started = true;
-  m_pRequestParser = new VeltParser();
+  m_impl->m_started = true;
+  m_impl->m_pRequestParser = new VeltParser();
   std::wstring message;
   long rc = parseRequest(message);
   if (rc != 0) return rc;
@@ -346,25 +331,26 @@ long VeltEngine::planCollect(VeltCollectPlan& plan) {
   createCollector();
   startControls();
   plan = VeltCollectPlan();
-  m_pControls->plan = plan.m_plan.get();
+  m_impl->m_pControls->plan = plan.m_plan.get();
   // The run's own passes over the configurations, in its order and with
   // its folder names, recording instead of collecting.
   unsigned ordinal = 0;
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     if (config == nullptr) continue;
     ++ordinal;
     plan.m_plan->BeginConfiguration(ConfigTitle(*config, ordinal));
-    std::wstring target = m_tempDir + velt::kPathSeparator + configFolderName(config, ordinal);
-    m_pCollector->Collect(target, config, computePercent(ordinal));
+    std::wstring target =
+        m_impl->m_tempDir + velt::kPathSeparator + configFolderName(config, ordinal);
+    m_impl->m_pCollector->Collect(target, config, computePercent(ordinal));
   }
-  for (VeltComponent* entry : m_requestFiles) {
+  for (VeltComponent* entry : m_impl->m_requestFiles) {
     Attribute* id = entry != nullptr ? entry->FindAttrib(L"id") : nullptr;
     if (id != nullptr && id->getValue() != L"comments" && id->getValue() != L"summary") {
       plan.m_plan->BeginConfiguration(L"");
       plan.m_plan->AddRemark(id->getValue(), L"No instruction found in any config for this ID");
     }
   }
-  m_pControls->plan = nullptr;
+  m_impl->m_pControls->plan = nullptr;
   endControls();
   return 0;
 }
@@ -374,16 +360,23 @@ long VeltEngine::listEntries(VeltCatalog& catalog) {
     return VELTENGINE_ERROR_INTERNAL;
   }
   catalog = VeltCatalog();
-  const std::list<std::wstring>& failed = m_pConfigParser->failedFiles();
+  const std::list<std::wstring>& failed = m_impl->m_pConfigParser->failedFiles();
   catalog.failedFiles.assign(failed.begin(), failed.end());
   velt::engine::CatalogReader reader;
   unsigned loaded = 0;
-  for (XMLObject* config : m_configs) {
+  for (XMLObject* config : m_impl->m_configs) {
     if (config != nullptr) {
       reader.Read(*config, ConfigTitle(*config, ++loaded), catalog.entries);
     }
   }
   return 0;
+}
+
+long VeltEngine::failRun(const char* run, long code, const std::wstring& status,
+                         std::string logged) {
+  if (logged.empty()) logged = velt::Narrow(status);
+  VELT_LOG_MESSAGE_AS(run, 'E', "%s", logged.c_str());
+  return GracefullyExit(code, status);
 }
 
 long VeltEngine::GracefullyExit(long code, std::wstring message) {
@@ -394,33 +387,35 @@ long VeltEngine::GracefullyExit(long code, std::wstring message) {
 }
 
 unsigned VeltEngine::computePercent(unsigned ordinal) {
-  if (m_configCount == 0) {
+  if (m_impl->m_configCount == 0) {
     return 0;
   }
   return static_cast<unsigned>(static_cast<float>(92 * ordinal - 92) /
-                               static_cast<float>(m_configCount));
+                               static_cast<float>(m_impl->m_configCount));
 }
 
 void VeltEngine::createCollector() {
   // Each configuration's share of the 92 points the configurations share.
-  const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_configCount));
-  m_pCollector = new collector(m_pRequest, m_requestFiles, step, m_bundlePath, m_includeSystemLogs);
-  m_pCollector->setDefaultComment(m_extras.comment);
-  m_pCollector->setSummaryObserver(
+  const unsigned step = static_cast<unsigned>(92.0f / static_cast<float>(m_impl->m_configCount));
+  m_impl->m_pCollector = new collector(m_impl->m_pRequest, m_impl->m_requestFiles, step,
+                                       m_impl->m_bundlePath, m_impl->m_includeSystemLogs);
+  m_impl->m_pCollector->setDefaultComment(m_impl->m_extras.comment);
+  m_impl->m_pCollector->setSummaryObserver(
       [this](XMLObject& config, XMLObject& summary, const std::list<truncAttributes>& listed) {
         observeBlock(config, summary, listed);
       });
 }
 
 void VeltEngine::startMasking() {
-  if (!m_extras.maskSecrets && !m_extras.maskHosts) return;
+  if (!m_impl->m_extras.maskSecrets && !m_impl->m_extras.maskHosts) return;
   velt::MaskOptions options;
-  options.secrets = m_extras.maskSecrets;
-  options.hosts = m_extras.maskHosts;
-  options.domains = m_extras.maskDomains;
-  m_pMasker = new velt::BundleMasker(options);
+  options.secrets = m_impl->m_extras.maskSecrets;
+  options.hosts = m_impl->m_extras.maskHosts;
+  options.domains = m_impl->m_extras.maskDomains;
+  m_impl->m_pMasker = new velt::BundleMasker(options);
   // Each collected file is masked before the summary lists its size.
-  m_pCollector->setFileFilter([this](const std::wstring& path) { return maskCollected(path); });
+  m_impl->m_pCollector->setFileFilter(
+      [this](const std::wstring& path) { return maskCollected(path); });
 }
 
 std::wstring VeltEngine::maskCollected(const std::wstring& path) {
@@ -444,23 +439,24 @@ std::wstring VeltEngine::maskCollected(const std::wstring& path) {
 }
 
 long VeltEngine::maskCollectedFile(const std::wstring& path) {
-  const std::wstring top = m_tempDir + velt::kPathSeparatorString;
+  const std::wstring top = m_impl->m_tempDir + velt::kPathSeparatorString;
   const bool inside = path.compare(0, top.size(), top) == 0;
-  return m_pMasker->MaskFile(path, inside ? path.substr(top.size()) : path, m_masked[path]);
+  return m_impl->m_pMasker->MaskFile(path, inside ? path.substr(top.size()) : path,
+                                     m_impl->m_masked[path]);
 }
 
 long VeltEngine::finishMasking(const std::wstring& summaryPath) {
-  if (m_pMasker == nullptr) return 0;
+  if (m_impl->m_pMasker == nullptr) return 0;
   // The report's own lines name this machine (the bundle path) only when
   // host names are masked.
-  if (m_extras.maskHosts) m_pMasker->MaskFile(summaryPath, L"summary.txt");
+  if (m_impl->m_extras.maskHosts) m_impl->m_pMasker->MaskFile(summaryPath, L"summary.txt");
   velt::report::SummaryWriter out;
   if (!out.Open(summaryPath, velt::report::SummaryWriter::Mode::Append)) {
     VELT_LOG_MESSAGE('E', "Could not open file \"%s\"", velt::Narrow(summaryPath).c_str());
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
   out.Write(L"\n" + velt::report::SummaryWriter::Rule(L'=', 100) + L"\n");
-  for (const std::wstring& line : m_pMasker->SummaryNote()) {
+  for (const std::wstring& line : m_impl->m_pMasker->SummaryNote()) {
     out.Write(velt::report::SummaryWriter::OneLine(line) + L"\n");
   }
   return out.Close() ? 0 : VELTENGINE_ERROR_WRITE_FAILURE;
@@ -474,23 +470,23 @@ long VeltEngine::prepareTempFolder() {
   // Each run works in a folder of its own with an unpredictable name, locked
   // while the run lives; folders of this user's earlier runs that nobody
   // holds any more are what a killed run left behind.
-  const std::string base = velt::Narrow(m_tempDir);
+  const std::string base = velt::Narrow(m_impl->m_tempDir);
   const size_t cut = base.find_last_of(velt::Narrow(velt::kPathSeparatorString));
   const std::string parent = cut == std::string::npos ? "." : base.substr(0, cut);
   const std::string prefix = velt::Narrow(kTempFolderPrefix);
-  m_report.temporaryFolder = velt::Widen(parent);
+  m_impl->m_report.temporaryFolder = velt::Widen(parent);
   velt::platform::RemoveAbandonedRunFolders(parent, prefix, RemoveLeftover);
 
-  m_pRunFolder = new velt::platform::RunFolder();
-  const int error = m_pRunFolder->Create(parent, prefix);
+  m_impl->m_pRunFolder = new velt::platform::RunFolder();
+  const int error = m_impl->m_pRunFolder->Create(parent, prefix);
   if (error != 0) {
     VELT_LOG_CODE_AS(kCollectLogs, 'E', "mkdtemp", error,
                      "cannot create a temporary folder in \"%s\"", parent.c_str());
-    delete m_pRunFolder;
-    m_pRunFolder = nullptr;
+    delete m_impl->m_pRunFolder;
+    m_impl->m_pRunFolder = nullptr;
     return VeltCodeFromErrno(error, VELTENGINE_ERROR_UNEXPECTED);
   }
-  m_tempDir = velt::Widen(m_pRunFolder->path());
+  m_impl->m_tempDir = velt::Widen(m_impl->m_pRunFolder->path());
   return 0;
 }
 
@@ -507,10 +503,10 @@ std::wstring VeltEngine::configFolderName(XMLObject* config, unsigned ordinal) c
 }
 
 std::wstring VeltEngine::finalBundlePath() const {
-  if (helperUtil::getLastPart(m_bundlePath, L".") == L"zip") {
-    return m_bundlePath;
+  if (helperUtil::getLastPart(m_impl->m_bundlePath, L".") == L"zip") {
+    return m_impl->m_bundlePath;
   }
-  return m_bundlePath + L".zip";
+  return m_impl->m_bundlePath + L".zip";
 }
 
 long VeltEngine::zipBundle() {
@@ -518,39 +514,42 @@ long VeltEngine::zipBundle() {
   // can guess, locked while it is written, and renames it to the bundle
   // path only when complete; what a killed run left there is removed first
   // (never another user's file, never a live run's).
-  velt::platform::RemoveAbandonedPartialFiles(FolderOf(m_bundlePath));
+  velt::platform::RemoveAbandonedPartialFiles(FolderOf(m_impl->m_bundlePath));
   std::wstring reason;
-  long rc = CZip::Zip(m_tempDir, m_bundlePath, m_zipPassword, true, m_extras.replaceBundle, reason);
+  long rc = CZip::Zip(m_impl->m_tempDir, m_impl->m_bundlePath, m_impl->m_zipPassword, true,
+                      m_impl->m_extras.replaceBundle, reason);
   if (rc == VELTENGINE_ERROR_ACTION_CANCELED_BY_USER) {
     VeltThread::ExitCheck();  // the front end's stop ends the run here
   }
   if (rc != 0) {
-    m_report.failure = reason;
+    m_impl->m_report.failure = reason;
   }
   return rc;
 }
 
 long VeltEngine::writeMapping(std::wstring& message) {
-  if (!m_extras.maskHosts || m_pMasker == nullptr) return 0;
+  if (!m_impl->m_extras.maskHosts || m_impl->m_pMasker == nullptr) return 0;
   // Beside the bundle, never in it: the sender's key to the pseudonyms.
-  const std::wstring path = MaskMappingPath(m_bundlePath);
+  const std::wstring path = MaskMappingPath(m_impl->m_bundlePath);
   std::wstring reason;
-  const long rc = m_pMasker->WriteMapping(path, m_extras.replaceBundle, reason);
+  const long rc = m_impl->m_pMasker->WriteMapping(path, m_impl->m_extras.replaceBundle, reason);
   if (rc == 0) {
-    m_report.hostsMapPath = path;
+    m_impl->m_report.hostsMapPath = path;
     return 0;
   }
   message = L"Internal Error: failed to write the host map...";
-  m_report.failure = reason + L"; the bundle " + m_bundlePath + L" was written without it";
+  m_impl->m_report.failure =
+      reason + L"; the bundle " + m_impl->m_bundlePath + L" was written without it";
   return VELTENGINE_ERROR_WRITE_FAILURE;
 }
 
 long VeltEngine::checkRoomForFiles(std::wstring& message) {
-  if (m_report.droppedForSpace == 0 || m_report.collected != 0) return 0;
+  if (m_impl->m_report.droppedForSpace == 0 || m_impl->m_report.collected != 0) return 0;
   message = L"Internal Error: the temporary folder ran out of space...";
-  m_report.failure = helperUtil::NumToStr(static_cast<float>(m_report.droppedForSpace), 0) +
-                     L" file(s) were left out for lack of space in " + m_report.temporaryFolder +
-                     L"; the bundle " + m_bundlePath + L" holds only its summary";
+  m_impl->m_report.failure =
+      helperUtil::NumToStr(static_cast<float>(m_impl->m_report.droppedForSpace), 0) +
+      L" file(s) were left out for lack of space in " + m_impl->m_report.temporaryFolder +
+      L"; the bundle " + m_impl->m_bundlePath + L" holds only its summary";
   return VELTENGINE_ERROR_WRITE_FAILURE;
 }
 
@@ -561,20 +560,20 @@ long VeltEngine::writeFailedFilesToSummary(const std::wstring& summaryPath) {
     return VELTENGINE_ERROR_FILE_OPEN_FAILURE;
   }
   using velt::report::SummaryWriter;
-  if (!m_failedConfigs.empty()) {
+  if (!m_impl->m_failedConfigs.empty()) {
     out.Write(L"\n" + SummaryWriter::Rule(L'=', 100) + L"\n");
     out.Write(
         L"VeltEngine failed to parse or use the following configuration "
         L"files:\n");
-    for (const std::wstring& failed : m_failedConfigs) {
+    for (const std::wstring& failed : m_impl->m_failedConfigs) {
       out.Write(SummaryWriter::OneLine(failed) + L"\n");
     }
   }
-  if (!m_requestFiles.empty()) {
+  if (!m_impl->m_requestFiles.empty()) {
     out.Write(
         L"\n\nNo instruction found in any config for the following file "
         L"ID's from request:\n");
-    for (VeltComponent* entry : m_requestFiles) {
+    for (VeltComponent* entry : m_impl->m_requestFiles) {
       Attribute* id = entry != nullptr ? entry->FindAttrib(L"id") : nullptr;
       if (id == nullptr || id->getValue() == L"comments" || id->getValue() == L"summary") {
         continue;

@@ -11,6 +11,7 @@
 #include "actions/CollectControls.h"
 #include "engine/BundleManifest.h"
 #include "engine/SummaryTally.h"
+#include "engine/VeltEngineImpl.h"
 #include "platform/Environment.h"
 #include "platform/File.h"
 #include "platform/LocalTime.h"
@@ -35,75 +36,79 @@ std::wstring Count(unsigned count) { return std::to_wstring(count); }
 
 long VeltEngine::parseRequest(std::wstring& failure) {
   std::list<XMLObject*> requests;
-  const bool inMemory = m_requestPath.empty() && !m_extras.requestDocument.empty();
-  m_pRequestParser->Parse(inMemory ? m_extras.requestDocument : m_requestPath,
-                          inMemory ? VELT_PARSER_INPUT_TEXT : VELT_PARSER_INPUT_FILE, requests);
+  const bool inMemory = m_impl->m_requestPath.empty() && !m_impl->m_extras.requestDocument.empty();
+  m_impl->m_pRequestParser->Parse(
+      inMemory ? m_impl->m_extras.requestDocument : m_impl->m_requestPath,
+      inMemory ? VELT_PARSER_INPUT_TEXT : VELT_PARSER_INPUT_FILE, requests);
   if (requests.size() == 1) {
-    m_pRequest = requests.front();
-    VeltComponent* root = m_pRequest->GetRoot();
+    m_impl->m_pRequest = requests.front();
+    VeltComponent* root = m_impl->m_pRequest->GetRoot();
     if (root == nullptr) {
       failure = L"Internal Error: VELT has encountered an error...";
       return VELTENGINE_ERROR_NULL_POINTER;
     }
     for (VeltComponent* child : root->GetChildren()) {
       if (child != nullptr && child->GetType() == L"file") {
-        m_requestFiles.push_back(child);
+        m_impl->m_requestFiles.push_back(child);
       }
     }
-  } else if (!m_requestPath.empty() || inMemory) {
+  } else if (!m_impl->m_requestPath.empty() || inMemory) {
     failure = L"Internal Error: invalid request XML, please contact your administrator, or run "
               L"in default mode";
     return VELTENGINE_ERROR_INVALID_XML;
   } else {
-    m_pDefaultRequest = new XMLObject();
-    m_pRequest = m_pDefaultRequest;
+    m_impl->m_pDefaultRequest = new XMLObject();
+    m_impl->m_pRequest = m_impl->m_pDefaultRequest;
   }
   return 0;
 }
 
 void VeltEngine::startControls() {
-  m_pControls = new velt::CollectControls();
-  if (m_extras.commandTimeout != 0) m_pControls->timeLimitSeconds = m_extras.commandTimeout;
-  if (m_extras.since > 0) {
-    m_pControls->windowStart = m_extras.since;
-    m_pControls->windowText = VeltControlText::LocalTime(m_extras.since);
+  m_impl->m_pControls = new velt::CollectControls();
+  if (m_impl->m_extras.commandTimeout != 0)
+    m_impl->m_pControls->timeLimitSeconds = m_impl->m_extras.commandTimeout;
+  if (m_impl->m_extras.since > 0) {
+    m_impl->m_pControls->windowStart = m_impl->m_extras.since;
+    m_impl->m_pControls->windowText = VeltControlText::LocalTime(m_impl->m_extras.since);
     // The configured commands limit their own output by it (the journal's).
-    velt::platform::SetRunVariables({"VELT_SINCE=" + velt::Narrow(m_pControls->windowText)});
+    velt::platform::SetRunVariables(
+        {"VELT_SINCE=" + velt::Narrow(m_impl->m_pControls->windowText)});
   }
-  m_pCollector->setControls(m_pControls);
-  m_pCollector->setExcludedIds(
-      std::set<std::wstring>(m_extras.excludeIds.begin(), m_extras.excludeIds.end()));
-  m_pCollector->setCaseId(m_extras.caseId);
-  if (m_extras.maxSize != 0) {
+  m_impl->m_pCollector->setControls(m_impl->m_pControls);
+  m_impl->m_pCollector->setExcludedIds(std::set<std::wstring>(m_impl->m_extras.excludeIds.begin(),
+                                                              m_impl->m_extras.excludeIds.end()));
+  m_impl->m_pCollector->setCaseId(m_impl->m_extras.caseId);
+  if (m_impl->m_extras.maxSize != 0) {
     // The truncation's work file stays inside the private run folder.
-    m_pCollector->setBudget(m_extras.maxSize,
-                            m_tempDir + velt::kPathSeparatorString + L".velt-budget-cut");
+    m_impl->m_pCollector->setBudget(
+        m_impl->m_extras.maxSize,
+        m_impl->m_tempDir + velt::kPathSeparatorString + L".velt-budget-cut");
   }
-  m_pManifest = new velt::engine::BundleManifest();
-  m_report.unprivileged = !helperUtil::checkForAdminPrivilege();
+  m_impl->m_pManifest = new velt::engine::BundleManifest();
+  m_impl->m_report.unprivileged = !helperUtil::checkForAdminPrivilege();
 }
 
 void VeltEngine::endControls() {
-  if (m_pControls != nullptr && m_pControls->windowStart != 0) {
+  if (m_impl->m_pControls != nullptr && m_impl->m_pControls->windowStart != 0) {
     velt::platform::SetRunVariables({});
   }
 }
 
 void VeltEngine::observeBlock(XMLObject& config, XMLObject& summary,
                               const std::list<truncAttributes>& listed) {
-  velt::engine::TallySummary(summary, m_report);
+  velt::engine::TallySummary(summary, m_impl->m_report);
   VeltComponent* titleNode = config.FindChild(L"configure", L"title");
   const std::wstring title = titleNode != nullptr ? titleNode->GetVal() : std::wstring();
-  const std::wstring top = m_tempDir + velt::kPathSeparatorString;
+  const std::wstring top = m_impl->m_tempDir + velt::kPathSeparatorString;
   auto inBundle = [&top](const std::wstring& path) {
     return path.compare(0, top.size(), top) == 0 ? path.substr(top.size()) : path;
   };
   for (const truncAttributes& record : listed) {
     // A file several commands wrote into is listed once per command in the
     // summary, once in the manifest.
-    if (!m_manifested.insert(record.path).second) continue;
+    if (!m_impl->m_manifested.insert(record.path).second) continue;
     const velt::FileOrigin* origin =
-        m_pControls != nullptr ? m_pControls->OriginOf(record.path) : nullptr;
+        m_impl->m_pControls != nullptr ? m_impl->m_pControls->OriginOf(record.path) : nullptr;
     velt::engine::ManifestFile file;
     file.fileID = record.fileID;
     file.configuration = record.fileID == L"comments" ? L"" : title;
@@ -141,46 +146,49 @@ void VeltEngine::observeBlock(XMLObject& config, XMLObject& summary,
       if (record.truncType == TRUNC_DATA && static_cast<double>(each.size) < record.size) {
         each.cutFrom = static_cast<int64_t>(record.size);
       }
-      auto masked = m_masked.find(path);
-      if (masked != m_masked.end()) each.masked = masked->second;
-      m_pManifest->Add(each);
+      auto masked = m_impl->m_masked.find(path);
+      if (masked != m_impl->m_masked.end()) each.masked = masked->second;
+      m_impl->m_pManifest->Add(each);
     }
   }
 }
 
 long VeltEngine::writeRunNotes(const std::wstring& summaryPath) {
-  if (m_pControls == nullptr) return 0;
-  m_report.leftOutByWindow = m_pControls->leftOutByWindow();
-  m_report.commandsFailed = m_pControls->failedCommands();
-  m_report.cutForBudget = m_cutFiles;
-  m_report.bytesCut = m_cutBytes;
+  if (m_impl->m_pControls == nullptr) return 0;
+  m_impl->m_report.leftOutByWindow = m_impl->m_pControls->leftOutByWindow();
+  m_impl->m_report.commandsFailed = m_impl->m_pControls->failedCommands();
+  m_impl->m_report.cutForBudget = m_impl->m_cutFiles;
+  m_impl->m_report.bytesCut = m_impl->m_cutBytes;
   std::vector<std::wstring> notes;
-  if (m_report.unprivileged) {
+  if (m_impl->m_report.unprivileged) {
     notes.push_back(L"Collected without administrative rights (user " +
                     helperUtil::getOSUserName() +
                     L"): files only root may read and commands only root may run are missing or "
-                    L"hold their refusal; " + Count(m_report.deniedForPermission) +
+                    L"hold their refusal; " +
+                    Count(m_impl->m_report.deniedForPermission) +
                     L" omission(s) above say a permission was refused. Run velt collect as root "
                     L"for the whole picture.");
   }
-  if (m_pControls->windowStart != 0) {
-    notes.push_back(L"Time window from " + m_pControls->windowText + L": " +
-                    Count(m_report.leftOutByWindow) +
+  if (m_impl->m_pControls->windowStart != 0) {
+    notes.push_back(L"Time window from " + m_impl->m_pControls->windowText + L": " +
+                    Count(m_impl->m_report.leftOutByWindow) +
                     L" file(s) matched by a wildcard were left out as last modified before it; "
                     L"commands that read it (the journal's) start there.");
   }
-  if (m_extras.maxSize != 0) {
-    const std::wstring budget = helperUtil::SizeToStr(static_cast<double>(m_extras.maxSize), 2);
-    notes.push_back(m_cutFiles == 0
+  if (m_impl->m_extras.maxSize != 0) {
+    const std::wstring budget =
+        helperUtil::SizeToStr(static_cast<double>(m_impl->m_extras.maxSize), 2);
+    notes.push_back(m_impl->m_cutFiles == 0
                         ? L"Size budget " + budget + L": everything fit, nothing was cut."
-                        : L"Size budget " + budget + L": " + Count(m_cutFiles) +
+                        : L"Size budget " + budget + L": " + Count(m_impl->m_cutFiles) +
                               L" file(s) were cut to their newest part, " +
-                              helperUtil::SizeToStr(m_cutBytes, 2) +
+                              helperUtil::SizeToStr(m_impl->m_cutBytes, 2) +
                               L" in all; the notes of each block name them.");
   }
-  if (!m_extras.excludeIds.empty()) {
+  if (!m_impl->m_extras.excludeIds.empty()) {
     std::wstring ids;
-    for (const std::wstring& id : m_extras.excludeIds) ids += (ids.empty() ? L"" : L", ") + id;
+    for (const std::wstring& id : m_impl->m_extras.excludeIds)
+      ids += (ids.empty() ? L"" : L", ") + id;
     notes.push_back(L"Excluded from this run: " + ids + L".");
   }
   if (notes.empty()) return 0;
@@ -196,7 +204,7 @@ long VeltEngine::writeRunNotes(const std::wstring& summaryPath) {
 }
 
 long VeltEngine::writeManifest(const std::wstring& summaryPath) {
-  if (m_pManifest == nullptr) return 0;
+  if (m_impl->m_pManifest == nullptr) return 0;
   velt::engine::ManifestFile summary;
   summary.path = helperUtil::getLastPart(summaryPath, velt::kPathSeparatorString);
   summary.fileID = L"summary";
@@ -204,11 +212,11 @@ long VeltEngine::writeManifest(const std::wstring& summaryPath) {
   summary.kind = "summary";
   const double size = helperUtil::getFileSize(summaryPath);
   summary.size = size > 0.0 ? static_cast<uint64_t>(size) : 0;
-  m_pManifest->Add(summary);
-  const std::string text = m_pManifest->Text(m_extras.caseId, velt::platform::SecondsSinceEpoch(),
-                                             m_pMasker != nullptr);
-  const std::string path =
-      velt::Narrow(m_tempDir + velt::kPathSeparatorString + velt::engine::kManifestFileName);
+  m_impl->m_pManifest->Add(summary);
+  const std::string text = m_impl->m_pManifest->Text(
+      m_impl->m_extras.caseId, velt::platform::SecondsSinceEpoch(), m_impl->m_pMasker != nullptr);
+  const std::string path = velt::Narrow(m_impl->m_tempDir + velt::kPathSeparatorString +
+                                        velt::engine::kManifestFileName);
   velt::platform::File file;
   int error = file.Create(path);
   if (error == 0) error = file.WriteAt(text.data(), text.size(), 0);
@@ -220,8 +228,8 @@ long VeltEngine::writeManifest(const std::wstring& summaryPath) {
     return VELTENGINE_ERROR_WRITE_FAILURE;
   }
   // Host names in the sources are masked as in the files themselves.
-  if (m_extras.maskHosts && m_pMasker != nullptr) {
-    m_pMasker->MaskFile(velt::Widen(path), velt::engine::kManifestFileName);
+  if (m_impl->m_extras.maskHosts && m_impl->m_pMasker != nullptr) {
+    m_impl->m_pMasker->MaskFile(velt::Widen(path), velt::engine::kManifestFileName);
   }
   return 0;
 }

@@ -1,17 +1,5 @@
-// C library streams opened by path, for the files the engine writes as text
-// (the application log's file) and hands to other libraries (the bundle an
-// upload reads), with the error of an open that fails.
+// Opening C library streams is public (front ends use it too): see
+// velt/platform/Stream.h.
 #pragma once
 
-#include <cstdio>
-#include <string>
-
-namespace velt {
-namespace platform {
-
-// Opens `path` as std::fopen does with `mode` ("a", "rb", ...): 0 with
-// `stream` set, or the error number (see SystemError.h) with `stream` null.
-int OpenStream(const std::string& path, const char* mode, std::FILE*& stream);
-
-}  // namespace platform
-}  // namespace velt
+#include "velt/platform/Stream.h"

@@ -1,5 +1,8 @@
 #include "report/SummaryWriter.h"
 
+#include "platform/Stream.h"
+#include "platform/StreamOutput.h"
+#include "platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -18,34 +21,39 @@ SummaryWriter::~SummaryWriter() { Close(); }
 
 bool SummaryWriter::Open(const std::wstring& path, Mode mode) {
   Close();
-  m_failed = false;
-  m_file = std::fopen(Narrow(path).c_str(), mode == Mode::Append ? "ab" : "wb");
+  m_error = platform::OpenStream(Narrow(path), mode == Mode::Append ? "ab" : "wb", m_file);
   return m_file != nullptr;
+}
+
+void SummaryWriter::Fail(int error) {
+  if (m_error == 0) m_error = error;
 }
 
 void SummaryWriter::Write(const std::wstring& text) {
   if (m_file == nullptr) {
-    m_failed = true;
+    Fail(platform::ErrorNumber(platform::ErrorKind::kBadHandle));
     return;
   }
+  const std::string bytes = Encode(text);
+  if (!bytes.empty()) Fail(platform::WriteToStream(m_file, bytes.data(), bytes.size()));
+}
+
+bool SummaryWriter::Close() {
+  if (m_file != nullptr) {
+    Fail(platform::CloseStream(m_file));
+    m_file = nullptr;
+  }
+  return m_error == 0;
+}
+
+std::string SummaryWriter::Encode(const std::wstring& text) {
   std::wstring crlf;
   crlf.reserve(text.size() + 8);
   for (wchar_t c : text) {
     if (c == L'\n') crlf += L'\r';
     crlf += IsUndecodableByte(c) ? kReplacement : c;
   }
-  const std::string bytes = Narrow(crlf);
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
-    m_failed = true;
-  }
-}
-
-bool SummaryWriter::Close() {
-  if (m_file != nullptr) {
-    if (std::fclose(m_file) != 0) m_failed = true;
-    m_file = nullptr;
-  }
-  return !m_failed;
+  return Narrow(crlf);
 }
 
 std::wstring SummaryWriter::Column(const std::wstring& text, size_t width) {

@@ -20,7 +20,7 @@ class SummaryWriter {
   SummaryWriter& operator=(const SummaryWriter&) = delete;
 
   // Opens `path` (binary, so that no line end is translated twice). False
-  // when it cannot be opened; errno tells why.
+  // when it cannot be opened; error() tells why.
   bool Open(const std::wstring& path, Mode mode);
   // Writes `text` narrowed, each "\n" as "\r\n". Bytes of file names that
   // were not valid text are written as U+FFFD, so the file stays valid
@@ -28,7 +28,12 @@ class SummaryWriter {
   void Write(const std::wstring& text);
   // Closes the file; false when a write or the close failed.
   bool Close();
+  // The error number (see platform/SystemError.h) of the first failure since
+  // Open: of the open, a write or the close; 0 when there was none.
+  int error() const { return m_error; }
 
+  // The bytes Write writes for `text`.
+  static std::string Encode(const std::wstring& text);
   // `text` left-aligned in `width` characters, cut at `width`
   // (printf's "%-*.*s").
   static std::wstring Column(const std::wstring& text, size_t width);
@@ -40,8 +45,11 @@ class SummaryWriter {
   static std::wstring OneLine(const std::wstring& text);
 
  private:
+  // Keeps the first failure's error number.
+  void Fail(int error);
+
   std::FILE* m_file = nullptr;
-  bool m_failed = false;
+  int m_error = 0;
 };
 
 }  // namespace report

@@ -1,12 +1,12 @@
 // The summary tree of one configuration, its main information, the comments
 // file, and the appending of the configuration's block to summary.txt.
 #include <algorithm>
-#include <cerrno>
 #include <cwctype>
 #include <vector>
 
 #include "actions/CollectControls.h"
 #include "actions/CollectPlan.h"
+#include "helpers/SummaryTree.h"
 #include "platform/FileSystem.h"
 #include "report/BundleBudget.h"
 #include "report/SummaryWriter.h"
@@ -94,17 +94,11 @@ std::wstring collector::reportFileName(const std::wstring& requested, const std:
 
 long collector::initializeSummary() {
   delete m_pXMLSummary;
-  m_pXMLSummary = new XMLObject(L"summary", L"VELT BUNDLE SUMMARY\n");
-  VeltComponent* root = m_pXMLSummary->GetRoot();
-  if (root == nullptr) {
+  m_pXMLSummary = velt::NewSummaryTree().release();
+  if (m_pXMLSummary->GetRoot() == nullptr) {
     VELT_LOG_MESSAGE('E', "m_pXMLSummary->GetRoot() is NULL");
     return VELTENGINE_ERROR_NULL_XML_ROOT;
   }
-  m_pXMLSummary->AddChild(root, L"Main_Info", L"");
-  m_pXMLSummary->AddChild(root, L"Manifest_Included", L"File Manifest:");
-  m_pXMLSummary->AddChild(root, L"Manifest_Not_Included",
-                          L"Files Requested But Not Included In Bundle:");
-  m_pXMLSummary->AddChild(root, L"Other_Note", L"Other notes:");
   return 0;
 }
 

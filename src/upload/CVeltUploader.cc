@@ -53,8 +53,8 @@ class SecretText {
 
 // A failed libcurl call, described by libcurl's own text for its code (the
 // application log would otherwise read the number as a system error).
-#define VELT_LOG_CURL(importance, invoked, curlCode, ...)                                   \
-  CAppLog::LogReturnCode(CAppLog::FunctionName(__PRETTY_FUNCTION__).c_str(), __FILE__,   \
+#define VELT_LOG_CURL(importance, invoked, curlCode, ...)                                     \
+  CAppLog::LogReturnCode(CAppLog::FunctionName(VELT_FUNCTION_SIGNATURE).c_str(), __FILE__,    \
                          __LINE__, importance, invoked, static_cast<unsigned long>(curlCode), \
                          curl_easy_strerror(curlCode), __VA_ARGS__)
 

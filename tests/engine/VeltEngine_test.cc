@@ -22,15 +22,17 @@
 #include <thread>
 #include <vector>
 
+#include "platform/LocalTime.h"
+#include "report/SummaryLayout.h"
+#include "report/SummaryWriter.h"
 #include "support/CaptureStdout.h"
 #include "support/CapturingLogger.h"
 #include "support/RunFixture.h"
 #include "support/Unprivileged.h"
-#include "platform/LocalTime.h"
 #include "velt/control/VeltThread.h"
+#include "velt/engine/BundleFiles.h"
 #include "velt/engine/VeltCollectPlan.h"
 #include "velt/engine/VeltControlText.h"
-#include "velt/engine/BundleFiles.h"
 #include "velt/platform/SystemError.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"
@@ -43,39 +45,44 @@ using velt::test::RunFixture;
 
 const std::string kCrlf = "\r\n";
 
-std::string Rule(char ch, size_t length) { return std::string(length, ch) + kCrlf; }
+using velt::report::SummaryTable;
 
-std::string Field(const std::string& text, size_t width) {
-  std::string cut = text.substr(0, width);
-  return cut + std::string(width - cut.size(), ' ');
+// summary.txt's own bytes for `text`, and its pieces, laid out by the code
+// that writes them (their widths are checked in tests/report).
+std::string Bytes(const std::wstring& text) { return velt::report::SummaryWriter::Encode(text); }
+
+std::string Row(SummaryTable table, const std::string& id, const std::string& name,
+                const std::string& desc, const std::string& last) {
+  return Bytes(velt::report::TableLine(table, {Widen(id), Widen(name), Widen(desc), Widen(last)}));
 }
 
 std::string IncludedRow(const std::string& id, const std::string& name, const std::string& desc,
                         const std::string& size) {
-  return Field(id, 17) + "  " + Field(name, 28) + "  " + Field(desc, 40) + "  " + Field(size, 10) +
-         kCrlf;
+  return Row(SummaryTable::kIncluded, id, name, desc, size);
 }
 
 std::string OmittedRow(const std::string& id, const std::string& name, const std::string& desc,
                        const std::string& reason) {
-  return Field(id, 17) + "  " + Field(name, 28) + "  " + Field(desc, 40) + "  " +
-         Field(reason, 50) + kCrlf;
+  return Row(SummaryTable::kOmitted, id, name, desc, reason);
 }
 
+std::string TableEnd(SummaryTable table) { return Bytes(velt::report::TableRule(table)); }
+
 std::string Heading(const std::string& bundle) {
-  return "VELT BUNDLE SUMMARY" + kCrlf + kCrlf + Field("Time:", 30) + "<masked>" + kCrlf +
-         Field("OS:", 30) + "<masked>" + kCrlf + Field("User Name:", 30) + "<masked>" + kCrlf +
-         Field("Bundle on client computer:", 30) + bundle + kCrlf;
+  std::wstring text = L"VELT BUNDLE SUMMARY\n\n";
+  for (const wchar_t* label : {L"Time:", L"OS:", L"User Name:"}) {
+    text += velt::report::MainInfoLine(label, L"<masked>");
+  }
+  return Bytes(text + velt::report::MainInfoLine(L"Bundle on client computer:", Widen(bundle)));
 }
 
 std::string BlockStart(const std::string& title) {
-  return kCrlf + Rule('=', 141) + title + ":" + kCrlf + kCrlf + "Files Included in Bundle:" +
-         kCrlf + IncludedRow("ID", "Filename", "Description", "File Size") + Rule('-', 101);
+  return Bytes(velt::report::BlockRule() + Widen(title) + L":\n\n" +
+               velt::report::TableHead(SummaryTable::kIncluded));
 }
 
 std::string OmittedStart() {
-  return kCrlf + kCrlf + "Files Omitted from Bundle:" + kCrlf +
-         OmittedRow("ID", "Filename", "Description", "Reason Omitted") + Rule('-', 141);
+  return Bytes(L"\n\n" + velt::report::TableHead(SummaryTable::kOmitted));
 }
 
 // A configuration whose entry copies <source>/*.log, one optional entry and
@@ -164,10 +171,11 @@ TEST_F(EngineRun, DefaultRunBuildsTheBundleAndItsSummary) {
   const std::string expected =
       Heading(m_bundle) + BlockStart("Alpha") +
       IncludedRow("a-logs", "one.log", "Alpha logs", "10 bytes") +
-      IncludedRow("a-logs", "two.log", "Alpha logs", "1.95K") + Rule('-', 101) + OmittedStart() +
+      IncludedRow("a-logs", "two.log", "Alpha logs", "1.95K") + TableEnd(SummaryTable::kIncluded) +
+      OmittedStart() +
       OmittedRow("c-missing", "N/A", "Alpha missing", "No file found with path matching:") +
-      OmittedRow("", "", "", m_source + "/nothing/*.txt") + Rule('-', 141) + kCrlf +
-      kCrlf + "Notes:" + kCrlf +
+      OmittedRow("", "", "", m_source + "/nothing/*.txt") + TableEnd(SummaryTable::kOmitted) +
+      kCrlf + kCrlf + "Notes:" + kCrlf +
       " - The file(s) of ID b-extra is/are not included by default by this config." + kCrlf;
   EXPECT_EQ(expected, velt::test::MaskSummary(Summary()));
   // Nothing is left in the temporary folder.

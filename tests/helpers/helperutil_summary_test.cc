@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "helpers/SummaryTree.h"
 #include "support/CapturingLogger.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/model/XMLObject.h"
@@ -11,19 +12,8 @@
 
 namespace {
 
-// The layout the collector starts every configuration with.
-std::unique_ptr<XMLObject> NewSummary() {
-  auto summary = std::make_unique<XMLObject>(L"summary", L"VELT BUNDLE SUMMARY\n");
-  VeltComponent* root = summary->GetRoot();
-  summary->AddChild(root, L"Main_Info", L"");
-  summary->AddChild(root, L"Manifest_Included", L"File Manifest:");
-  summary->AddChild(root, L"Manifest_Not_Included", L"Files Requested But Not Included In Bundle:");
-  summary->AddChild(root, L"Other_Note", L"Other notes:");
-  return summary;
-}
-
 TEST(HelperUtilSummaryTest, NotesAndFailedFilesGoToTheirSectionsInCallOrder) {
-  auto summary = NewSummary();
+  auto summary = velt::NewSummaryTree();
   EXPECT_EQ(helperUtil::fillSummaryNote(summary.get(), L"first"), 0);
   EXPECT_EQ(helperUtil::fillSummaryNote(summary.get(), L"second"), 0);
   EXPECT_EQ(helperUtil::fillSummaryFailedFile(summary.get(), L"log", L"a.txt", L"desc", L""), 0);

@@ -1,4 +1,4 @@
-// Shared pieces of the report tests: summary trees, manifest rows and file
+// Shared pieces of the report tests: the rows of summary trees and file
 // records.
 #pragma once
 
@@ -10,18 +10,6 @@
 
 namespace velt {
 namespace test {
-
-// A summary tree with its root and four empty sections, as a collect pass
-// starts it.
-inline XMLObject* MakeSummaryTree() {
-  XMLObject* summary = new XMLObject(L"summary", L"VELT BUNDLE SUMMARY\n");
-  VeltComponent* root = summary->GetRoot();
-  summary->AddChild(root, L"Main_Info", L"");
-  summary->AddChild(root, L"Manifest_Included", L"File Manifest:");
-  summary->AddChild(root, L"Manifest_Not_Included", L"Files Requested But Not Included In Bundle:");
-  summary->AddChild(root, L"Other_Note", L"Other notes:");
-  return summary;
-}
 
 // One child of a summary section, with the values of its attributes in
 // order, e.g. {"ID", "name.log", "desc", "70 bytes"}.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "helpers/SummaryTree.h"
 #include "report/BundleBudget.h"
 #include "report/ReportTestSupport.h"
 #include "support/CapturingLogger.h"
@@ -21,7 +22,7 @@ using velt::test::SectionRows;
 
 class TruncatorTest : public ::testing::Test {
  protected:
-  TruncatorTest() : m_summary(velt::test::MakeSummaryTree()) {}
+  TruncatorTest() : m_summary(velt::NewSummaryTree()) {}
 
   // A file of `size` bytes in the temporary folder: "0123456789" repeated.
   std::wstring MakeFile(const std::string& name, size_t size) {

@@ -6,9 +6,7 @@
 
 #include <cstdint>
 #include <list>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,23 +14,9 @@
 #include "velt/actions/ActionAttributes.h"
 #include "velt/engine/VeltCollectReport.h"
 
-class collector;
 struct VeltCatalog;
 class VeltClearPlan;
 class VeltCollectPlan;
-class VeltComponent;
-namespace velt {
-class BundleMasker;
-class ClearPlan;
-class CollectControls;
-namespace engine {
-class BundleManifest;
-}
-namespace platform {
-class RunFolder;
-}
-}  // namespace velt
-class VeltParser;
 class XMLObject;
 
 // What a front end may ask of a collect run beyond the constructor's
@@ -94,7 +78,7 @@ class VELT_API VeltEngine {
   long clearLogs();
 
   // Takes effect for the next start().
-  void setExtras(const VeltCollectExtras& extras) { m_extras = extras; }
+  void setExtras(const VeltCollectExtras& extras);
 
   // Works out what a clear run of this engine would delete and run, with
   // the clear run's own code, and does none of it. 0, or
@@ -123,10 +107,10 @@ class VELT_API VeltEngine {
 
   // The bundle written by a successful collect run (".zip" appended when
   // the given path did not end in it).
-  const std::wstring& bundlePath() const { return m_bundlePath; }
+  const std::wstring& bundlePath() const;
   // What the last collect run found out beyond its result (see
   // VeltCollectReport).
-  const VeltCollectReport& report() const { return m_report; }
+  const VeltCollectReport& report() const;
 
  protected:
   long GracefullyExit(long code, std::wstring message);
@@ -136,13 +120,18 @@ class VELT_API VeltEngine {
  private:
   long collectRun();
   long clearRun();
+  // Ends a run that failed: logs `logged` (by default the status line) once,
+  // in the name of `run`, then posts `status` with `code` and ends the
+  // worker (GracefullyExit).
+  long failRun(const char* run, long code, const std::wstring& status, std::string logged = {});
   // Runs one run as a worker and removes what it leaves behind.
   template <typename Run>
   long runToEnd(Run run);
   void removeWorkFiles();
   void createCollector();
-  // Loads the configurations once, for planClear and listEntries; false
-  // when none loads.
+  // Loads the configurations once, for the collect run, planClear (and so
+  // the clear run), planCollect and listEntries: the one place they are
+  // parsed. False when none loads.
   bool loadConfigurations();
   long prepareTempFolder();
   std::wstring configFolderName(XMLObject* config, unsigned ordinal) const;
@@ -169,34 +158,8 @@ class VELT_API VeltEngine {
   long writeRunNotes(const std::wstring& summaryPath);
   long writeManifest(const std::wstring& summaryPath);
 
-  bool m_clearMode;
-  collector* m_pCollector;
-  VeltParser* m_pConfigParser;
-  VeltParser* m_pRequestParser;
-  std::list<VeltComponent*> m_requestFiles;
-  std::list<std::wstring> m_failedConfigs;
-  std::list<XMLObject*> m_configs;
-  std::wstring m_requestPath;
-  std::wstring m_installDir;
-  std::wstring m_tempDir;
-  std::wstring m_bundlePath;
-  std::wstring m_zipPassword;
-  unsigned m_configCount;
-  XMLObject* m_pRequest;
-  XMLObject* m_pDefaultRequest;
-  bool m_includeSystemLogs;
-  bool m_started;
-  VeltCollectExtras m_extras;
-  velt::platform::RunFolder* m_pRunFolder;  // owned; the locked temporary folder
-  VeltCollectReport m_report;
-  velt::BundleMasker* m_pMasker;  // owned; null when nothing is masked
-  std::shared_ptr<velt::ClearPlan> m_clearPlan;  // what the clear run carries out
-  velt::CollectControls* m_pControls;      // owned; the run's controls
-  velt::engine::BundleManifest* m_pManifest;  // owned; manifest.json as it grows
-  // Masked counts per collected file, for the manifest.
-  std::map<std::wstring, std::map<std::string, unsigned long long>> m_masked;
-  std::set<std::wstring> m_manifested;  // the files the manifest lists already
-  unsigned m_cutFiles = 0;
-  double m_cutBytes = 0.0;
-
+  // Everything the engine holds, out of the exported layout
+  // (src/engine/VeltEngineImpl.h).
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
 };
