@@ -22,22 +22,33 @@ bool IsEscapedByte(wchar_t unit) { return unit >= kEscapeBase + 0x80 && unit <= 
 
 bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
+// The most the converters take in one call; longer text goes in pieces.
+constexpr size_t kLongestPiece = size_t{1} << 30;
+
 // Appends the UTF-8 of text[0, length); lone surrogates become U+FFFD.
 void AppendUtf8(std::string& out, const wchar_t* text, size_t length) {
-  if (length == 0) {
-    return;
+  while (length > 0) {
+    size_t piece = length < kLongestPiece ? length : kLongestPiece;
+    if (piece < length && IsHighSurrogate(text[piece - 1])) {
+      --piece;  // a pair stays in one piece
+    }
+    const int units = static_cast<int>(piece);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr);
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, text, units, &out[at], bytes, nullptr, nullptr);
+    text += piece;
+    length -= piece;
   }
-  const int units = static_cast<int>(length);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr);
-  const size_t at = out.size();
-  out.resize(at + static_cast<size_t>(bytes));
-  WideCharToMultiByte(CP_UTF8, 0, text, units, &out[at], bytes, nullptr, nullptr);
 }
 
 // Appends the UTF-16 of the UTF-8 in text[0, length); false, appending
 // nothing, when it is not valid UTF-8 throughout (overlong forms, encoded
 // surrogates and values above U+10FFFF are not).
 bool AppendUtf16(std::wstring& out, const char* text, size_t length) {
+  if (length > kLongestPiece) {
+    return false;  // decoded sequence by sequence instead
+  }
   const int bytes = static_cast<int>(length);
   const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, nullptr, 0);
   if (units <= 0) {
