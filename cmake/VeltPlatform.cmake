@@ -27,6 +27,13 @@ set(VELT_PLATFORM_LIBRARIES "")
 if(VELT_PLATFORM STREQUAL "win32")
   # BCryptGenRandom (platform/win32/Random.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES bcrypt)
+  # The registry, the event log and the process token (Registry.cc,
+  # EventLogLogger.cc, OsFacts.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES advapi32)
+  # inet_pton/inet_ntop (AddressText.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES ws2_32)
+  # SHGetFolderPathW (KnownFolders.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES shell32)
 
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
