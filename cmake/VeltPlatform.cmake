@@ -25,8 +25,9 @@ endif()
 set(VELT_PLATFORM_LIBRARIES "")
 
 if(VELT_PLATFORM STREQUAL "win32")
-  # BCryptGenRandom (platform/win32/Random.cc).
-  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt)
+  # BCryptGenRandom (platform/win32/Random.cc); GetUserProfileDirectoryW
+  # (platform/win32/Environment.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv)
 
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
