@@ -26,8 +26,8 @@ set(VELT_PLATFORM_LIBRARIES "")
 
 if(VELT_PLATFORM STREQUAL "win32")
   # BCryptGenRandom (platform/win32/Random.cc); GetUserProfileDirectoryW
-  # (platform/win32/Environment.cc).
-  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv)
+  # (platform/win32/Environment.cc); the window (platform/win32/VeltWindow.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv user32)
 
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
