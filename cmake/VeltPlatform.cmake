@@ -35,6 +35,10 @@ if(VELT_PLATFORM STREQUAL "win32")
   # SHGetFolderPathW (KnownFolders.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES shell32)
 
+  # BCryptGenRandom (platform/win32/Random.cc); GetUserProfileDirectoryW
+  # (platform/win32/Environment.cc); the window (platform/win32/VeltWindow.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv user32)
+
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/bin")

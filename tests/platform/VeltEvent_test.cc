@@ -1,14 +1,51 @@
 #include "velt/platform/VeltEvent.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "platform/Clock.h"
 #include "platform/Process.h"
+#include "platform/SystemError.h"
 
 namespace {
 
 using velt::platform::ChildWait;
+
+// A command whose child writes to its output, then runs until it is ended
+// (without starting anything more), together with the command itself.
+#ifdef _WIN32
+// The caret keeps the & from the cmd.exe the line is run with, for its
+// child; a for loop with a step of 0 never ends.
+const char kCommandTree[] = "cmd /d /c echo started^& for /l %i in (0,0,1) do @rem";
+#else
+const char kCommandTree[] = "sh -c '(echo started; sleep 60) | cat; sleep 60'";
+#endif
+
+// Whether `output` reaches its end (every writer gone) within ten seconds.
+bool OutputEnds(velt::platform::CommandOutput& output) {
+  char buffer[4096];
+  const int64_t end = velt::platform::WallClockMs() + 10000;
+  while (velt::platform::WallClockMs() < end) {
+    bool ready = false;
+    size_t got = 1;
+    if (output.WaitReadable(1000, ready) != 0) {
+      return false;
+    }
+    const int error = output.Read(buffer, sizeof(buffer), got);
+    if (error == 0 && got == 0) {
+      return true;
+    }
+    if (velt::platform::ErrorKindOf(error) != velt::platform::ErrorKind::kTryAgain && error != 0) {
+      return false;
+    }
+  }
+  return false;
+}
 
 // Whether a wait for a running child that also watches `event` wakes for
 // it at once.
@@ -37,11 +74,17 @@ TEST(VeltEvent, OpenFindsOnlyCreatedNames) {
   EXPECT_EQ(nullptr, VeltEvent::Open(L"TestEventA"));
 }
 
-TEST(VeltEvent, ManualResetStaysSignalledAndWakesAWaitForAChild) {
+// The stop of a run: the event wakes the wait, and the command ends with
+// everything it started.
+TEST(VeltEvent, ManualResetStaysSignalledAndStopsAWaitForACommandTree) {
   VeltEvent* event = VeltEvent::Create(L"TestEventB", true, false);
   ASSERT_TRUE(event->IsWatchable());
   velt::platform::ChildProcess child;
-  ASSERT_EQ(0, velt::platform::StartDetached("sleep 60", child));
+  velt::platform::CommandOutput output;
+  ASSERT_EQ(0, velt::platform::StartCaptured(kCommandTree, child, output));
+  bool started = false;  // once it has written, its child runs
+  ASSERT_EQ(0, output.WaitReadable(30000, started));
+  ASSERT_TRUE(started);
   EXPECT_FALSE(WakesAWait(*event, child));
   event->Set();
   event->Set();
@@ -52,6 +95,8 @@ TEST(VeltEvent, ManualResetStaysSignalledAndWakesAWaitForAChild) {
   EXPECT_FALSE(event->Wait(0));
   EXPECT_FALSE(WakesAWait(*event, child));
   EXPECT_EQ(0, velt::platform::KillChildGroup(child));
+  EXPECT_EQ(128u + 9, child.exitCode);  // as a shell reports SIGKILL
+  EXPECT_TRUE(OutputEnds(output));
   VeltEvent::Close(event);
 }
 
@@ -70,5 +115,25 @@ TEST(VeltEvent, WaitWakesWhenAnotherThreadSets) {
   setter.join();
   VeltEvent::Close(event);
 }
+
+#ifdef _WIN32
+// An event that another module made with the Windows API is found by name,
+// and watched only when the kernel says it is manual-reset.
+TEST(VeltEvent, OpenFindsEventsOfOtherModulesWithTheirKind) {
+  for (const bool manualReset : {true, false}) {
+    HANDLE made = CreateEventW(nullptr, manualReset, TRUE, L"TestEventD");
+    ASSERT_NE(nullptr, made);
+    VeltEvent* opened = VeltEvent::Open(L"TestEventD");
+    ASSERT_NE(nullptr, opened);
+    EXPECT_EQ(manualReset, opened->IsWatchable());
+    EXPECT_TRUE(opened->Wait(0));
+    EXPECT_EQ(manualReset, opened->Wait(0));
+    opened->Set();
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(made, 0));
+    VeltEvent::Close(opened);
+    CloseHandle(made);
+  }
+}
+#endif
 
 }  // namespace

@@ -8,6 +8,11 @@
 // ignored. SIGXFSZ is ignored, so that a write over the file-size limit
 // fails with an error (kNoSpace) and the run ends with a result instead of
 // the process being killed.
+//
+// On Windows these are the console's control events, taken by a handler on
+// the thread the system starts for each, and numbered as POSIX numbers the
+// signals of the same meaning: Ctrl+C as SIGINT (2); Ctrl+Break, log-off
+// and shut-down as SIGTERM (15); the closing of the console as SIGHUP (1).
 #pragma once
 
 #include <functional>
