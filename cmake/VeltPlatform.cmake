@@ -27,6 +27,8 @@ set(VELT_PLATFORM_LIBRARIES "")
 if(VELT_PLATFORM STREQUAL "win32")
   # BCryptGenRandom (platform/win32/Random.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES bcrypt)
+  # NtCreateFile, opening names relative to an open folder (platform/win32/FileCalls.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES ntdll)
 
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
