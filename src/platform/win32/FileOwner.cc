@@ -1,8 +1,9 @@
 #include "platform/win32/FileOwner.h"
 
+#include <windows.h>
+
 #include <aclapi.h>
 #include <sddl.h>
-#include <windows.h>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Error.h"

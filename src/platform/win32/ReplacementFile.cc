@@ -4,8 +4,9 @@
 // the original in one step.
 #include "platform/ReplacementFile.h"
 
-#include <aclapi.h>
 #include <windows.h>
+
+#include <aclapi.h>
 
 #include "platform/MoveIntoPlace.h"
 #include "platform/win32/FileCalls.h"
