@@ -39,6 +39,9 @@ if(VELT_PLATFORM STREQUAL "win32")
   # (platform/win32/Environment.cc); the window (platform/win32/VeltWindow.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv user32)
 
+  # NtCreateFile, opening names relative to an open folder (platform/win32/FileCalls.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES ntdll)
+
   set(CMAKE_SHARED_LIBRARY_PREFIX "")
   set(CMAKE_IMPORT_LIBRARY_PREFIX "")
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/bin")

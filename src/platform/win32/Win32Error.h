@@ -38,6 +38,7 @@ namespace velt {
 namespace platform {
 
 // The errno value for Windows error `code` (0 for ERROR_SUCCESS).
+
 int ErrnoFromWin32(unsigned long code);
 
 // ErrnoFromWin32(GetLastError()).
@@ -46,6 +47,7 @@ int LastErrno();
 // The Windows code inside an error number of kWin32ErrorBase + code; 0 for
 // every other number.
 unsigned long Win32CodeOf(int error);
+
 
 
 }  // namespace platform
