@@ -35,9 +35,9 @@ if(VELT_PLATFORM STREQUAL "win32")
   # SHGetFolderPathW (KnownFolders.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES shell32)
 
-  # BCryptGenRandom (platform/win32/Random.cc); GetUserProfileDirectoryW
-  # (platform/win32/Environment.cc); the window (platform/win32/VeltWindow.cc).
-  list(APPEND VELT_PLATFORM_LIBRARIES bcrypt userenv user32)
+  # GetUserProfileDirectoryW (platform/win32/Environment.cc); the window
+  # (platform/win32/VeltWindow.cc).
+  list(APPEND VELT_PLATFORM_LIBRARIES userenv user32)
 
   # NtCreateFile, opening names relative to an open folder (platform/win32/FileCalls.cc).
   list(APPEND VELT_PLATFORM_LIBRARIES ntdll)

@@ -28,17 +28,6 @@ constexpr int kWin32ErrorBase = 0x10000;
 // errno value of the same meaning where there is one (ERROR_FILE_NOT_FOUND
 // ENOENT, ERROR_ACCESS_DENIED EACCES, ERROR_SHARING_VIOLATION EAGAIN, ...),
 // otherwise kWin32ErrorBase + code.
-
-// Windows error codes in the layer's error currency: every call of the
-// win32 implementation reports the errno value of the same meaning as the
-// GetLastError code it met (velt/platform/SystemError.h).
-#pragma once
-
-namespace velt {
-namespace platform {
-
-// The errno value for Windows error `code` (0 for ERROR_SUCCESS).
-
 int ErrnoFromWin32(unsigned long code);
 
 // ErrnoFromWin32(GetLastError()).
@@ -47,8 +36,6 @@ int LastErrno();
 // The Windows code inside an error number of kWin32ErrorBase + code; 0 for
 // every other number.
 unsigned long Win32CodeOf(int error);
-
-
 
 }  // namespace platform
 }  // namespace velt
