@@ -289,7 +289,7 @@ build_dependencies() {
     say "dependencies for $triplet: cached in $prefix"
     return 0
   fi
-  local final=$prefix entry name spec package version built started seconds
+  local final=$prefix entry name pin package version built started seconds
   prefix=$final.partial
   work=$cache/work-$triplet
   rm -rf "$prefix" "$work"
@@ -297,9 +297,9 @@ build_dependencies() {
   say "dependencies for $triplet: building into $final"
   for entry in "${wanted[@]}"; do
     name=${entry%%=*}
-    spec=${entry#*=}
-    package=${spec%%=*}
-    version=${spec#*=}
+    pin=${entry#*=}
+    package=${pin%%=*}
+    version=${pin#*=}
     case "$package" in
       local) src=/usr/src/googletest ;;
       binary) src="" ;;

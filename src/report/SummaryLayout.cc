@@ -9,19 +9,19 @@ namespace {
 constexpr size_t kMainInfoLabelWidth = 30;
 constexpr size_t kBlockRule = 141;  // '=' above each block
 
-struct TableSpec {
+struct TableShape {
   const wchar_t* heading;
   std::vector<const wchar_t*> columnHeadings;
   std::vector<size_t> widths;
   size_t rule;  // '-' around the rows
 };
 
-const TableSpec& Spec(SummaryTable table) {
-  static const TableSpec kIncluded{L"Files Included in Bundle:",
+const TableShape& Shape(SummaryTable table) {
+  static const TableShape kIncluded{L"Files Included in Bundle:",
                                    {L"ID", L"Filename", L"Description", L"File Size"},
                                    {17, 28, 40, 10},
                                    101};
-  static const TableSpec kOmitted{L"Files Omitted from Bundle:",
+  static const TableShape kOmitted{L"Files Omitted from Bundle:",
                                   {L"ID", L"Filename", L"Description", L"Reason Omitted"},
                                   {17, 28, 40, 50},
                                   141};
@@ -37,14 +37,14 @@ std::wstring MainInfoLine(const std::wstring& label, const std::wstring& value) 
 std::wstring BlockRule() { return L"\n" + SummaryWriter::Rule(L'=', kBlockRule) + L"\n"; }
 
 std::wstring TableHead(SummaryTable table) {
-  const TableSpec& spec = Spec(table);
-  return spec.heading + std::wstring(L"\n") +
-         TableLine(table, std::vector<std::wstring>(spec.columnHeadings.begin(),
-                                                    spec.columnHeadings.end())) +
+  const TableShape& shape = Shape(table);
+  return shape.heading + std::wstring(L"\n") +
+         TableLine(table, std::vector<std::wstring>(shape.columnHeadings.begin(),
+                                                    shape.columnHeadings.end())) +
          TableRule(table);
 }
 
-const std::vector<size_t>& ColumnWidths(SummaryTable table) { return Spec(table).widths; }
+const std::vector<size_t>& ColumnWidths(SummaryTable table) { return Shape(table).widths; }
 
 std::wstring TableLine(SummaryTable table, const std::vector<std::wstring>& texts) {
   const std::vector<size_t>& widths = ColumnWidths(table);
@@ -57,7 +57,7 @@ std::wstring TableLine(SummaryTable table, const std::vector<std::wstring>& text
 }
 
 std::wstring TableRule(SummaryTable table) {
-  return SummaryWriter::Rule(L'-', Spec(table).rule) + L"\n";
+  return SummaryWriter::Rule(L'-', Shape(table).rule) + L"\n";
 }
 
 }  // namespace report
