@@ -41,10 +41,12 @@ fail() { printf 'build-windows: %s\n' "$*" >&2; exit 1; }
 # --- 1. Packages -------------------------------------------------------------
 
 # The Linux build's -dev packages are installed too: their versions are the
-# ones the Windows build is made from.
+# ones the Windows build is made from. nginx, openssl and curl run the
+# loopback upload service that velt.exe uploads to under Wine (tests/wine/).
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libz-mingw-w64-dev
   wine64 wine dpkg-dev unicode-data cmake make perl python3 pkg-config xz-utils util-linux
+  nginx openssl curl
   libexpat1-dev libminizip-dev libssl-dev libcurl4-openssl-dev libre2-dev googletest
   libcli11-dev nlohmann-json3-dev
 )
