@@ -39,11 +39,14 @@ endif()
 # install folder unless configured otherwise): its install path is the
 # install folder, so the engine's own lookup (the registry's install path,
 # then its xml/config/) finds the configurations without being told where.
-get_filename_component(VELT_REGISTRY_FOLDER "${VELT_REGISTRY_DEFAULT}" DIRECTORY)
-get_filename_component(VELT_REGISTRY_NAME "${VELT_REGISTRY_DEFAULT}" NAME)
-velt_install_destination(VELT_REGISTRY_DESTINATION "${VELT_REGISTRY_FOLDER}")
-velt_install_with_prefix(packaging/registry.reg.in "${VELT_REGISTRY_DESTINATION}"
-                         "${VELT_REGISTRY_NAME}")
+# Windows has the system's registry, which its installer writes; no file.
+if(NOT VELT_PLATFORM STREQUAL "win32")
+  get_filename_component(VELT_REGISTRY_FOLDER "${VELT_REGISTRY_DEFAULT}" DIRECTORY)
+  get_filename_component(VELT_REGISTRY_NAME "${VELT_REGISTRY_DEFAULT}" NAME)
+  velt_install_destination(VELT_REGISTRY_DESTINATION "${VELT_REGISTRY_FOLDER}")
+  velt_install_with_prefix(packaging/registry.reg.in "${VELT_REGISTRY_DESTINATION}"
+                           "${VELT_REGISTRY_NAME}")
+endif()
 
 # The copyright file and the changelog where Debian wants them; the
 # changelog's newest entry must be this version.
@@ -66,8 +69,9 @@ install(FILES packaging/copyright "${PROJECT_BINARY_DIR}/packaging/changelog.gz"
 
 # velt's RUNPATH: none when the library folder is one the loader searches
 # anyway (prefix /usr); else the library folder relative to the program, so
-# that an installed tree still works when it is moved as a whole.
-if(CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
+# that an installed tree still works when it is moved as a whole. Windows
+# has no RUNPATH: the DLL lies beside velt.exe.
+if(VELT_PLATFORM STREQUAL "win32" OR CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
   set(VELT_PROGRAM_RUNPATH "")
 else()
   file(RELATIVE_PATH _velt_bin_to_lib "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}")

@@ -41,10 +41,12 @@ fail() { printf 'build-windows: %s\n' "$*" >&2; exit 1; }
 # --- 1. Packages -------------------------------------------------------------
 
 # The Linux build's -dev packages are installed too: their versions are the
-# ones the Windows build is made from.
+# ones the Windows build is made from. nginx, openssl and curl run the
+# loopback upload service that velt.exe uploads to under Wine (tests/wine/).
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libz-mingw-w64-dev
   wine64 wine dpkg-dev unicode-data cmake make perl python3 pkg-config xz-utils util-linux
+  nginx openssl curl
   libexpat1-dev libminizip-dev libssl-dev libcurl4-openssl-dev libre2-dev googletest
   libcli11-dev nlohmann-json3-dev
 )
@@ -382,11 +384,28 @@ build_project() {
   done
   if cmake --build "$dir" -j"$jobs" -- -k >"$log" 2>&1; then
     echo "   everything built"
-    return 0
+  else
+    status=1
+    echo "   not everything builds for $triplet yet (logs: $dir/compile.log, $log)"
+    summarise_build "$dir" "$log"
   fi
-  status=1
-  echo "   not everything builds for $triplet yet (logs: $dir/compile.log, $log)"
-  summarise_build "$dir" "$log"
+  # The engine and its front end must be there, whatever else built.
+  local missing
+  missing=$(missing_products "$dir")
+  if [ -n "$missing" ]; then
+    status=1
+    echo "   missing for $triplet: $missing"
+  else
+    echo "   $(cd "$dir" && du -h "${products[@]}" | awk '{ printf "%s%s %s", sep, $2, $1; sep = ", " }')"
+  fi
+}
+
+# What a Windows build delivers: the engine DLL, its import library and
+# velt.exe, relative to the build folder.
+products=(bin/VeltEngine.dll src/VeltEngine.dll.a bin/velt.exe)
+missing_products() {  # <build folder>: the names of those not built, on one line
+  local file
+  for file in "${products[@]}"; do [ -f "$1/$file" ] || printf '%s ' "${file##*/}"; done
 }
 
 # Lines from standard input indented, or "none".
@@ -403,7 +422,7 @@ summarise_build() {
   { grep -ohE "undefined reference to \`velt::platform::[A-Za-z0-9_:]+" "$log" || true; } |
     sed 's/.*`//' | sort -u | listed
   echo "   programs and libraries not built:"
-  { for file in VeltEngine.dll velt.exe; do [ -f "$dir/bin/$file" ] || echo "$file"; done
+  { missing_products "$dir"
     ctest --test-dir "$dir" -N -R '_NOT_BUILT$' | sed -n 's/.*Test *#[0-9]*: \(.*\)_NOT_BUILT$/\1.exe/p'
   } | tr '\n' ' ' | fold -s -w 90 | listed
   echo "   in src/platform/posix/ without a win32/ counterpart yet:"
