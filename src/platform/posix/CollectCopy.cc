@@ -13,6 +13,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/WalkedFolder.h"
+#include "platform/common/CopyLedger.h"
 #include "platform/posix/FileCalls.h"
 #include "platform/posix/LinkWalk.h"
 
@@ -21,25 +22,9 @@ namespace platform {
 namespace {
 
 using posix::Fd;
-using posix::FileKind;
 using posix::JoinPath;
 using posix::KindOfMode;
 using posix::Reached;
-
-CopyRefusal RefusalOfKind(FileKind kind) {
-  switch (kind) {
-    case FileKind::kFifo:
-      return CopyRefusal::kFifo;
-    case FileKind::kSocket:
-      return CopyRefusal::kSocket;
-    case FileKind::kCharacterDevice:
-      return CopyRefusal::kCharacterDevice;
-    case FileKind::kBlockDevice:
-      return CopyRefusal::kBlockDevice;
-    default:
-      return CopyRefusal::kNotRegular;
-  }
-}
 
 // True for files the kernel makes up as they are read (/proc, /sys and
 // their kind).
@@ -62,23 +47,9 @@ bool OnKernelFileSystem(int fd) {
   }
 }
 
-bool IsDiskFull(int error) {
-  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
-}
-
-// "name (2).ext", "name (3).ext", ...: the name a copy gets instead of
-// replacing an entry that appeared at its destination.
-std::string CollisionName(const std::string& name, int number) {
-  size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || dot == 0) {
-    dot = name.size();
-  }
-  return name.substr(0, dot) + " (" + std::to_string(number) + ")" + name.substr(dot);
-}
-
-class TreeCopier {
+class TreeCopier : public CopyLedger {
  public:
-  explicit TreeCopier(CopyOutcome& outcome) : m_outcome(outcome) {}
+  using CopyLedger::CopyLedger;
 
   // Copies what `source` (shown as `shown`) reached to the new entry `name`
   // of the open folder `destination`, which gets another name when it is
@@ -111,7 +82,7 @@ class TreeCopier {
     if (error != 0) {
       return Fail(shown, error, depth);
     }
-    m_createdTop = m_createdTop || depth == 0;
+    Created(depth);
     bool shortened = false;
     error = CopyData(input.get(), info, output.get(), shortened);
     if (error == 0) {
@@ -130,24 +101,13 @@ class TreeCopier {
     return 0;
   }
 
-  // Whether the copy of the source itself was created (and so must be
-  // removed when the copy fails).
-  bool createdTop() const { return m_createdTop; }
-
  private:
-  using Identity = std::pair<dev_t, ino_t>;
-
   int CopyFolder(Reached& source, const std::string& shown, int destination, std::string& name,
                  bool renameOnCollision, int depth) {
-    Identity self{source.info.st_dev, source.info.st_ino};
-    if (self == m_target) {
-      return Refuse(shown, CopyRefusal::kCopyTarget, depth);
-    }
-    if (std::find(m_ancestors.begin(), m_ancestors.end(), self) != m_ancestors.end()) {
-      return Refuse(shown, CopyRefusal::kFolderLoop, depth);
-    }
-    if (depth > kMaxCopyDepth) {
-      return Refuse(shown, CopyRefusal::kTooDeep, depth);
+    const FolderIdentity self{source.info.st_dev, source.info.st_ino};
+    const CopyRefusal refusal = FolderRefusal(self, depth);
+    if (refusal != CopyRefusal::kNone) {
+      return Refuse(shown, refusal, depth);
     }
     Fd folder(openat(source.folder.get(), source.name.c_str(),
                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -162,9 +122,9 @@ class TreeCopier {
     }
     if (depth == 0) {
       // The folder being written to is never copied into itself.
-      m_createdTop = true;
+      Created(depth);
       struct stat created;
-      if (fstat(output.get(), &created) == 0) m_target = {created.st_dev, created.st_ino};
+      if (fstat(output.get(), &created) == 0) SetTarget({created.st_dev, created.st_ino});
     }
     std::vector<std::string> names;
     error = ReadNames(folder.get(), names);
@@ -172,7 +132,7 @@ class TreeCopier {
       Note(shown, CopyRefusal::kNone, error);  // the names read before it are still copied
       error = 0;
     }
-    m_ancestors.push_back(self);
+    EnterFolder(self);
     for (std::string& entry : names) {
       const std::string entryShown = JoinPath(shown, entry);
       Reached reached;
@@ -182,17 +142,14 @@ class TreeCopier {
       if (error == 0) {
         std::string entryName = entry;
         error = Copy(reached, entryShown, output.get(), entryName, false, depth + 1);
-      } else if (!refused.empty()) {
-        Note(refused, CopyRefusal::kForeignLink, 0);
-        error = 0;
       } else {
-        error = Fail(entryShown, error, depth + 1);
+        error = WalkFailed(entryShown, refused, error, depth + 1);
       }
       if (error != 0) {
         break;  // only a full disk ends a folder's copy
       }
     }
-    m_ancestors.pop_back();
+    LeaveFolder();
     if (error == 0) {
       error = SetTimes(info, output.get());
     }
@@ -288,37 +245,6 @@ class TreeCopier {
     return futimens(to, times) == 0 ? 0 : errno;
   }
 
-  void Note(const std::string& path, CopyRefusal refusal, int error) {
-    m_outcome.notes.push_back(CopyProblem{path, refusal, error});
-  }
-
-  // A refused entry inside a folder is noted and skipped; the source
-  // itself ends the copy.
-  int Refuse(const std::string& path, CopyRefusal refusal, int depth) {
-    if (depth > 0) {
-      Note(path, refusal, 0);
-      return 0;
-    }
-    m_outcome.failure = CopyProblem{path, refusal, 0};
-    return EACCES;
-  }
-
-  // The same for errors, except that a full disk always ends the copy.
-  int Fail(const std::string& path, int error, int depth) {
-    if (depth > 0 && !IsDiskFull(error)) {
-      Note(path, CopyRefusal::kNone, error);
-      return 0;
-    }
-    if (m_outcome.failure.path.empty()) {
-      m_outcome.failure = CopyProblem{path, CopyRefusal::kNone, error};
-    }
-    return error;
-  }
-
-  CopyOutcome& m_outcome;
-  std::vector<Identity> m_ancestors;
-  Identity m_target{0, 0};
-  bool m_createdTop = false;
 };
 
 // Removes what a failed copy left at `name` in `folder`.
@@ -368,6 +294,7 @@ uint64_t SumRegularFiles(int folder, int depth) {
 int CopyForCollection(const WalkedFolder& folder, const std::string& name,
                       const std::string& destination, CopyOutcome& outcome) {
   outcome = CopyOutcome();
+  TreeCopier copier(outcome);
   const std::string source = JoinPath(folder.path(), name);
   // The folder holding the source was reached by the owner rule; from its
   // entry on, links must pass the rule too.
@@ -378,9 +305,7 @@ int CopyForCollection(const WalkedFolder& folder, const std::string& name,
                                                  folder.path(), name, links, reached, refused)
                               : EBADF;
   if (error != 0) {
-    outcome.failure = refused.empty() ? CopyProblem{source, CopyRefusal::kNone, error}
-                                      : CopyProblem{refused, CopyRefusal::kForeignLink, 0};
-    return error;
+    return copier.WalkFailed(source, refused, error, 0);
   }
   auto [destinationFolder, destinationName] = SplitPath(destination);
   error = CreateDirectories(destinationFolder);
@@ -389,7 +314,6 @@ int CopyForCollection(const WalkedFolder& folder, const std::string& name,
     outcome.failure = CopyProblem{destination, CopyRefusal::kNone, error != 0 ? error : errno};
     return outcome.failure.error;
   }
-  TreeCopier copier(outcome);
   std::string written = destinationName;
   error = copier.Copy(reached, source, to.get(), written, true, 0);
   if (error != 0) {

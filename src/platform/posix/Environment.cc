@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
-#include <utility>
 #include <vector>
+
+#include "platform/common/RunVariables.h"
 
 namespace velt {
 namespace platform {
@@ -22,16 +22,6 @@ bool NonEmpty(const char* name, std::string& value) {
   return true;
 }
 
-std::mutex& RunVariablesLock() {
-  static std::mutex* lock = new std::mutex();
-  return *lock;
-}
-
-std::vector<std::string>& RunVariables() {
-  static std::vector<std::string>* entries = new std::vector<std::string>();
-  return *entries;
-}
-
 }  // namespace
 
 const char kCommandSearchPath[] = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
@@ -44,14 +34,8 @@ std::vector<std::string> CommandEnvironment() {
       entries.push_back(std::string(name) + "=" + value);
     }
   }
-  std::lock_guard<std::mutex> guard(RunVariablesLock());
-  entries.insert(entries.end(), RunVariables().begin(), RunVariables().end());
+  AppendRunVariables(entries);
   return entries;
-}
-
-void SetRunVariables(std::vector<std::string> entries) {
-  std::lock_guard<std::mutex> guard(RunVariablesLock());
-  RunVariables() = std::move(entries);
 }
 
 bool GetEnvironmentValue(const std::string& name, std::string& value) {

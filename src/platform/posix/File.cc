@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/MoveIntoPlace.h"
 #include "platform/posix/FileCalls.h"
 
 namespace velt {
@@ -209,10 +208,6 @@ int WriteAll(const void* data, size_t size, Call call) {
 }
 
 }  // namespace
-
-bool IsSameFile(const FileDetails& a, const FileDetails& b) {
-  return a.device == b.device && a.index == b.index;
-}
 
 File::File() = default;
 File::~File() = default;
@@ -422,14 +417,6 @@ int File::SetModeAndTimes(const FileDetails& from) {
       {static_cast<time_t>(from.lastAccess.seconds), static_cast<long>(from.lastAccess.nanoseconds)},
       {static_cast<time_t>(from.lastWrite.seconds), static_cast<long>(from.lastWrite.nanoseconds)}};
   return fchmod(fd, from.mode & 07777) == 0 && futimens(fd, times) == 0 ? 0 : errno;
-}
-
-int File::MoveTo(const std::string& to, bool replace) {
-  int error = MoveIntoPlace(m_path, to, replace);
-  if (error == 0) {
-    m_path = to;
-  }
-  return error;
 }
 
 int File::Remove() {

@@ -11,23 +11,15 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/common/FileKind.h"
 #include "platform/posix/Descriptor.h"
 
 namespace velt {
 namespace platform {
 namespace posix {
 
-// What a directory entry is.
-enum class FileKind {
-  kRegular,
-  kDirectory,
-  kSymlink,
-  kFifo,
-  kSocket,
-  kCharacterDevice,
-  kBlockDevice,
-  kOther,
-};
+// What a directory entry is (common/FileKind.h), by its mode.
+using platform::FileKind;
 FileKind KindOfMode(mode_t mode);
 
 // The details in `info`; `name` is the entry's last name (hidden names

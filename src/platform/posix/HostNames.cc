@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/common/HostNameSteps.h"
+
 namespace velt {
 namespace platform {
 
@@ -17,25 +19,22 @@ std::string OwnHostName() {
   return name;
 }
 
-std::vector<std::string> OwnHostNames() {
-  std::vector<std::string> names;
-  const std::string name = OwnHostName();
-  if (name.empty()) {
-    return names;
-  }
-  names.push_back(name);
+// The canonical name the resolver gives for `name`.
+std::string QualifiedHostName(const std::string& name) {
   addrinfo hints;
   std::memset(&hints, 0, sizeof(hints));
   hints.ai_family = AF_UNSPEC;
   hints.ai_flags = AI_CANONNAME;
   addrinfo* found = nullptr;
-  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0) {
-    if (found != nullptr && found->ai_canonname != nullptr && names[0] != found->ai_canonname) {
-      names.push_back(found->ai_canonname);
-    }
-    freeaddrinfo(found);
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) {
+    return std::string();
   }
-  return names;
+  std::string canonical;
+  if (found != nullptr && found->ai_canonname != nullptr) {
+    canonical = found->ai_canonname;
+  }
+  freeaddrinfo(found);
+  return canonical;
 }
 
 }  // namespace platform

@@ -4,11 +4,11 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <sstream>
 #include <vector>
 
+#include "platform/common/SystemOsFacts.h"
 #include "platform/posix/FileCalls.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -97,16 +97,10 @@ class SystemOsFacts : public OsFactsSource {
 };
 
 const SystemOsFacts g_system;
-std::atomic<const OsFactsSource*> g_installed{nullptr};
 
 }  // namespace
 
-const OsFactsSource& CurrentOsFacts() {
-  const OsFactsSource* installed = g_installed.load();
-  return installed != nullptr ? *installed : g_system;
-}
-
-void SetOsFactsSource(const OsFactsSource* source) { g_installed.store(source); }
+const OsFactsSource& SystemOsFactsSource() { return g_system; }
 
 }  // namespace platform
 }  // namespace velt

@@ -1,27 +1,22 @@
-#include "platform/Random.h"
-
 #include <sys/random.h>
 
 #include <cerrno>
-#include <vector>
 
-#include "platform/HexDigits.h"
+#include "platform/common/RandomBytes.h"
 
 namespace velt {
 namespace platform {
 
-std::string RandomHex(size_t bytes) {
-  std::vector<unsigned char> raw(bytes);
+void FillRandom(unsigned char* raw, size_t bytes) {
   size_t filled = 0;
   while (filled < bytes) {
-    const ssize_t got = getrandom(raw.data() + filled, bytes - filled, 0);
+    const ssize_t got = getrandom(raw + filled, bytes - filled, 0);
     if (got < 0) {
       if (errno == EINTR) continue;
-      break;  // no entropy source at all: the bytes stay zero
+      break;  // no entropy source at all
     }
     filled += static_cast<size_t>(got);
   }
-  return HexDigits(raw.data(), raw.size());
 }
 
 }  // namespace platform

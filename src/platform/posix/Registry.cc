@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/common/AsciiLower.h"
+#include "platform/common/Utf16.h"
 #include "platform/posix/FileCalls.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -20,35 +22,13 @@ namespace {
 // Registry exports are text; anything larger is not one.
 constexpr size_t kRegistryFileLimit = size_t{16} << 20;
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
-
 // The file's text as UTF-8: UTF-16LE with its byte-order mark as exported by
 // the registry editor, or UTF-8 (with or without a mark).
 std::string DecodeFile(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::wstring wide;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      unsigned unit = static_cast<unsigned char>(bytes[i]) |
-                      (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-      if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-        unsigned low = static_cast<unsigned char>(bytes[i + 2]) |
-                       (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 3])) << 8);
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-          unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-          i += 2;
-        }
-      }
-      wide += static_cast<wchar_t>(unit);
-    }
-    return Narrow(wide);
+    return Narrow(WideFromUtf16Le(reinterpret_cast<const unsigned char*>(bytes.data()) + 2,
+                                  (bytes.size() - 2) / 2));
   }
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     return bytes.substr(3);
@@ -172,7 +152,7 @@ int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
   if (error != 0) {
     return error;
   }
-  std::string wanted = Lower(subKey.empty() ? hive : hive + "\\" + subKey);
+  std::string wanted = AsciiLower(subKey.empty() ? hive : hive + "\\" + subKey);
   while (!wanted.empty() && wanted.back() == '\\') {
     wanted.pop_back();
   }
@@ -186,7 +166,7 @@ int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
     if (line[0] == '[') {
       size_t close = line.rfind(']');
       std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
-      inKey = Lower(name) == wanted;
+      inKey = AsciiLower(name) == wanted;
       m_open = m_open || inKey;
       continue;
     }
@@ -230,54 +210,9 @@ int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
     } else {
       continue;  // "-" deletes a value in an import; nothing to read
     }
-    m_values[Lower(valueName)] = std::move(value);
+    m_values[AsciiLower(valueName)] = std::move(value);
   }
   return m_open ? 0 : ENOENT;
-}
-
-int RegistryKey::QueryStringValue(const std::string& valueName, size_t maxChars,
-                                  std::wstring& value) const {
-  value.clear();
-  if (!m_open) {
-    return EBADF;
-  }
-  auto found = m_values.find(Lower(valueName));
-  if (found == m_values.end()) {
-    return ENOENT;
-  }
-  const Value& stored = found->second;
-  if (stored.type != kRegString && stored.type != kRegExpandString) {
-    return kRegistryErrorInvalidData;
-  }
-  const std::vector<unsigned char>& data = stored.data;
-  if (data.size() % 2 != 0) {
-    return kRegistryErrorInvalidData;
-  }
-  if (data.size() / 2 > maxChars) {
-    return EOVERFLOW;
-  }
-  if (data.empty()) {
-    return 0;
-  }
-  if (data[data.size() - 1] != 0 || data[data.size() - 2] != 0) {
-    return kRegistryErrorInvalidData;
-  }
-  std::wstring text;
-  for (size_t i = 0; i + 3 < data.size(); i += 2) {
-    unsigned unit = data[i] | (static_cast<unsigned>(data[i + 1]) << 8);
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 5 < data.size()) {
-      unsigned low = data[i + 2] | (static_cast<unsigned>(data[i + 3]) << 8);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    text += static_cast<wchar_t>(unit);
-  }
-  // Data ending in several NULs reads up to the first one.
-  size_t nul = text.find(L'\0');
-  value = nul == std::wstring::npos ? text : text.substr(0, nul);
-  return 0;
 }
 
 }  // namespace platform

@@ -7,11 +7,18 @@
 #include <ctime>
 #include <thread>
 
+#include "platform/common/StopSignalNumbers.h"
+
 namespace velt {
 namespace platform {
 namespace {
 
 const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// The signals are reported by their own numbers, which the portable names
+// (StopSignalName) know.
+static_assert(SIGHUP == kHangUpSignal && SIGINT == kInterruptSignal &&
+                  SIGPIPE == kBrokenPipeSignal && SIGTERM == kTerminateSignal,
+              "the stop signals' numbers");
 
 }  // namespace
 

@@ -1,8 +1,10 @@
-// Named events: a process-wide table of name -> event. Each event pairs a
-// condition variable (for Wait) with an eventfd that is readable exactly
-// while a manual-reset event is signalled (for poll-based waits).
+// Named events: the process-wide table of names (common/EventTable.h) over
+// events that each pair a condition variable (for Wait) with an eventfd
+// that is readable exactly while a manual-reset event is signalled (for
+// poll-based waits).
 #include "velt/platform/VeltEvent.h"
 
+#include "platform/common/EventTable.h"
 #include "platform/posix/EventDescriptor.h"
 
 #include <sys/eventfd.h>
@@ -11,30 +13,17 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <map>
 #include <mutex>
 
 struct VeltEvent::State {
-  std::wstring name;
   bool manualReset = true;
   bool signalled = false;
-  unsigned references = 0;
   int fd = -1;
   std::mutex lock;
   std::condition_variable changed;
 };
 
 namespace {
-
-std::mutex& TableLock() {
-  static std::mutex* lock = new std::mutex();
-  return *lock;
-}
-
-std::map<std::wstring, VeltEvent*>& Table() {
-  static auto* table = new std::map<std::wstring, VeltEvent*>();
-  return *table;
-}
 
 void DrainDescriptor(int fd) {
   uint64_t value = 0;
@@ -44,9 +33,9 @@ void DrainDescriptor(int fd) {
 
 }  // namespace
 
-VeltEvent::VeltEvent(const std::wstring& name, bool manualReset, bool initialState)
+// The name is the table's alone: an eventfd has none.
+VeltEvent::VeltEvent(const std::wstring&, bool manualReset, bool initialState)
     : m_state(new State()) {
-  m_state->name = name;
   m_state->manualReset = manualReset;
   m_state->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (initialState) {
@@ -61,47 +50,18 @@ VeltEvent::~VeltEvent() {
 }
 
 VeltEvent* VeltEvent::Create(const std::wstring& name, bool manualReset, bool initialState) {
-  std::lock_guard<std::mutex> guard(TableLock());
-  if (!name.empty()) {
-    auto found = Table().find(name);
-    if (found != Table().end()) {
-      ++found->second->m_state->references;
-      return found->second;
-    }
-  }
-  VeltEvent* event = new VeltEvent(name, manualReset, initialState);
-  event->m_state->references = 1;
-  if (!name.empty()) {
-    Table()[name] = event;
-  }
-  return event;
+  return velt::platform::TakeEvent(
+      name, [&] { return new VeltEvent(name, manualReset, initialState); });
 }
 
 VeltEvent* VeltEvent::Open(const std::wstring& name) {
-  std::lock_guard<std::mutex> guard(TableLock());
-  auto found = Table().find(name);
-  if (found == Table().end()) {
-    return nullptr;
-  }
-  ++found->second->m_state->references;
-  return found->second;
+  return velt::platform::TakeEvent(name, [] { return nullptr; });
 }
 
 void VeltEvent::Close(VeltEvent* event) {
-  if (event == nullptr) {
-    return;
+  if (event != nullptr && velt::platform::ReleaseEvent(event)) {
+    delete event;
   }
-  {
-    std::lock_guard<std::mutex> guard(TableLock());
-    if (--event->m_state->references > 0) {
-      return;
-    }
-    auto found = Table().find(event->m_state->name);
-    if (found != Table().end() && found->second == event) {
-      Table().erase(found);
-    }
-  }
-  delete event;
 }
 
 void VeltEvent::Set() {

@@ -12,6 +12,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/WalkedFolder.h"
+#include "platform/common/CopyLedger.h"
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/LinkWalk.h"
 #include "platform/win32/Win32Error.h"
@@ -22,38 +23,8 @@ namespace platform {
 namespace {
 
 using win32::EntryFacts;
-using win32::FileKind;
 using win32::Handle;
 using win32::Reached;
-
-CopyRefusal RefusalOfKind(FileKind kind) {
-  switch (kind) {
-    case FileKind::kFifo:
-      return CopyRefusal::kFifo;
-    case FileKind::kSocket:
-      return CopyRefusal::kSocket;
-    case FileKind::kCharacterDevice:
-      return CopyRefusal::kCharacterDevice;
-    case FileKind::kBlockDevice:
-      return CopyRefusal::kBlockDevice;
-    default:
-      return CopyRefusal::kNotRegular;
-  }
-}
-
-bool IsDiskFull(int error) {
-  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
-}
-
-// "name (2).ext", "name (3).ext", ...: the name a copy gets instead of
-// replacing an entry that appeared at its destination.
-std::wstring CollisionName(const std::wstring& name, int number) {
-  size_t dot = name.find_last_of(L'.');
-  if (dot == std::wstring::npos || dot == 0) {
-    dot = name.size();
-  }
-  return name.substr(0, dot) + L" (" + std::to_wstring(number) + L")" + name.substr(dot);
-}
 
 // The names in the open folder, "." and ".." left out, in byte order of
 // their UTF-8. 0 or the error of reading it.
@@ -103,9 +74,9 @@ std::vector<FILE_ALLOCATED_RANGE_BUFFER> DataRanges(HANDLE file, uint64_t size) 
   }
 }
 
-class TreeCopier {
+class TreeCopier : public CopyLedger {
  public:
-  explicit TreeCopier(CopyOutcome& outcome) : m_outcome(outcome) {}
+  using CopyLedger::CopyLedger;
 
   // Copies what `source` (shown as `shown`) reached to the new entry `name`
   // of the open folder `destination`, which gets another name when it is
@@ -137,7 +108,7 @@ class TreeCopier {
     if (error != 0) {
       return Fail(shown, error, depth);
     }
-    m_createdTop = m_createdTop || depth == 0;
+    Created(depth);
     bool shortened = false;
     error = CopyData(input.get(), facts, output.get(), shortened);
     if (error == 0) {
@@ -153,24 +124,13 @@ class TreeCopier {
     return 0;
   }
 
-  // Whether the copy of the source itself was created (and so must be
-  // removed when the copy fails).
-  bool createdTop() const { return m_createdTop; }
-
  private:
-  using Identity = std::pair<uint64_t, uint64_t>;
-
   int CopyFolder(const Reached& source, const std::string& shown, HANDLE destination,
                  std::wstring& name, bool renameOnCollision, int depth) {
-    const Identity self{source.facts.volume, source.facts.index};
-    if (self == m_target) {
-      return Refuse(shown, CopyRefusal::kCopyTarget, depth);
-    }
-    if (std::find(m_ancestors.begin(), m_ancestors.end(), self) != m_ancestors.end()) {
-      return Refuse(shown, CopyRefusal::kFolderLoop, depth);
-    }
-    if (depth > kMaxCopyDepth) {
-      return Refuse(shown, CopyRefusal::kTooDeep, depth);
+    const FolderIdentity self{source.facts.volume, source.facts.index};
+    const CopyRefusal refusal = FolderRefusal(self, depth);
+    if (refusal != CopyRefusal::kNone) {
+      return Refuse(shown, refusal, depth);
     }
     Handle output;
     int error = CreateEntry(destination, name, renameOnCollision, true, output);
@@ -179,9 +139,9 @@ class TreeCopier {
     }
     if (depth == 0) {
       // The folder being written to is never copied into itself.
-      m_createdTop = true;
+      Created(depth);
       EntryFacts created;
-      if (win32::FactsOf(output.get(), created) == 0) m_target = {created.volume, created.index};
+      if (win32::FactsOf(output.get(), created) == 0) SetTarget({created.volume, created.index});
     }
     std::vector<std::wstring> names;
     error = ReadNames(source.object.get(), names);
@@ -189,7 +149,7 @@ class TreeCopier {
       Note(shown, CopyRefusal::kNone, error);  // the names read before it are still copied
       error = 0;
     }
-    m_ancestors.push_back(self);
+    EnterFolder(self);
     for (std::wstring& entry : names) {
       const std::string entryShown = Narrow(win32::JoinPath(Widen(shown), entry));
       Reached reached;
@@ -198,17 +158,14 @@ class TreeCopier {
       error = win32::WalkFrom(source.object.get(), source.path, entry, links, reached, refused);
       if (error == 0) {
         error = Copy(reached, entryShown, output.get(), entry, false, depth + 1);
-      } else if (!refused.empty()) {
-        Note(refused, CopyRefusal::kForeignLink, 0);
-        error = 0;
       } else {
-        error = Fail(entryShown, error, depth + 1);
+        error = WalkFailed(entryShown, refused, error, depth + 1);
       }
       if (error != 0) {
         break;  // only a full disk ends a folder's copy
       }
     }
-    m_ancestors.pop_back();
+    LeaveFolder();
     if (error == 0) {
       error = win32::SetTimes(output.get(), source.facts.lastAccess, source.facts.lastWrite);
     }
@@ -281,37 +238,6 @@ class TreeCopier {
                                                                                       : LastErrno();
   }
 
-  void Note(const std::string& path, CopyRefusal refusal, int error) {
-    m_outcome.notes.push_back(CopyProblem{path, refusal, error});
-  }
-
-  // A refused entry inside a folder is noted and skipped; the source
-  // itself ends the copy.
-  int Refuse(const std::string& path, CopyRefusal refusal, int depth) {
-    if (depth > 0) {
-      Note(path, refusal, 0);
-      return 0;
-    }
-    m_outcome.failure = CopyProblem{path, refusal, 0};
-    return EACCES;
-  }
-
-  // The same for errors, except that a full disk always ends the copy.
-  int Fail(const std::string& path, int error, int depth) {
-    if (depth > 0 && !IsDiskFull(error)) {
-      Note(path, CopyRefusal::kNone, error);
-      return 0;
-    }
-    if (m_outcome.failure.path.empty()) {
-      m_outcome.failure = CopyProblem{path, CopyRefusal::kNone, error};
-    }
-    return error;
-  }
-
-  CopyOutcome& m_outcome;
-  std::vector<Identity> m_ancestors;
-  Identity m_target{0, 0};
-  bool m_createdTop = false;
 };
 
 // Removes what a failed copy left at `name` in `folder`.
@@ -363,6 +289,7 @@ uint64_t SumRegularFiles(HANDLE folder, int depth) {
 int CopyForCollection(const WalkedFolder& folder, const std::string& name,
                       const std::string& destination, CopyOutcome& outcome) {
   outcome = CopyOutcome();
+  TreeCopier copier(outcome);
   const std::string source = Narrow(win32::JoinPath(Widen(folder.path()), Widen(name)));
   // The folder holding the source was reached by the owner rule; from its
   // entry on, links must pass the rule too.
@@ -374,9 +301,7 @@ int CopyForCollection(const WalkedFolder& folder, const std::string& name,
                                                 links, reached, refused)
                               : EBADF;
   if (error != 0) {
-    outcome.failure = refused.empty() ? CopyProblem{source, CopyRefusal::kNone, error}
-                                      : CopyProblem{refused, CopyRefusal::kForeignLink, 0};
-    return error;
+    return copier.WalkFailed(source, refused, error, 0);
   }
   auto [destinationFolder, destinationName] = SplitPath(destination);
   error = CreateDirectories(destinationFolder);
@@ -391,7 +316,6 @@ int CopyForCollection(const WalkedFolder& folder, const std::string& name,
     outcome.failure = CopyProblem{destination, CopyRefusal::kNone, error};
     return error;
   }
-  TreeCopier copier(outcome);
   std::wstring written = Widen(destinationName);
   error = copier.Copy(reached, source, to.get(), written, true, 0);
   if (error != 0) {

@@ -6,10 +6,9 @@
 #include <userenv.h>
 #include <windows.h>
 
-#include <mutex>
-#include <utility>
 #include <vector>
 
+#include "platform/common/RunVariables.h"
 #include "platform/win32/CommandSearch.h"
 #include "platform/win32/Win32Error.h"
 #include "velt/platform/TextEncoding.h"
@@ -88,16 +87,6 @@ std::string SystemTempFolder() {
   return Narrow(std::wstring(buffer, length));
 }
 
-std::mutex& RunVariablesLock() {
-  static std::mutex* lock = new std::mutex();
-  return *lock;
-}
-
-std::vector<std::string>& RunVariables() {
-  static std::vector<std::string>* entries = new std::vector<std::string>();
-  return *entries;
-}
-
 }  // namespace
 
 // Windows' own default for the system's PATH, expanded by CommandSearchPath.
@@ -116,14 +105,8 @@ std::vector<std::string> CommandEnvironment() {
       entries.push_back(std::string(name) + "=" + value);
     }
   }
-  std::lock_guard<std::mutex> guard(RunVariablesLock());
-  entries.insert(entries.end(), RunVariables().begin(), RunVariables().end());
+  AppendRunVariables(entries);
   return entries;
-}
-
-void SetRunVariables(std::vector<std::string> entries) {
-  std::lock_guard<std::mutex> guard(RunVariablesLock());
-  RunVariables() = std::move(entries);
 }
 
 bool GetEnvironmentValue(const std::string& name, std::string& value) {

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include "platform/MoveIntoPlace.h"
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/FileOwner.h"
 #include "platform/win32/PrivateSecurity.h"
@@ -38,10 +37,6 @@ int NameLeadsTo(const std::string& path, uint64_t device, uint64_t index) {
 }
 
 }  // namespace
-
-bool IsSameFile(const FileDetails& a, const FileDetails& b) {
-  return a.device == b.device && a.index == b.index;
-}
 
 File::File() = default;
 File::~File() = default;
@@ -246,14 +241,6 @@ int File::SetModeAndTimes(const FileDetails& from) {
     attributes = FILE_ATTRIBUTE_NORMAL;
   }
   return win32::SetTimes(m_handle->file.get(), from.lastAccess, from.lastWrite, attributes);
-}
-
-int File::MoveTo(const std::string& to, bool replace) {
-  int error = MoveIntoPlace(m_path, to, replace);
-  if (error == 0) {
-    m_path = to;
-  }
-  return error;
 }
 
 int File::Remove() {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/common/FileKind.h"
 #include "platform/win32/Handle.h"
 
 namespace velt {
@@ -33,17 +34,8 @@ constexpr uint32_t kModeSocket = 0140000;
 // a POSIX open does.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// What a directory entry is.
-enum class FileKind {
-  kRegular,
-  kDirectory,
-  kSymlink,  // a name surrogate: a symbolic link, a junction or a mount point
-  kFifo,
-  kSocket,
-  kCharacterDevice,
-  kBlockDevice,
-  kOther,
-};
+// What a directory entry is (common/FileKind.h).
+using platform::FileKind;
 
 // What the system says of one file, from its open handle or from its
 // folder's listing.

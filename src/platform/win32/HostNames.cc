@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "platform/common/HostNameSteps.h"
 #include "velt/platform/TextEncoding.h"
 
 namespace velt {
@@ -29,18 +30,9 @@ std::string ComputerName(COMPUTER_NAME_FORMAT format) {
 
 std::string OwnHostName() { return ComputerName(ComputerNameDnsHostname); }
 
-std::vector<std::string> OwnHostNames() {
-  std::vector<std::string> names;
-  const std::string name = OwnHostName();
-  if (name.empty()) {
-    return names;
-  }
-  names.push_back(name);
-  const std::string qualified = ComputerName(ComputerNameDnsFullyQualified);
-  if (!qualified.empty() && qualified != name) {
-    names.push_back(qualified);
-  }
-  return names;
+// The host name with the primary DNS suffix.
+std::string QualifiedHostName(const std::string&) {
+  return ComputerName(ComputerNameDnsFullyQualified);
 }
 
 }  // namespace platform

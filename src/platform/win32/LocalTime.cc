@@ -104,21 +104,6 @@ int ToLocalTm(int64_t secondsSinceEpoch, std::tm& local) {
   return 0;
 }
 
-int ToLocalDateTime(int64_t secondsSinceEpoch, LocalDateTime& local) {
-  SYSTEMTIME parts;
-  bool daylight = false;
-  if (int error = ToLocalSystemTime(secondsSinceEpoch, parts, daylight)) {
-    return error;
-  }
-  local.year = parts.wYear;
-  local.month = parts.wMonth;
-  local.day = parts.wDay;
-  local.hour = parts.wHour;
-  local.minute = parts.wMinute;
-  local.second = parts.wSecond;
-  return 0;
-}
-
 std::string AscTime(const std::tm& local) {
   static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

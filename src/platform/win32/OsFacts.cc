@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <atomic>
-
+#include "platform/common/SystemOsFacts.h"
 #include "platform/win32/Win32Error.h"
 
 namespace velt {
@@ -79,16 +78,10 @@ class SystemOsFacts : public OsFactsSource {
 };
 
 const SystemOsFacts g_system;
-std::atomic<const OsFactsSource*> g_installed{nullptr};
 
 }  // namespace
 
-const OsFactsSource& CurrentOsFacts() {
-  const OsFactsSource* installed = g_installed.load();
-  return installed != nullptr ? *installed : g_system;
-}
-
-void SetOsFactsSource(const OsFactsSource* source) { g_installed.store(source); }
+const OsFactsSource& SystemOsFactsSource() { return g_system; }
 
 }  // namespace platform
 }  // namespace velt

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 
+#include "platform/common/AsciiLower.h"
 #include "platform/win32/Win32Error.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -19,15 +20,6 @@ namespace {
 
 // The registry limits value names to 16383 characters.
 constexpr DWORD kLongestValueName = 16383;
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
 
 struct Root {
   const char* name;  // lower case
@@ -41,7 +33,7 @@ const Root kRoots[] = {
 };
 
 HKEY RootNamed(const std::string& hive) {
-  const std::string wanted = Lower(hive);
+  const std::string wanted = AsciiLower(hive);
   for (const Root& root : kRoots) {
     if (wanted == root.name) {
       return root.key;
@@ -119,48 +111,10 @@ int RegistryKey::Open(const std::string& hive, const std::string& subKey) {
     Value value;
     value.type = type;
     value.data.assign(data.begin(), data.begin() + size);
-    m_values[Lower(Narrow(std::wstring(name.data(), nameLength)))] = std::move(value);
+    m_values[AsciiLower(Narrow(std::wstring(name.data(), nameLength)))] = std::move(value);
     ++index;
   }
   m_open = true;
-  return 0;
-}
-
-int RegistryKey::QueryStringValue(const std::string& valueName, size_t maxChars,
-                                  std::wstring& value) const {
-  value.clear();
-  if (!m_open) {
-    return EBADF;
-  }
-  auto found = m_values.find(Lower(valueName));
-  if (found == m_values.end()) {
-    return ENOENT;
-  }
-  const Value& stored = found->second;
-  if (stored.type != kRegString && stored.type != kRegExpandString) {
-    return kRegistryErrorInvalidData;
-  }
-  const std::vector<unsigned char>& data = stored.data;
-  if (data.size() % 2 != 0) {
-    return kRegistryErrorInvalidData;
-  }
-  if (data.size() / 2 > maxChars) {
-    return EOVERFLOW;
-  }
-  if (data.empty()) {
-    return 0;
-  }
-  if (data[data.size() - 1] != 0 || data[data.size() - 2] != 0) {
-    return kRegistryErrorInvalidData;
-  }
-  // The data is UTF-16LE, as wide strings are here; it reads up to its
-  // first NUL.
-  std::wstring text(data.size() / 2 - 1, L'\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
-  }
-  const size_t nul = text.find(L'\0');
-  value = nul == std::wstring::npos ? text : text.substr(0, nul);
   return 0;
 }
 

@@ -2,13 +2,11 @@
 // original's owner at once (which, as chown, only the privileged may give
 // to another account) and its DACL when it is finished, then renamed over
 // the original in one step.
-#include "platform/ReplacementFile.h"
-
 #include <windows.h>
 
 #include <aclapi.h>
 
-#include "platform/MoveIntoPlace.h"
+#include "platform/common/ReplacementSteps.h"
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Error.h"
 
@@ -52,61 +50,31 @@ int CopySecurity(const std::string& from, const std::string& to, SECURITY_INFORM
 
 }  // namespace
 
-ReplacementFile::~ReplacementFile() {
-  if (!m_committed) {
-    m_file.Remove();
-  }
-}
+namespace replacement {
 
-int ReplacementFile::Create(const std::string& original, const std::string& tag,
-                            const FileDetails& details, int& ownerError) {
-  ownerError = 0;
-  m_details = details;
-  m_original = original;
-  m_size = 0;
+std::string FolderOf(const std::string& original) {
   const size_t separator = original.find_last_of("\\/");
-  std::string folder =
-      separator == std::string::npos ? std::string() : original.substr(0, separator + 1);
-  // A hidden name, short enough for any file name whatever the original's.
-  std::string base = original.substr(folder.size()).substr(0, 200);
-  int error = EEXIST;
-  for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-    error = m_file.Create(folder + "." + base + "." + tag + "-" +
-                          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt));
-  }
-  if (error == 0) {
-    ownerError = CopySecurity(original, m_file.path(), OWNER_SECURITY_INFORMATION);
-  }
-  return error;
+  return separator == std::string::npos ? std::string() : original.substr(0, separator + 1);
 }
 
-int ReplacementFile::Write(const void* data, size_t size) {
-  int error = m_file.WriteAt(data, size, m_size);
-  m_size += size;
-  return error;
+unsigned long ProcessNumber() { return GetCurrentProcessId(); }
+
+int GiveOwner(const std::string& original, const FileDetails&, File& copy) {
+  return CopySecurity(original, copy.path(), OWNER_SECURITY_INFORMATION);
 }
 
-int ReplacementFile::Commit() {
-  // The times last, after every write. The copy stays writable: Windows
-  // renames nothing over a read-only original, and a read-only copy could
-  // not be removed after that refusal.
-  FileDetails writable = m_details;
+// The copy stays writable: Windows renames nothing over a read-only
+// original, and a read-only copy could not be removed after that refusal.
+FileDetails FinalDetails(const FileDetails& details) {
+  FileDetails writable = details;
   writable.mode |= 0200;
-  int error = m_file.SetModeAndTimes(writable);
-  int closed = m_file.Close();
-  error = error != 0 ? error : closed;
-  if (error == 0) {
-    error = CopySecurity(m_original, m_file.path(), DACL_SECURITY_INFORMATION);
-  }
-  if (error == 0) {
-    error = MoveIntoPlace(m_file.path(), m_original, true);
-  }
-  if (error != 0) {
-    m_file.Remove();
-  }
-  m_committed = error == 0;
-  return error;
+  return writable;
 }
 
+int GiveAccess(const std::string& original, const std::string& copy) {
+  return CopySecurity(original, copy, DACL_SECURITY_INFORMATION);
+}
+
+}  // namespace replacement
 }  // namespace platform
 }  // namespace velt

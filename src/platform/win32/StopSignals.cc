@@ -11,14 +11,11 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/common/StopSignalNumbers.h"
+
 namespace velt {
 namespace platform {
 namespace {
-
-constexpr int kHangUp = 1;       // SIGHUP: the console was closed
-constexpr int kInterrupt = 2;    // SIGINT: Ctrl+C
-constexpr int kBrokenPipe = 13;  // SIGPIPE: nobody reads the output any more
-constexpr int kTerminate = 15;   // SIGTERM: Ctrl+Break, log-off, shut-down
 
 // What the handler shares with the StopSignals of the run in hand.
 struct Requests {
@@ -49,9 +46,9 @@ Requests*& Current() {
 BOOL WINAPI OnControl(DWORD event) {
   const bool ending =
       event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
-  const int signalNumber = event == CTRL_C_EVENT       ? kInterrupt
-                           : event == CTRL_CLOSE_EVENT ? kHangUp
-                                                       : kTerminate;
+  const int signalNumber = event == CTRL_C_EVENT       ? kInterruptSignal
+                           : event == CTRL_CLOSE_EVENT ? kHangUpSignal
+                                                       : kTerminateSignal;
   std::unique_lock<std::mutex> guard(Lock());
   Requests* requests = Current();
   if (requests != nullptr && requests->Record(signalNumber)) {
@@ -96,7 +93,7 @@ StopSignals::~StopSignals() {
 
 int StopSignals::received() const { return m_state->requests.received.load(); }
 
-bool StopSignals::RecordOutputClosed() { return m_state->requests.Record(kBrokenPipe); }
+bool StopSignals::RecordOutputClosed() { return m_state->requests.Record(kBrokenPipeSignal); }
 
 }  // namespace platform
 }  // namespace velt

@@ -1,35 +1,21 @@
 // Named events on Windows: kernel events (CreateEventW, OpenEventW) in the
 // session's namespace, so that a front end that creates "ExitVeltEvent"
-// with the Windows API itself is found by name too. A process-wide table of
-// name -> VeltEvent keeps one object per name with its references, as the
-// header promises, whether the name came from Create or from Open.
+// with the Windows API itself is found by name too. The process-wide table
+// (common/EventTable.h) keeps one object per name with its references, as
+// the header promises, whether the name came from Create or from Open.
 #include "velt/platform/VeltEvent.h"
 
 #include <windows.h>
 
-#include <map>
-#include <mutex>
-
+#include "platform/common/EventTable.h"
 #include "platform/win32/EventHandle.h"
 
 struct VeltEvent::State {
-  std::wstring name;
   bool manualReset = true;
-  unsigned references = 0;
   HANDLE handle = nullptr;
 };
 
 namespace {
-
-std::mutex& TableLock() {
-  static std::mutex* lock = new std::mutex();
-  return *lock;
-}
-
-std::map<std::wstring, VeltEvent*>& Table() {
-  static auto* table = new std::map<std::wstring, VeltEvent*>();
-  return *table;
-}
 
 // Whether the event behind `handle` resets itself, as the kernel reports
 // it (an event another module created says nothing else of its kind). An
@@ -57,7 +43,6 @@ bool IsManualReset(HANDLE handle) {
 
 VeltEvent::VeltEvent(const std::wstring& name, bool manualReset, bool initialState)
     : m_state(new State()) {
-  m_state->name = name;
   m_state->manualReset = manualReset;
   // An existing event of that name is opened with its state unchanged. A
   // name that Windows refuses (another kind of object holds it, or one this
@@ -78,60 +63,31 @@ VeltEvent::~VeltEvent() {
 }
 
 VeltEvent* VeltEvent::Create(const std::wstring& name, bool manualReset, bool initialState) {
-  std::lock_guard<std::mutex> guard(TableLock());
-  if (!name.empty()) {
-    auto found = Table().find(name);
-    if (found != Table().end()) {
-      ++found->second->m_state->references;
-      return found->second;
-    }
-  }
-  VeltEvent* event = new VeltEvent(name, manualReset, initialState);
-  event->m_state->references = 1;
-  if (!name.empty()) {
-    Table()[name] = event;
-  }
-  return event;
+  return velt::platform::TakeEvent(
+      name, [&] { return new VeltEvent(name, manualReset, initialState); });
 }
 
 VeltEvent* VeltEvent::Open(const std::wstring& name) {
-  std::lock_guard<std::mutex> guard(TableLock());
-  auto found = Table().find(name);
-  if (found != Table().end()) {
-    ++found->second->m_state->references;
-    return found->second;
-  }
-  if (name.empty()) {
-    return nullptr;
-  }
-  // Made by another module or process: held open while this process's
-  // object for it is made, so that it cannot vanish in between.
-  HANDLE existing = OpenEventW(EVENT_ALL_ACCESS, FALSE, name.c_str());
-  if (existing == nullptr) {
-    return nullptr;
-  }
-  VeltEvent* event = new VeltEvent(name, IsManualReset(existing), false);
-  CloseHandle(existing);
-  event->m_state->references = 1;
-  Table()[name] = event;
-  return event;
+  return velt::platform::TakeEvent(name, [&name]() -> VeltEvent* {
+    if (name.empty()) {
+      return nullptr;
+    }
+    // Made by another module or process: held open while this process's
+    // object for it is made, so that it cannot vanish in between.
+    HANDLE existing = OpenEventW(EVENT_ALL_ACCESS, FALSE, name.c_str());
+    if (existing == nullptr) {
+      return nullptr;
+    }
+    VeltEvent* event = new VeltEvent(name, IsManualReset(existing), false);
+    CloseHandle(existing);
+    return event;
+  });
 }
 
 void VeltEvent::Close(VeltEvent* event) {
-  if (event == nullptr) {
-    return;
+  if (event != nullptr && velt::platform::ReleaseEvent(event)) {
+    delete event;
   }
-  {
-    std::lock_guard<std::mutex> guard(TableLock());
-    if (--event->m_state->references > 0) {
-      return;
-    }
-    auto found = Table().find(event->m_state->name);
-    if (found != Table().end() && found->second == event) {
-      Table().erase(found);
-    }
-  }
-  delete event;
 }
 
 void VeltEvent::Set() { SetEvent(m_state->handle); }

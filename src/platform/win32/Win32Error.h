@@ -5,16 +5,7 @@
 // the place it happens, and nowhere else.
 #pragma once
 
-#include <cerrno>
-
-// The errno values the Windows C runtime does not define but the layer
-// reports, numbered past the runtime's own (which end at 140).
-#ifndef ESTALE
-#define ESTALE 150
-#endif
-#ifndef EDQUOT
-#define EDQUOT 151
-#endif
+#include "platform/common/ErrorNumbers.h"
 
 namespace velt {
 namespace platform {

@@ -1,8 +1,7 @@
 #include "platform/PartialFile.h"
 
-#include <cerrno>
-
 #include "platform/Random.h"
+#include "platform/common/ErrorNumbers.h"
 
 namespace velt {
 namespace platform {

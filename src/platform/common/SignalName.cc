@@ -1,19 +1,19 @@
 #include "velt/platform/SignalName.h"
 
-#include <signal.h>
+#include "platform/common/StopSignalNumbers.h"
 
 namespace velt {
 namespace platform {
 
 std::string StopSignalName(int signalNumber) {
   switch (signalNumber) {
-    case SIGINT:
+    case kInterruptSignal:
       return "SIGINT";
-    case SIGTERM:
+    case kTerminateSignal:
       return "SIGTERM";
-    case SIGHUP:
+    case kHangUpSignal:
       return "SIGHUP";
-    case SIGPIPE:
+    case kBrokenPipeSignal:
       return "SIGPIPE";
     default:
       return "signal " + std::to_string(signalNumber);
