@@ -1,8 +1,8 @@
 #include "support/CaptureStdout.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "support/TestPlatform.h"
 
 namespace velt {
 namespace test {
@@ -10,13 +10,9 @@ namespace test {
 std::string CaptureStdout(const std::function<void()>& work) {
   // An anonymous file, so the capture works whatever TMPDIR a test set.
   std::FILE* file = std::tmpfile();
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  dup2(fileno(file), STDOUT_FILENO);
+  const int saved = RedirectStdout(file);
   work();
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
+  RestoreStdout(saved);
   std::string text;
   std::rewind(file);
   char buffer[4096];
