@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/CapturingLogger.h"
 #include "support/ScopedEnv.h"
+#include "support/TestPlatform.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -43,8 +46,12 @@ TEST_F(TranslatePath, VariablesSeparatorsAndFailures) {
       {L"%%", L"%%", "variable , path %%"},
   };
   for (const auto& c : cases) {
+    // Windows' variable names ignore case.
+    if (velt::test::kPathSeparator == '\\' && std::wstring(c.in) == L"%temp%\\x") continue;
     capture_.logger().Clear();
-    EXPECT_EQ(c.out, helperUtil::translatePath(c.in));
+    std::wstring out = c.out;  // with the platform's separator
+    std::replace(out.begin(), out.end(), L'/', static_cast<wchar_t>(velt::test::kPathSeparator));
+    EXPECT_EQ(out, helperUtil::translatePath(c.in));
     EXPECT_EQ(*c.logged != 0 ? 1 : 0,
               capture_.Count(MID_DEBUG_MESSAGE, "helperUtil::translatePath",
                              "Cannot determine environment variable"));

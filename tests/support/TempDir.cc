@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,7 +39,10 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::Path(const std::string& relative) const {
-  return m_path + kPathSeparator + relative;
+  std::string path = m_path + kPathSeparator + relative;
+  std::replace(path.begin() + static_cast<std::ptrdiff_t>(m_path.size()), path.end(), '/',
+               kPathSeparator);
+  return path;
 }
 
 std::string TempDir::WriteFile(const std::string& relative, const std::string& content) const {

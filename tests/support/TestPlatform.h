@@ -37,6 +37,10 @@ bool SymlinksAvailable();
 // leaving its last-write time as it is. 0 or the error number.
 int SetAccessTime(const std::string& path, long long seconds);
 
+// A device every write to fails for want of room ("/dev/full"); empty
+// where the system has none.
+extern const char kFullDevice[];
+
 // Whether the file system holds FIFOs (POSIX), and MakeFifo making one
 // (0 or the error number; ENOSYS where there are none).
 extern const bool kHasFifos;

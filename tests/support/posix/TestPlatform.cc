@@ -43,6 +43,8 @@ int SetAccessTime(const std::string& path, long long seconds) {
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? 0 : errno;
 }
 
+const char kFullDevice[] = "/dev/full";
+
 const bool kHasFifos = true;
 
 int MakeFifo(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0 ? 0 : errno; }

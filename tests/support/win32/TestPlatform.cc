@@ -80,6 +80,8 @@ int SetAccessTime(const std::string& path, long long seconds) {
   return error;
 }
 
+const char kFullDevice[] = "";
+
 const bool kHasFifos = false;
 
 int MakeFifo(const std::string&) { return ENOSYS; }
