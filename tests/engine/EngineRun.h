@@ -7,17 +7,20 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "report/SummaryLayout.h"
 #include "report/SummaryWriter.h"
 #include "support/CaptureStdout.h"
 #include "support/CapturingLogger.h"
+#include "support/FakeOsFacts.h"
 #include "support/RunFixture.h"
 #include "velt/control/VeltThread.h"
 #include "velt/engine/VeltCollectPlan.h"
 #include "velt/engine/VeltEngine.h"
 #include "velt/platform/TextEncoding.h"
+#include "velt/report/collector.h"
 
 namespace velt {
 namespace test {
@@ -43,6 +46,23 @@ inline std::string IncludedRow(const std::string& id, const std::string& name, c
 inline std::string OmittedRow(const std::string& id, const std::string& name, const std::string& desc,
                        const std::string& reason) {
   return Row(SummaryTable::kOmitted, id, name, desc, reason);
+}
+
+// The omitted table's rows of a reason that goes on below the first row,
+// wrapped to the reason column as the summary wraps it.
+struct SummaryWrap : collector {
+  using collector::smartWordWrap;
+};
+inline std::string ReasonRows(const std::string& reason) {
+  std::wstring rest = Widen(reason);
+  std::string rows;
+  const unsigned width =
+      static_cast<unsigned>(velt::report::ColumnWidths(SummaryTable::kOmitted).back());
+  while (!rest.empty()) {
+    rows += Bytes(velt::report::TableLine(SummaryTable::kOmitted,
+                                          {L"", L"", L"", SummaryWrap::smartWordWrap(rest, width)}));
+  }
+  return rows;
 }
 
 inline std::string TableEnd(SummaryTable table) { return Bytes(velt::report::TableRule(table)); }
@@ -83,6 +103,8 @@ inline std::string AlphaConfig(const std::string& source) {
 
 class EngineRun : public ::testing::Test {
  protected:
+  // The configurations here are Linux ones.
+  std::unique_ptr<FakeOsFacts> m_linux = LinuxFactsElsewhere();
   void SetUp() override {
     VELT_CLI_OPTIONS options;
     options.consoleMode = true;

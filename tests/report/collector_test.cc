@@ -47,6 +47,9 @@ class TestCollector : public collector {
 
 class CollectorTest : public ::testing::Test {
  protected:
+  // The configurations here are Linux ones.
+  std::unique_ptr<velt::test::FakeOsFacts> m_linux = velt::test::LinuxFactsElsewhere();
+
   CollectorTest() : m_bundle(velt::Widen(m_dir.Path("bundle.zip"))) {
     VELT_CLI_OPTIONS options;
     options.consoleMode = true;

@@ -1,6 +1,7 @@
 #include "support/CaptureStdout.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "support/TestPlatform.h"
 
@@ -8,8 +9,10 @@ namespace velt {
 namespace test {
 
 std::string CaptureStdout(const std::function<void()>& work) {
-  // An anonymous file, so the capture works whatever TMPDIR a test set.
-  std::FILE* file = std::tmpfile();
+  std::FILE* file = AnonymousFile();
+  if (file == nullptr) {
+    std::abort();  // nothing to capture into: no test can go on
+  }
   const int saved = RedirectStdout(file);
   work();
   RestoreStdout(saved);

@@ -12,6 +12,11 @@
 namespace velt {
 namespace test {
 
+std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kPathSeparator);
+  return path;
+}
+
 TempDir::TempDir() {
   // A run's private folder with an unpredictable name; its lock is not
   // needed.
@@ -39,10 +44,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::Path(const std::string& relative) const {
-  std::string path = m_path + kPathSeparator + relative;
-  std::replace(path.begin() + static_cast<std::ptrdiff_t>(m_path.size()), path.end(), '/',
-               kPathSeparator);
-  return path;
+  return m_path + kPathSeparator + NativePath(relative);
 }
 
 std::string TempDir::WriteFile(const std::string& relative, const std::string& content) const {

@@ -14,6 +14,12 @@ namespace test {
 // The separator of the paths the engine writes: '/', or '\\' on Windows.
 extern const char kPathSeparator;
 
+// `path` with each '/' the system's separator.
+std::string NativePath(std::string path);
+
+// What a text-mode stream writes for '\n': "\n", or "\r\n" on Windows.
+extern const char kTextLineEnd[];
+
 // Sets variable `name` to `value`, or removes it when `value` is null.
 void SetEnvironment(const char* name, const char* value);
 
@@ -47,7 +53,7 @@ extern const bool kHasFifos;
 int MakeFifo(const std::string& path);
 
 // Whether `path` is a file only its owner, this user, may read or write
-// (mode 0600; a protected access list that allows this user alone).
+// (mode 0600; an access list that allows this user and the system alone).
 bool IsPrivateFile(const std::string& path);
 
 // Takes every write permission of `path` away (mode 0444, or the
@@ -72,6 +78,10 @@ bool IsPrivileged();
 int RunCommand(const std::string& command, std::string* output = nullptr);
 // `text` as one word of the shell's command lines.
 std::string ShellQuote(const std::string& text);
+
+// A new file, open for reading and writing, that goes when it is closed;
+// made whatever TMPDIR or TEMP a test set. Null when it cannot be made.
+std::FILE* AnonymousFile();
 
 // Points the process's standard output at `file`; returns what
 // RestoreStdout needs to point it back.

@@ -12,6 +12,7 @@ namespace velt {
 namespace test {
 
 const char kPathSeparator = '/';
+const char kTextLineEnd[] = "\n";
 
 void SetEnvironment(const char* name, const char* value) {
   if (value != nullptr) {
@@ -90,6 +91,8 @@ std::string ShellQuote(const std::string& text) {
   }
   return quoted + "'";
 }
+
+std::FILE* AnonymousFile() { return std::tmpfile(); }
 
 int RedirectStdout(std::FILE* file) {
   std::fflush(stdout);

@@ -3,6 +3,7 @@
 // (where getenv reads it).
 #include "support/TestPlatform.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #include <aclapi.h>
@@ -17,6 +18,7 @@ namespace velt {
 namespace test {
 
 const char kPathSeparator = '\\';
+const char kTextLineEnd[] = "\r\n";
 
 void SetEnvironment(const char* name, const char* value) {
   const std::wstring wideName = Widen(name);
@@ -53,6 +55,11 @@ int MakeSymlink(const std::string& target, const std::string& link, bool directo
 
 bool SymlinksAvailable() {
   static const bool available = [] {
+    // Wine makes a POSIX link of its own, which its listings and opens do
+    // not treat as Windows treats a symbolic link.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+      return false;
+    }
     const std::string probe = TempBase() + "\\velt-link-probe-" +
                               std::to_string(GetCurrentProcessId());
     const bool made = MakeSymlink("nowhere", probe) == 0;
@@ -87,6 +94,8 @@ const bool kHasFifos = false;
 int MakeFifo(const std::string&) { return ENOSYS; }
 
 bool IsPrivateFile(const std::string& path) {
+  // Every entry of the DACL allows this user, or LocalSystem (which Wine
+  // adds to what it stores, and which has every file anyway).
   platform::win32::Sid user;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -97,18 +106,23 @@ bool IsPrivateFile(const std::string& path) {
                             nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  bool only = dacl != nullptr && GetSecurityDescriptorControl(descriptor, &control, &revision) &&
-              (control & SE_DACL_PROTECTED) != 0 && dacl->AceCount > 0;
-  for (WORD i = 0; only && i < dacl->AceCount; ++i) {
+  bool mine = false;
+  bool others = dacl == nullptr;  // no DACL: everyone has access
+  for (WORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
     void* ace = nullptr;
-    only = GetAce(dacl, i, &ace) &&
-           static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
-           EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, user.data());
+    if (!GetAce(dacl, i, &ace) ||
+        static_cast<ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE) {
+      continue;
+    }
+    PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+    if (EqualSid(sid, user.data())) {
+      mine = true;
+    } else if (!IsWellKnownSid(sid, WinLocalSystemSid)) {
+      others = true;
+    }
   }
   LocalFree(descriptor);
-  return only;
+  return mine && !others;
 }
 
 int MakeReadOnly(const std::string& path) {
@@ -124,7 +138,8 @@ int MakeReadOnly(const std::string& path) {
 int MakeExecutable(const std::string&) { return 0; }
 
 std::string CreateFileCommand(const std::string& path) {
-  return "type nul > " + ShellQuote(path);
+  // A program first: configured commands name the program they run.
+  return "cmd /c type nul > " + ShellQuote(path);
 }
 
 bool IsPrivileged() {
@@ -170,6 +185,30 @@ std::string ShellQuote(const std::string& text) {
     quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
   }
   return quoted + "\"";
+}
+
+std::FILE* AnonymousFile() {
+  // In the test program's folder: the runtime's tmpfile follows TEMP.
+  static long made = 0;
+  wchar_t program[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH + 1);
+  std::wstring folder(program, length);
+  folder.erase(folder.find_last_of(L'\\') + 1);
+  const std::wstring path = folder + L"velt-capture-" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(++made) + L".tmp";
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                              nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+  if (fd == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return _fdopen(fd, "w+b");
 }
 
 int RedirectStdout(std::FILE* file) {
