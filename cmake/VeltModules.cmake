@@ -26,7 +26,8 @@ function(velt_module name)
 endfunction()
 
 # velt_module_tests(<name> [DEPS ...]): tests/<name>/*_test.cc into one
-# executable registered with CTest test by test.
+# executable registered with CTest test by test; tests/<name>/posix/ and
+# tests/<name>/win32/ as said below.
 function(velt_module_tests name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*_test.cc)
@@ -35,6 +36,12 @@ function(velt_module_tests name)
   if(_large)
     list(REMOVE_ITEM _small ${_large})
   endif()
+  # Tests of the Windows implementation's own behaviour (tests/<name>/win32/)
+  # join the module's program on Windows.
+  if(VELT_PLATFORM STREQUAL "win32")
+    file(GLOB _win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/win32/*_test.cc)
+    list(APPEND _small ${_win32})
+  endif()
   # Tests that take long or need much disk live in *_large_test.cc and carry
   # the label "large": `ctest -LE large` skips them while iterating.
   if(_small)
@@ -42,6 +49,22 @@ function(velt_module_tests name)
   endif()
   if(_large)
     _velt_test_program(${name}_large_tests "${_large}" "large" "${ARG_DEPS}" ${name})
+  endif()
+  # Tests of POSIX behaviour (links and their races, modes, signals, users)
+  # live in tests/<name>/posix/ and build only where the POSIX layer does.
+  if(VELT_PLATFORM STREQUAL "posix")
+    file(GLOB _posix CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/posix/*_test.cc)
+    file(GLOB _posix_large CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/${name}/posix/*_large_test.cc)
+    if(_posix_large)
+      list(REMOVE_ITEM _posix ${_posix_large})
+      _velt_test_program(${name}_posix_large_tests "${_posix_large}" "large" "${ARG_DEPS}" ${name})
+      _velt_test_labels(${name}_posix_large_tests "large;posix")
+    endif()
+    if(_posix)
+      _velt_test_program(${name}_posix_tests "${_posix}" "${name}" "${ARG_DEPS}" ${name})
+      _velt_test_labels(${name}_posix_tests "${name};posix")
+    endif()
   endif()
 endfunction()
 
@@ -59,4 +82,15 @@ function(_velt_test_program target sources labels deps module)
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${labels}"
     DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# Gives every test of `target` the labels `labels` (a list), once its tests
+# are discovered: discovery itself takes one label only.
+function(_velt_test_labels target labels)
+  set(_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
+  file(WRITE "${_file}"
+    "foreach(_test IN LISTS ${target}_TESTS)\n"
+    "  set_tests_properties(\"\${_test}\" PROPERTIES LABELS \"${labels}\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${_file}")
 endfunction()

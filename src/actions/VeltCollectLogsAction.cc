@@ -15,8 +15,7 @@ namespace {
 // "temp_out" written as a bare file name (no separator of either kind, as
 // path translation treats both alike) names a file in the bundle folder.
 bool HoldsSeparator(const std::wstring& path) {
-  return path.find(L'\\') != std::wstring::npos ||
-         path.find(velt::kPathSeparator) != std::wstring::npos;
+  return path.find_first_of(L"/\\") != std::wstring::npos;
 }
 
 // Why `name` cannot name a file directly in the bundle folder.

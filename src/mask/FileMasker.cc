@@ -126,6 +126,9 @@ long FileMasker::Run(const std::string& path, platform::File& source, KindCounts
     start = result.consumed - drop;
   }
   if (copy) {
+    // The original is closed first: Windows renames nothing over an open
+    // file.
+    source.Close();
     int error = copy->Commit();
     if (error != 0) {
       return failed("replacing the file by its masked copy", error);

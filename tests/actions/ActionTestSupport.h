@@ -4,8 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -13,6 +11,7 @@
 #include "actions/ActionLimits.h"
 #include "support/CapturingLogger.h"
 #include "support/TempDir.h"
+#include "support/TestPlatform.h"
 #include "velt/actions/CCommandShell.h"
 #include "velt/actions/CProcessApi.h"
 #include "velt/actions/VeltClearLogsAction.h"
@@ -85,7 +84,7 @@ class ActionTest : public ::testing::Test {
 
   // An executable script in the tools folder.
   void Tool(const std::string& name, const std::string& body) {
-    chmod(m_tools.WriteFile(name, "#!/bin/sh\n" + body).c_str(), 0755);
+    MakeExecutable(m_tools.WriteFile(name, "#!/bin/sh\n" + body));
   }
 
   // Performs an entry whose branch holds `kinds` with an action of type A.

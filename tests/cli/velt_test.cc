@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/RunFixture.h"
-#include "support/Unprivileged.h"
+#include "support/posix/Unprivileged.h"
 
 namespace {
 

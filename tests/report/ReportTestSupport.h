@@ -2,9 +2,11 @@
 // records.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/TestPlatform.h"
 #include "velt/actions/ActionAttributes.h"
 #include "velt/model/XMLObject.h"
 
@@ -37,7 +39,8 @@ inline truncAttributes FileRecord(const std::wstring& id, const std::wstring& pa
                                   TruncType applied = TRUNC_NO) {
   truncAttributes r;
   r.fileID = id;
-  r.path = path;
+  r.path = path;  // written with '/', used with the system's separator
+  std::replace(r.path.begin(), r.path.end(), L'/', static_cast<wchar_t>(kPathSeparator));
   r.description = L"desc of " + id;
   r.size = size;
   r.truncType = type;

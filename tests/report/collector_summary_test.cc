@@ -1,7 +1,8 @@
 // summary.txt and comments.txt as a user reads them: every width, rule and
 // heading, byte for byte, with CR LF line ends and UTF-8 text.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <memory>
 #include <string>
@@ -50,7 +51,7 @@ class SummaryTest : public ::testing::Test {
         m_dest(velt::Widen(m_dir.Path("Network"))),
         m_config(L"configure", L""),
         m_collector(&m_request, m_unprocessed, 92, m_bundle, false) {
-    mkdir(m_dir.Path("Network").c_str(), 0700);
+    std::filesystem::create_directory(m_dir.Path("Network"));
     m_config.AddChild(m_config.GetRoot(), L"title", L"Network");
   }
   std::string SummaryText() { return velt::test::ReadFile(m_dir.Path("summary.txt")); }
@@ -204,8 +205,7 @@ TEST_F(SummaryTest, NoCommentNoFileAndAnUnwritableOneIsOmitted) {
   ASSERT_EQ(0, m_collector.initializeSummary());
   ASSERT_EQ(0, m_collector.writeComments(nullptr, m_dest));
   EXPECT_TRUE(m_collector.files().empty());
-  struct stat st;
-  EXPECT_NE(0, stat(m_dir.Path("comments.txt").c_str(), &st));
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path("comments.txt")));
 
   m_request.AddChild(m_request.GetRoot(), L"comments", L"hello");
   std::wstring missing = velt::Widen(m_dir.Path("gone/Network"));

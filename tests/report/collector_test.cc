@@ -4,7 +4,8 @@
 #include "velt/report/collector.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <cstdio>
 #include <memory>
@@ -46,12 +47,15 @@ class TestCollector : public collector {
 
 class CollectorTest : public ::testing::Test {
  protected:
+  // The configurations here are Linux ones.
+  std::unique_ptr<velt::test::FakeOsFacts> m_linux = velt::test::LinuxFactsElsewhere();
+
   CollectorTest() : m_bundle(velt::Widen(m_dir.Path("bundle.zip"))) {
     VELT_CLI_OPTIONS options;
     options.consoleMode = true;
     VeltThread::SetVeltCLIOptions(options);
-    mkdir(m_dir.Path("bundle").c_str(), 0700);
-    mkdir(m_dir.Path("bundle/Logs").c_str(), 0700);
+    std::filesystem::create_directory(m_dir.Path("bundle"));
+    std::filesystem::create_directory(m_dir.Path("bundle/Logs"));
     m_dest = velt::Widen(m_dir.Path("bundle/Logs"));
   }
   ~CollectorTest() override { VeltThread::SetVeltCLIOptions(VELT_CLI_OPTIONS{}); }
@@ -89,8 +93,7 @@ class CollectorTest : public ::testing::Test {
   }
   std::string Summary() { return velt::test::ReadFile(m_dir.Path("bundle/summary.txt")); }
   bool Exists(const std::string& relative) {
-    struct stat st;
-    return stat(m_dir.Path(relative).c_str(), &st) == 0;
+    return std::filesystem::exists(m_dir.Path(relative));
   }
 
   velt::test::TempDir m_dir;
@@ -180,7 +183,7 @@ TEST_F(CollectorTest, RequestModeMergesSortedIdsAndLeavesTheUnservedListed) {
   // duplicate warning, no heading, and no second comments file row.
   Xml second(Config("More", Entry("9", "Nine again", false, CopyBranch("nine/*.log"))));
   std::wstring moreDest = velt::Widen(m_dir.Path("bundle/More"));
-  mkdir(m_dir.Path("bundle/More").c_str(), 0700);
+  std::filesystem::create_directory(m_dir.Path("bundle/More"));
   CaptureProgress([&] { EXPECT_EQ(0, c.Collect(moreDest, second.tree, 50)); });
   summary = velt::test::ReadFile(m_dir.Path("bundle/report.txt"));
   const size_t block = summary.find("More:\r\n");
@@ -234,7 +237,7 @@ TEST_F(CollectorTest, UnwritableSummaryFailsTheConfigurationAndTheNextTriesTheHe
   EXPECT_EQ(VELTENGINE_ERROR_FILE_OPEN_FAILURE, c.Collect(nowhere, config.tree, 1));
   EXPECT_TRUE(m_log.Contains("collector::writeSummary"));
   // The summary path stays where the first block wanted it.
-  mkdir(m_dir.Path("missing").c_str(), 0700);
+  std::filesystem::create_directory(m_dir.Path("missing"));
   EXPECT_EQ(0, c.Collect(nowhere, config.tree, 1));
   EXPECT_EQ(0u, velt::test::ReadFile(m_dir.Path("missing/summary.txt")).find("VELT BUNDLE"));
 }

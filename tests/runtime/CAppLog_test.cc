@@ -19,8 +19,10 @@ using velt::test::ScopedLogCapture;
 // module's table; past a table's end is the module's unknown; other values
 // are system error numbers.
 TEST(DescribeCode, TablesConstantsAndSystemErrors) {
+  // The constants are longs, negative where long has 32 bits: as codes
+  // they are the same 32 bits.
   const struct {
-    unsigned long code;
+    long long code;
     const char* description;
   } cases[] = {
       {VELTENGINE_ERROR_FILE_NOT_FOUND, "VELTENGINE_ERROR_FILE_NOT_FOUND:Error: File not found"},
@@ -43,7 +45,9 @@ TEST(DescribeCode, TablesConstantsAndSystemErrors) {
       {0x12EFD, "WINDOWS_ERROR_CODE"},
       {0x80004002, "WINDOWS_ERROR_CODE"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.description, CAppLog::DescribeCode(c.code)) << c.code;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.description, CAppLog::DescribeCode(static_cast<unsigned long>(c.code))) << c.code;
+  }
 }
 
 TEST(CAppLogMessages, DroppedWhileNoInstanceExists) {

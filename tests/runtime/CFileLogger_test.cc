@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
+#include "support/TestPlatform.h"
 #include "velt/runtime/CAppLog.h"
 
 namespace {
@@ -20,7 +21,8 @@ TEST(CFileLogger, OneLinePerMessageWithTypeAndIdentifier) {
   const std::string text = velt::test::ReadFile(path);
   ASSERT_EQ(2, std::count(text.begin(), text.end(), '\n'));
   EXPECT_NE(std::string::npos,
-            text.find(" error 0x24000001 Function: A::b | File: a.cc | Line: 3 | first\n"));
+            text.find(" error 0x24000001 Function: A::b | File: a.cc | Line: 3 | first" +
+                      std::string(velt::test::kTextLineEnd)));
   EXPECT_NE(std::string::npos, text.find(" warning 0x24000002 Function: A::b"));
   EXPECT_NE(std::string::npos, text.find("Description: No such file or directory"));
 }

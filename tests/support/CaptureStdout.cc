@@ -1,22 +1,21 @@
 #include "support/CaptureStdout.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <cstdlib>
+
+#include "support/TestPlatform.h"
 
 namespace velt {
 namespace test {
 
 std::string CaptureStdout(const std::function<void()>& work) {
-  // An anonymous file, so the capture works whatever TMPDIR a test set.
-  std::FILE* file = std::tmpfile();
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  dup2(fileno(file), STDOUT_FILENO);
+  std::FILE* file = AnonymousFile();
+  if (file == nullptr) {
+    std::abort();  // nothing to capture into: no test can go on
+  }
+  const int saved = RedirectStdout(file);
   work();
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
+  RestoreStdout(saved);
   std::string text;
   std::rewind(file);
   char buffer[4096];

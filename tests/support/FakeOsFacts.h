@@ -2,6 +2,7 @@
 // server, ...), installed for the test's lifetime.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/OsFacts.h"
@@ -11,8 +12,9 @@ namespace test {
 
 class FakeOsFacts : public platform::OsFactsSource {
  public:
-  FakeOsFacts() { platform::SetOsFactsSource(this); }
-  ~FakeOsFacts() override { platform::SetOsFactsSource(nullptr); }
+  FakeOsFacts() : m_previous(platform::CurrentOsFacts()) { platform::SetOsFactsSource(this); }
+  // Puts back the facts that were in force before.
+  ~FakeOsFacts() override { platform::SetOsFactsSource(&m_previous); }
   FakeOsFacts(const FakeOsFacts&) = delete;
   FakeOsFacts& operator=(const FakeOsFacts&) = delete;
 
@@ -30,6 +32,17 @@ class FakeOsFacts : public platform::OsFactsSource {
     versionReadable = true;
   }
 
+  // A Linux host, with the system's user name and rights.
+  void Linux() {
+    facts = platform::OsVersionFacts();
+    facts.kind = platform::OsKind::kLinux;
+    facts.release = "6.1.0";
+    facts.distribution = "Debian GNU/Linux 12 (bookworm)";
+    versionReadable = true;
+    userNameError = m_previous.UserName(userName);
+    elevated = m_previous.IsElevated();
+  }
+
   bool ReadVersion(platform::OsVersionFacts& out) const override {
     out = facts;
     return versionReadable;
@@ -45,7 +58,23 @@ class FakeOsFacts : public platform::OsFactsSource {
   std::wstring userName = L"tester";
   int userNameError = 0;
   bool elevated = false;
+
+ private:
+  const platform::OsFactsSource& m_previous;
 };
+
+// The facts of a Linux host where the host is another system (Windows), so
+// that the tests' configurations, written for Linux, choose their Linux
+// branches on every system; nothing where the host is Linux.
+inline std::unique_ptr<FakeOsFacts> LinuxFactsElsewhere() {
+  platform::OsVersionFacts host;
+  if (platform::CurrentOsFacts().ReadVersion(host) && host.kind == platform::OsKind::kLinux) {
+    return nullptr;
+  }
+  std::unique_ptr<FakeOsFacts> facts(new FakeOsFacts());
+  facts->Linux();
+  return facts;
+}
 
 }  // namespace test
 }  // namespace velt

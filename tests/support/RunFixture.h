@@ -1,11 +1,13 @@
 // Fixtures for end-to-end runs: an install folder with configuration
 // files, a private TMPDIR for the engine's temporary bundle folder, and
-// helpers that read a bundle back with real zip tools.
+// helpers that read a bundle back with minizip.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "support/ScopedEnv.h"
+#include "support/TestPlatform.h"
 #include "support/TempDir.h"
 
 namespace velt {
@@ -28,23 +30,20 @@ class RunFixture {
 
  private:
   TempDir m_dir;
-  std::string m_savedTmpdir;
-  bool m_hadTmpdir;
+  // The variables PointTempAt changes, put back at the end.
+  ScopedEnv m_tmpdir, m_temp, m_tmp;
 };
 
-// Runs a shell command; returns its exit status and fills `output` with
-// its standard output.
-int RunCommand(const std::string& command, std::string* output = nullptr);
-// The entry names of a zip archive, in archive order (unzip -Z1).
+// The entry names of a zip archive, in archive order.
 std::vector<std::string> ZipEntries(const std::string& zip);
-// One entry's bytes (unzip -p), with an optional password.
+// One entry's bytes, decrypted with `password`; empty when the entry
+// cannot be read whole, is encrypted exactly when no password is given, or
+// fails its CRC (a wrong password).
 std::string ZipEntry(const std::string& zip, const std::string& entry,
                      const std::string& password = "");
 // Replaces the values of summary lines that differ per machine and run
 // ("Time:", "OS:", "User Name:") with "<masked>".
 std::string MaskSummary(const std::string& summary);
-// A quoted shell word.
-std::string ShellQuote(const std::string& text);
 
 }  // namespace test
 }  // namespace velt

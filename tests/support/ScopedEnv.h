@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/TestPlatform.h"
+
 namespace velt {
 namespace test {
 
@@ -13,18 +15,10 @@ class ScopedEnv {
     const char* old = std::getenv(name);
     m_had = old != nullptr;
     if (m_had) m_old = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
+    SetEnvironment(name, value);
   }
   ~ScopedEnv() {
-    if (m_had) {
-      setenv(m_name.c_str(), m_old.c_str(), 1);
-    } else {
-      unsetenv(m_name.c_str());
-    }
+    SetEnvironment(m_name.c_str(), m_had ? m_old.c_str() : nullptr);
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;

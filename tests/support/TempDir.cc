@@ -1,21 +1,30 @@
 #include "support/TempDir.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/PrivateDirectory.h"
+#include "support/TestPlatform.h"
+
 namespace velt {
 namespace test {
 
+std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kPathSeparator);
+  return path;
+}
+
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/velt-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed");
+  // A run's private folder with an unpredictable name; its lock is not
+  // needed.
+  velt::platform::RunFolder folder;
+  if (folder.Create(TempBase(), "velt-test") != 0) {
+    throw std::runtime_error("cannot make a temporary folder in " + TempBase());
   }
-  m_path = pattern;
+  m_path = folder.path();
 }
 
 TempDir::~TempDir() {
@@ -34,7 +43,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string TempDir::Path(const std::string& relative) const { return m_path + "/" + relative; }
+std::string TempDir::Path(const std::string& relative) const {
+  return m_path + kPathSeparator + NativePath(relative);
+}
 
 std::string TempDir::WriteFile(const std::string& relative, const std::string& content) const {
   std::string full = Path(relative);

@@ -15,7 +15,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return m_path; }
-  // path() + "/" + relative
+  // path() + the separator + relative, its '/'s the system's separator
   std::string Path(const std::string& relative) const;
   // Writes `content` to path(relative), creating folders on the way.
   std::string WriteFile(const std::string& relative, const std::string& content) const;

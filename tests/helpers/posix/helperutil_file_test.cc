@@ -15,7 +15,7 @@
 #include "support/CapturingLogger.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
-#include "support/Unprivileged.h"
+#include "support/posix/Unprivileged.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/runtime/ResultCodes.h"

@@ -14,7 +14,7 @@
 #include "support/CapturingLogger.h"
 #include "velt/control/VeltThread.h"
 #include "velt/runtime/ResultCodes.h"
-#include "zip/ClientRun.h"
+#include "zip/posix/ClientRun.h"
 #include "zip/TraditionalCipher.h"
 
 namespace velt {

@@ -1,4 +1,4 @@
-#include "support/Unprivileged.h"
+#include "support/posix/Unprivileged.h"
 
 #include <pwd.h>
 #include <unistd.h>

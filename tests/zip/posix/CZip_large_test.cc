@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "zip/ClientRun.h"
+#include "zip/posix/ClientRun.h"
 
 namespace velt {
 namespace test {
