@@ -7,23 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/common/EnvironmentSteps.h"
 #include "platform/common/RunVariables.h"
 
 namespace velt {
 namespace platform {
-namespace {
-
-bool NonEmpty(const char* name, std::string& value) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') {
-    return false;
-  }
-  value = text;
-  return true;
-}
-
-}  // namespace
-
 const char kCommandSearchPath[] = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
 
 std::vector<std::string> CommandEnvironment() {
@@ -38,29 +26,19 @@ std::vector<std::string> CommandEnvironment() {
   return entries;
 }
 
-bool GetEnvironmentValue(const std::string& name, std::string& value) {
-  value.clear();
-  if (name.empty()) {
-    return false;
-  }
-  if (name == "TEMP" || name == "TMP") {
-    if (!NonEmpty(name.c_str(), value) && !NonEmpty("TMPDIR", value)) {
-      value = "/tmp";
-    }
-    return true;
-  }
-  if (name == "USERPROFILE") {
-    if (!NonEmpty(name.c_str(), value)) {
-      value = HomeDirectory();
-    }
-    return !value.empty();
-  }
+bool ReadVariable(const std::string& name, std::string& value) {
   const char* text = std::getenv(name.c_str());
   if (text == nullptr) {
+    value.clear();
     return false;
   }
   value = text;
   return true;
+}
+
+std::string DefaultTempFolder() {
+  std::string folder;
+  return ReadNonEmptyVariable("TMPDIR", folder) ? folder : "/tmp";
 }
 
 int GetWorkingDirectory(std::string& directory) {
@@ -79,7 +57,7 @@ int GetWorkingDirectory(std::string& directory) {
 
 std::string HomeDirectory() {
   std::string home;
-  if (NonEmpty("HOME", home)) {
+  if (ReadNonEmptyVariable("HOME", home)) {
     return home;
   }
   long size = sysconf(_SC_GETPW_R_SIZE_MAX);

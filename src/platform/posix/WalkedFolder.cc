@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/common/CheckedRemoval.h"
 #include "platform/posix/FileCalls.h"
 #include "platform/posix/LinkWalk.h"
 
@@ -178,17 +179,10 @@ EntryRemoval WalkedFolder::RemoveEntry(const std::string& name, uint64_t device,
   if (static_cast<uint64_t>(info.st_dev) != device || static_cast<uint64_t>(info.st_ino) != inode) {
     return EntryRemoval::kReplaced;
   }
-  if (S_ISDIR(info.st_mode)) {
-    error = EISDIR;
-  } else if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
-    error = EACCES;
-  } else if (unlinkat(folder, name.c_str(), 0) != 0) {
-    error = errno;
-  }
-  if (error == ENOENT) {
-    return EntryRemoval::kGone;
-  }
-  return error == 0 ? EntryRemoval::kRemoved : EntryRemoval::kFailed;
+  FileDetails details;
+  posix::FillDetails(info, name, details);
+  return RemoveCheckedEntry(
+      details, [&] { return unlinkat(folder, name.c_str(), 0) == 0 ? 0 : errno; }, error);
 }
 
 }  // namespace platform

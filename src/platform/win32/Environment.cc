@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "platform/common/EnvironmentSteps.h"
 #include "platform/common/RunVariables.h"
 #include "platform/win32/CommandSearch.h"
 #include "platform/win32/Win32Error.h"
@@ -48,31 +49,6 @@ const char* const kPassedOn[] = {"ALLUSERSPROFILE",
                                  "USERNAME",
                                  "USERPROFILE"};
 
-// The value of `name`; false when it is not set. Windows keeps no empty
-// variables, but a value of length 0 is told apart all the same.
-bool ReadVariable(const std::string& name, std::string& value) {
-  value.clear();
-  const std::wstring wideName = Widen(name);
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length =
-        GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      return GetLastError() == ERROR_SUCCESS;
-    }
-    if (length < buffer.size()) {
-      value = Narrow(std::wstring(buffer.data(), length));
-      return true;
-    }
-    buffer.resize(length);  // the size it needs, with the terminating zero
-  }
-}
-
-bool NonEmpty(const std::string& name, std::string& value) {
-  return ReadVariable(name, value) && !value.empty();
-}
-
 // The folder for temporary files as Windows chooses it (TMP, TEMP, the
 // profile, the Windows folder), without the trailing backslash.
 std::string SystemTempFolder() {
@@ -109,25 +85,28 @@ std::vector<std::string> CommandEnvironment() {
   return entries;
 }
 
-bool GetEnvironmentValue(const std::string& name, std::string& value) {
+// Windows keeps no empty variables, but a value of length 0 is told apart
+// all the same.
+bool ReadVariable(const std::string& name, std::string& value) {
   value.clear();
-  if (name.empty()) {
-    return false;
-  }
-  if (name == "TEMP" || name == "TMP") {
-    if (!NonEmpty(name, value)) {
-      value = SystemTempFolder();
+  const std::wstring wideName = Widen(name);
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length =
+        GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      return GetLastError() == ERROR_SUCCESS;
     }
-    return true;
-  }
-  if (name == "USERPROFILE") {
-    if (!NonEmpty(name, value)) {
-      value = HomeDirectory();
+    if (length < buffer.size()) {
+      value = Narrow(std::wstring(buffer.data(), length));
+      return true;
     }
-    return !value.empty();
+    buffer.resize(length);  // the size it needs, with the terminating zero
   }
-  return ReadVariable(name, value);
 }
+
+std::string DefaultTempFolder() { return SystemTempFolder(); }
 
 int GetWorkingDirectory(std::string& directory) {
   directory.clear();
@@ -147,7 +126,7 @@ int GetWorkingDirectory(std::string& directory) {
 
 std::string HomeDirectory() {
   std::string home;
-  if (NonEmpty("USERPROFILE", home)) {
+  if (ReadNonEmptyVariable("USERPROFILE", home)) {
     return home;
   }
   // The profile folder of the account the process runs as.

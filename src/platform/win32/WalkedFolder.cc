@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/common/CheckedRemoval.h"
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/LinkWalk.h"
 #include "platform/win32/Win32Error.h"
@@ -142,17 +143,8 @@ EntryRemoval WalkedFolder::RemoveEntry(const std::string& name, uint64_t device,
   }
   FileDetails details;
   win32::FillDetails(facts, details);
-  if (details.isDirectory) {
-    error = EISDIR;
-  } else if (details.readOnly) {
-    error = EACCES;
-  } else {
-    error = win32::DeleteByHandle(entry.get());
-  }
-  if (error == ENOENT) {
-    return EntryRemoval::kGone;
-  }
-  return error == 0 ? EntryRemoval::kRemoved : EntryRemoval::kFailed;
+  return RemoveCheckedEntry(
+      details, [&entry] { return win32::DeleteByHandle(entry.get()); }, error);
 }
 
 }  // namespace platform
