@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/TempDir.h"
 #include "support/TestPlatform.h"
 
 namespace velt {
@@ -16,13 +17,8 @@ std::string CaptureStdout(const std::function<void()>& work) {
   const int saved = RedirectStdout(file);
   work();
   RestoreStdout(saved);
-  std::string text;
   std::rewind(file);
-  char buffer[4096];
-  size_t read;
-  while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-    text.append(buffer, read);
-  }
+  const std::string text = ReadAll(file);
   std::fclose(file);
   return text;
 }

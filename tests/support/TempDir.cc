@@ -55,6 +55,16 @@ std::string TempDir::WriteFile(const std::string& relative, const std::string& c
   return full;
 }
 
+std::string ReadAll(std::FILE* stream) {
+  std::string text;
+  char buffer[4096];
+  size_t read;
+  while ((read = std::fread(buffer, 1, sizeof(buffer), stream)) > 0) {
+    text.append(buffer, read);
+  }
+  return text;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream buffer;

@@ -2,6 +2,7 @@
 // test.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace velt {
@@ -25,6 +26,8 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// What is left to read of `stream`.
+std::string ReadAll(std::FILE* stream);
 
 }  // namespace test
 }  // namespace velt

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "support/TempDir.h"
+
 namespace velt {
 namespace test {
 
@@ -71,12 +73,7 @@ int RunCommand(const std::string& command, std::string* output) {
   if (pipe == nullptr) {
     return -1;
   }
-  std::string text;
-  char buffer[4096];
-  size_t read;
-  while ((read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
-    text.append(buffer, read);
-  }
+  const std::string text = ReadAll(pipe);
   int status = pclose(pipe);
   if (output != nullptr) {
     *output = text;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/win32/FileOwner.h"
+#include "support/TempDir.h"
 #include "platform/win32/Win32Error.h"
 #include "velt/platform/TextEncoding.h"
 
@@ -164,12 +165,7 @@ int RunCommand(const std::string& command, std::string* output) {
   if (pipe == nullptr) {
     return -1;
   }
-  std::string text;
-  char buffer[4096];
-  size_t read;
-  while ((read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
-    text.append(buffer, read);
-  }
+  const std::string text = ReadAll(pipe);
   const int status = _pclose(pipe);
   if (output != nullptr) {
     *output = text;

@@ -18,10 +18,10 @@ TEST_F(CZipTest, EntryOfMoreThanFourGibibytesIsZip64AndKeepsItsMode) {
   chmod(huge.c_str(), 0604);
 
   ASSERT_EQ(0, ZipFolder(m_source, "large-pw"));
-  EXPECT_TRUE(ClientAccepts("unzip -t -P large-pw " + Quote(m_archive)));
-  EXPECT_TRUE(ClientAccepts("7z t -plarge-pw " + Quote(m_archive)));
+  EXPECT_TRUE(ClientAccepts("unzip -t -P large-pw " + ShellQuote(m_archive)));
+  EXPECT_TRUE(ClientAccepts("7z t -plarge-pw " + ShellQuote(m_archive)));
   // Listed with its Unix permission bits and its full size.
-  EXPECT_TRUE(ClientAccepts("unzip -Z " + Quote(m_archive) + " huge.log | grep '^-rw----r-- .* " +
+  EXPECT_TRUE(ClientAccepts("unzip -Z " + ShellQuote(m_archive) + " huge.log | grep '^-rw----r-- .* " +
                             std::to_string(size) + " '"));
 }
 
@@ -30,9 +30,9 @@ TEST_F(CZipTest, MoreThan65535EntriesGetTheZip64EndRecords) {
     m_temp.WriteFile("many/" + std::to_string(i / 1000) + "/" + std::to_string(i), "");
   }
   ASSERT_EQ(0, ZipFolder(m_temp.Path("many")));
-  EXPECT_TRUE(ClientAccepts("unzip -tqq " + Quote(m_archive)));
-  EXPECT_TRUE(ClientAccepts("7z t " + Quote(m_archive) + " | grep -x 'Files: 65536'"));
-  EXPECT_TRUE(ClientAccepts("bsdtar -tf " + Quote(m_archive) + " | wc -l | grep -x 65536"));
+  EXPECT_TRUE(ClientAccepts("unzip -tqq " + ShellQuote(m_archive)));
+  EXPECT_TRUE(ClientAccepts("7z t " + ShellQuote(m_archive) + " | grep -x 'Files: 65536'"));
+  EXPECT_TRUE(ClientAccepts("bsdtar -tf " + ShellQuote(m_archive) + " | wc -l | grep -x 65536"));
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST_F(CZipTest, AnExistingTargetIsReplacedNeverWrittenThroughAndBadArgumentsLea
     if (planted < 3) {
       EXPECT_EQ(0, result) << planted;
       EXPECT_FALSE(std::filesystem::is_symlink(m_archive));
-      EXPECT_TRUE(ClientAccepts("unzip -tq " + Quote(m_archive)));
+      EXPECT_TRUE(ClientAccepts("unzip -tq " + ShellQuote(m_archive)));
     } else {
       EXPECT_EQ(planted == 3 ? -1 : GLOBAL_ERROR_BAD_PARAMETER, result);
       EXPECT_NE(std::wstring::npos, reason.find(Widen(m_archive))) << Narrow(reason);
@@ -195,8 +195,8 @@ TEST_F(CZipTest, ListingSkipsWhatIsNotARegularFileAndSubFoldersWhenAsked) {
 TEST_F(CZipTest, EmptyFoldersMissingFilesAndTheLargeFileBoundary) {
   std::filesystem::create_directories(m_temp.Path("nothing/only/folders"));
   ASSERT_EQ(0, ZipFolder(m_temp.Path("nothing"), kPassword));
-  EXPECT_TRUE(ClientAccepts("7z t " + Quote(m_archive)));
-  EXPECT_EQ("", RunClient("bsdtar -tf " + Quote(m_archive)).output);
+  EXPECT_TRUE(ClientAccepts("7z t " + ShellQuote(m_archive)));
+  EXPECT_EQ("", RunClient("bsdtar -tf " + ShellQuote(m_archive)).output);
 
   ScopedLogCapture capture;
   uint32_t dosDateTime = 0;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <utime.h>
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "support/TempDir.h"
+#include "support/TestPlatform.h"
 #include "velt/platform/TextEncoding.h"
 #include "velt/zip/CZip.h"
 
@@ -26,16 +26,10 @@ struct ClientResult {
   std::string output;
 };
 
-// A shell command with standard input closed.
+// A shell command with standard input closed and its errors in its output.
 inline ClientResult RunClient(const std::string& command) {
   ClientResult result;
-  std::FILE* pipe = popen(("(" + command + ") 0<&- 2>&1").c_str(), "r");
-  char buffer[4096];
-  for (size_t count; pipe != nullptr && (count = std::fread(buffer, 1, sizeof(buffer), pipe));) {
-    result.output.append(buffer, count);
-  }
-  int status = pipe != nullptr ? pclose(pipe) : -1;
-  result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.status = RunCommand("(" + command + ") 0<&- 2>&1", &result.output);
   return result;
 }
 
@@ -46,13 +40,6 @@ inline ::testing::AssertionResult ClientAccepts(const std::string& command) {
   if (run.status == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << command << " exited with " << run.status << ":\n"
                                        << run.output;
-}
-
-// `text` in single quotes for the shell.
-inline std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 // One line per entry: name|mode (octal)|date-time|"same" when the bytes
@@ -109,15 +96,15 @@ class CZipTest : public ::testing::Test {
   // Every client tests the archive; the checker's lines are returned.
   std::vector<std::string> EveryClientReads(const std::string& folder,
                                             const std::string& password) {
-    std::string archive = Quote(m_archive), quoted = Quote(password);
+    std::string archive = ShellQuote(m_archive), quoted = ShellQuote(password);
     EXPECT_TRUE(ClientAccepts("unzip -t -P " + quoted + " " + archive));
     EXPECT_TRUE(ClientAccepts("7z t -p" + quoted + " " + archive));
     EXPECT_TRUE(ClientAccepts("bsdtar " + (password.empty() ? "" : "--passphrase " + quoted) +
                               " -xOf " + archive + " >/dev/null"));
     EXPECT_TRUE(password.empty() || RunClient("unzip -t -P wrong " + archive).status != 0);
     EXPECT_TRUE(password.empty() || RunClient("7z t -pwrong " + archive).status != 0);
-    ClientResult run = RunClient("python3 -c " + Quote(kChecker) + " " + archive + " " +
-                                 Quote(folder) + " " + quoted);
+    ClientResult run = RunClient("python3 -c " + ShellQuote(kChecker) + " " + archive + " " +
+                                 ShellQuote(folder) + " " + quoted);
     EXPECT_EQ(0, run.status) << run.output;
     std::vector<std::string> lines;
     std::istringstream stream(run.output);
