@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds VeltEngine for Windows with Debian's MinGW-w64, in one command:
 #
-#   bash scripts/build-windows.sh [--deps-only]
+#   bash scripts/build-windows.sh [--packages-only | --deps-only]
 #
 # 1. Installs the cross compilers, wine64 and the tools it needs (apt-get).
 # 2. Cross-builds the engine's dependencies from Debian's source packages,
@@ -25,11 +25,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 jobs=${VELT_JOBS:-2}
-deps_only=""
+deps_only="" packages_only=""
 case "${1:-}" in
   "") ;;
+  --packages-only) packages_only=1 ;;
   --deps-only) deps_only=1 ;;
-  *) echo "usage: bash scripts/build-windows.sh [--deps-only]" >&2; exit 2 ;;
+  *) echo "usage: bash scripts/build-windows.sh [--packages-only | --deps-only]" >&2; exit 2 ;;
 esac
 
 triplets=(x86_64-w64-mingw32 i686-w64-mingw32)
@@ -66,6 +67,7 @@ install_packages() {
   apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
 }
 install_packages
+[ -z "$packages_only" ] || exit 0
 
 # --- 2. Dependencies ---------------------------------------------------------
 
