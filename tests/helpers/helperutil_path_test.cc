@@ -47,10 +47,10 @@ TEST_F(TranslatePath, VariablesSeparatorsAndFailures) {
   };
   for (const auto& c : cases) {
     // Windows' variable names ignore case.
-    if (velt::test::kPathSeparator == '\\' && std::wstring(c.in) == L"%temp%\\x") continue;
+    if (velt::kPathSeparator == L'\\' && std::wstring(c.in) == L"%temp%\\x") continue;
     capture_.logger().Clear();
     std::wstring out = c.out;  // with the platform's separator
-    std::replace(out.begin(), out.end(), L'/', static_cast<wchar_t>(velt::test::kPathSeparator));
+    std::replace(out.begin(), out.end(), L'/', velt::kPathSeparator);
     EXPECT_EQ(out, helperUtil::translatePath(c.in));
     EXPECT_EQ(*c.logged != 0 ? 1 : 0,
               capture_.Count(MID_DEBUG_MESSAGE, "helperUtil::translatePath",

@@ -40,7 +40,7 @@ inline truncAttributes FileRecord(const std::wstring& id, const std::wstring& pa
   truncAttributes r;
   r.fileID = id;
   r.path = path;  // written with '/', used with the system's separator
-  std::replace(r.path.begin(), r.path.end(), L'/', static_cast<wchar_t>(kPathSeparator));
+  std::replace(r.path.begin(), r.path.end(), L'/', velt::kPathSeparator);
   r.description = L"desc of " + id;
   r.size = size;
   r.truncType = type;

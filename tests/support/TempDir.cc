@@ -13,7 +13,7 @@ namespace velt {
 namespace test {
 
 std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '/', kPathSeparator);
+  std::replace(path.begin(), path.end(), '/', kNarrowPathSeparator);
   return path;
 }
 
@@ -44,7 +44,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::Path(const std::string& relative) const {
-  return m_path + kPathSeparator + NativePath(relative);
+  return m_path + kNarrowPathSeparator + NativePath(relative);
 }
 
 std::string TempDir::WriteFile(const std::string& relative, const std::string& content) const {

@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "velt/platform/PathSeparator.h"
+
 namespace velt {
 namespace test {
-
-// The separator of the paths the engine writes: '/', or '\\' on Windows.
-extern const char kPathSeparator;
 
 // `path` with each '/' the system's separator.
 std::string NativePath(std::string path);

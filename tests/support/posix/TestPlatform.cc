@@ -13,7 +13,6 @@
 namespace velt {
 namespace test {
 
-const char kPathSeparator = '/';
 const char kTextLineEnd[] = "\n";
 
 void SetEnvironment(const char* name, const char* value) {

@@ -18,7 +18,6 @@
 namespace velt {
 namespace test {
 
-const char kPathSeparator = '\\';
 const char kTextLineEnd[] = "\r\n";
 
 void SetEnvironment(const char* name, const char* value) {
