@@ -366,6 +366,35 @@ done
 # do not link with the platform functions they miss, and what was not
 # built.
 status=0
+# Wine's server for the prefix of the tree whose programs run under Wine
+# (the test discovery after each link, ctest), kept running from the
+# configure to the end of the script. Left to itself it shuts Wine's own
+# services down and ends a few seconds after the last program exits; a
+# program that starts just then can lose its connection ("wine client
+# error: ... Connection reset by peer") and fail a test that never ran.
+# And the services are started by the first program, whose output they
+# inherit: ctest would count the first test as running until they end. A
+# warm-up run starts them with their output on /dev/null.
+wine_prefix="" wine_server=""
+start_wine_server() {  # <build folder>
+  local wine64
+  wine64=$(sed -n 's/^VELT_WINE64:FILEPATH=//p' "$1/CMakeCache.txt")
+  [ -x "$wine64" ] && [ -d "$1/wine-prefix" ] || return 0
+  wine_prefix=$1/wine-prefix wine_server=$(dirname "$wine64")/wineserver
+  # A server the configure left behind would refuse a second one.
+  WINEPREFIX=$wine_prefix "$wine_server" -k 2>/dev/null || true
+  WINEPREFIX=$wine_prefix "$wine_server" -w
+  WINEPREFIX=$wine_prefix "$wine_server" -p ||
+    fail "starting Wine's server for $wine_prefix failed"
+  WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+    "$wine64" cmd /c exit </dev/null >/dev/null 2>&1 ||
+    fail "Wine does not start a program in $wine_prefix"
+}
+stop_wine_server() {
+  [ -z "$wine_prefix" ] || WINEPREFIX=$wine_prefix "$wine_server" -k 2>/dev/null || true
+}
+trap stop_wine_server EXIT
+
 build_project() {  # <triplet> <build folder> <dependencies> <tests: ON or OFF>
   local triplet=$1 dir=$2 prefix=$3 tests=$4 log launcher=() folder objects
   log=$dir/build.log
@@ -378,6 +407,7 @@ build_project() {  # <triplet> <build folder> <dependencies> <tests: ON or OFF>
     -DVELT_WIN_DEPS="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_BUILD_TESTS="$tests" \
     "${launcher[@]}" >"$dir/configure.log" 2>&1 ||
     { cat "$dir/configure.log" >&2; fail "configuring $dir failed"; }
+  [ "$tests" = OFF ] || start_wine_server "$dir"
   : >"$dir/compile.log"
   for folder in src cli tests; do
     [ -d "$dir/$folder" ] || continue
