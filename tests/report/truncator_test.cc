@@ -9,6 +9,7 @@
 #include "report/BundleBudget.h"
 #include "report/ReportTestSupport.h"
 #include "support/CapturingLogger.h"
+#include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 #include "velt/helpers/helperUtil.h"
 #include "velt/platform/TextEncoding.h"
@@ -38,6 +39,7 @@ class TruncatorTest : public ::testing::Test {
   }
 
   velt::test::TempDir m_dir;
+  velt::test::ScopedWorkingDirectory m_work{m_dir.path()};  // where "temp_out.txt" goes
   velt::test::ScopedLogCapture m_log;
   std::unique_ptr<XMLObject> m_summary;
 };

@@ -14,6 +14,7 @@
 
 #include "support/CapturingLogger.h"
 #include "support/ScopedEnv.h"
+#include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 #include "support/posix/Unprivileged.h"
 #include "velt/helpers/helperUtil.h"
@@ -284,11 +285,8 @@ TEST_F(FileUtilities, DeleteNeverFollowsLinksKeepsReadOnlyFilesAndMakesFolders) 
 // Runs each test in a fresh working directory, where "temp_out.txt" goes.
 class Truncation : public FileUtilities {
  protected:
-  void SetUp() override { ASSERT_EQ(0, chdir(work_.path().c_str())); }
-  void TearDown() override { ASSERT_EQ(0, chdir(saved_.c_str())); }
-
-  std::string saved_ = Narrow(helperUtil::getCurrentWorkingDirectory());
   velt::test::TempDir work_, &data_ = dir_;
+  velt::test::ScopedWorkingDirectory inWork_{work_.path()};
   std::string content_ = std::string(900, 'a') + std::string(100, 'z');
   std::string file_ = data_.WriteFile("log.txt", content_);
 };
