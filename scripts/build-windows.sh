@@ -475,13 +475,13 @@ build_project i686-w64-mingw32 "$root/build-win32" "${prefixes[i686-w64-mingw32]
 # failed test is such a one, they run once more, named here; a test that
 # printed anything of its own and failed fails the run.
 wine_tests() {  # <build folder>
-  local report=$1/Testing/wine-tests.xml failed
+  local report=$1/Testing/wine-tests.xml failed name
   ctest --test-dir "$1" -j"$jobs" -E '_NOT_BUILT$' --output-on-failure --output-junit "$report" &&
     return 0
   failed=$(python3 "$root/scripts/wine-start-failures.py" "$report") || return 1
   echo "   Wine did not start these test programs (they failed having printed nothing);"
   echo "   running them once more:"
-  sed 's/^/     /' <<<"$failed"
+  while IFS= read -r name; do echo "     $name"; done <<<"$failed"
   ctest --test-dir "$1" --rerun-failed --output-on-failure
 }
 say "testing build-win under wine64"
