@@ -9,6 +9,7 @@
 #include "support/CapturingLogger.h"
 #include "support/FakeOsFacts.h"
 #include "support/ScopedEnv.h"
+#include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 #include "velt/helpers/KnownFolders.h"
 #include "velt/helpers/helperUtil.h"
@@ -65,9 +66,11 @@ TEST(Environment, VariablesWorkingDirectoryAndKnownFolders) {
   std::string deep = dir.path();
   for (int i = 0; i < 12; ++i) deep += "/" + std::string(60, static_cast<char>('a' + i));
   dir.WriteFile(deep.substr(dir.path().size() + 1) + "/f", "");
-  ASSERT_EQ(0, chdir(deep.c_str()));
-  std::wstring deepCwd = helperUtil::getCurrentWorkingDirectory();
-  ASSERT_EQ(0, chdir(velt::Narrow(cwd).c_str()));
+  std::wstring deepCwd;
+  {
+    velt::test::ScopedWorkingDirectory inDeep(deep);
+    deepCwd = helperUtil::getCurrentWorkingDirectory();
+  }
   EXPECT_EQ(Widen(deep), deepCwd);
 
   EXPECT_EQ(Widen(dir.path() + "/Desktop/"), helperUtil::GetDesktopPath());
